@@ -27,12 +27,12 @@ struct CaptionFont {
 
 struct KeyDef {
   KeyIndex index;
-  Layout frame;          // the layout frame the key sits in
-  std::string_view caption;  // UTF-8; empty where the key shows a picture only
+  Layout frame;                  // the layout frame the key sits in
+  std::string_view caption;      // UTF-8; empty where the key shows a picture only
   int left, top, width, height;  // twips, relative to the frame
   CaptionFont font;
   bool enabled;
-  LetterIndex picture;   // letter whose glyph the key's picture shows, or kNoPicture
+  LetterIndex picture;  // letter whose glyph the key's picture shows, or kNoPicture
 };
 
 // All 136 keys, indexed by key index.
@@ -51,5 +51,8 @@ struct TwipsRect {
   int left, top, width, height;
 };
 inline constexpr TwipsRect kLayoutFrame = {120, 4800, 9885, 4215};
+// The Enter and Backspace buttons share the Systematic frame with its keys.
+inline constexpr TwipsRect kEnterButton = {7770, 420, 885, 645};
+inline constexpr TwipsRect kBackspaceButton = {8760, 420, 885, 645};
 
 }  // namespace harf

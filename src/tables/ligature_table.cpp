@@ -28,7 +28,9 @@ constexpr std::array<std::int8_t, kGlyphCount> kParts = BuildParts();
 
 }  // namespace
 
-GlyphCode AddLig(GlyphCode N, GlyphCode M) { return kPairs[M][N]; }
+GlyphCode AddLig(GlyphCode N, GlyphCode M) {
+  return kPairs[M][N];
+}
 
 const Ligature* LigatureParts(GlyphCode code) {
   const int i = kParts[code];

@@ -1,0 +1,31 @@
+#!/bin/sh
+# Installs the Debian packages Harf needs to build, run and test, skipping
+# those already installed. Safe to run again; needs root or sudo when something
+# is missing.
+set -eu
+
+PACKAGES="
+  cmake make g++ pkg-config
+  libgtest-dev libbenchmark-dev
+  qt6-base-dev libgl-dev
+  python3 python3-fonttools fonts-hosny-amiri
+"
+
+missing=""
+for p in $PACKAGES; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing="$missing $p"
+  fi
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+if [ "$(id -u)" -eq 0 ]; then
+  SUDO=""
+else
+  SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+# shellcheck disable=SC2086
+$SUDO apt-get install -y -q --no-install-recommends $missing

@@ -1,0 +1,256 @@
+#include "shaping/engine.h"
+
+#include <array>
+
+#include "tables/ligature_table.h"
+
+namespace harf {
+namespace {
+
+constexpr Cell kPadding{kSpaceCode, kNoLetter, kNoLetter};
+
+// A code that no letter owns: a ligature, or a code the font does not use.
+bool Unowned(GlyphCode g) {
+  return LetterOf[g] == kSpaceLetter && g != kSpaceCode;
+}
+
+struct Forms {
+  GlyphCode free;    // not joined to the glyph before it
+  GlyphCode joined;  // joined to the glyph before it
+};
+
+// The two forms in which glyph C can be placed. A glyph that already reaches
+// forward to its own successor keeps doing so (initial or medial); one that
+// does not is placed isolated or final. Signs, ligatures and unused codes
+// have no forms and stay as they are.
+Forms FormsOf(GlyphCode C) {
+  if (Unowned(C)) return {C, C};
+  const LetterIndex L = LetterOf[C];
+  switch (FormOf[C]) {
+    case kInitial:
+    case kMedial:
+      return {IniGlyph[L], MedGlyph[L]};
+    case kSingle:
+      return {IsoGlyph[L], IsoGlyph[L]};
+    case kSign:
+      return {C, C};
+    default:
+      return {IsoGlyph[L], FinGlyph[L]};
+  }
+}
+
+enum class Reach { Never, Already, CanBecome };
+
+// Whether a glyph, as the predecessor of the glyph being placed, is drawn
+// joined to its successor. A ligature reaches forward when its later letter is
+// in its medial form; it is never re-formed itself.
+Reach ReachOf(GlyphCode LC) {
+  if (const Ligature* lig = LigatureParts(LC)) {
+    return FormOf[lig->N] == kMedial ? Reach::Already : Reach::Never;
+  }
+  switch (FormOf[LC]) {
+    case kInitial:
+    case kMedial:
+      return Reach::Already;
+    case kIsolated:
+    case kFinal:
+      return Reach::CanBecome;
+    default:
+      return Reach::Never;
+  }
+}
+
+// Whether glyph C connects to a predecessor that reaches forward. Digits,
+// punctuation and signs never do; a ligature does when its earlier letter is
+// in its medial form.
+bool JoinsBack(GlyphCode C) {
+  if (const Ligature* lig = LigatureParts(C)) return FormOf[lig->M] == kMedial;
+  if (Unowned(C)) return false;
+  return FormOf[C] != kSign && FormOf[C] != kSingle;
+}
+
+// The sign placed again for its carrier's new form. A carrier that would refuse
+// the sign (possible only when the cursor put it there) keeps it unchanged:
+// a sign is never dropped once it is in the line.
+std::optional<GlyphCode> Replace(std::optional<GlyphCode> TX, GlyphCode carrier) {
+  if (!TX) return TX;
+  const int g = AddDiacritic(LetterOf[*TX], carrier);
+  return g > 0 ? std::optional<GlyphCode>(static_cast<GlyphCode>(g)) : TX;
+}
+
+void Written(Line& line) {
+  line.SetCursor(0);
+  LigaturePass(line);
+}
+
+// Returns false when the carrier refuses the sign; the line is then untouched.
+bool PlaceSign(Line& line, LetterIndex C, std::uint8_t letter) {
+  auto& cells = line.Reading();
+  const std::size_t q = cells.size() - line.cursor();
+  const GlyphCode carrier = q > 0 ? cells[q - 1].code : kSpaceCode;
+  const int g = AddDiacritic(C, carrier);
+  if (g == 0) return false;
+  // An accepted sign always goes to the left end, whatever the cursor.
+  cells.push_back({static_cast<GlyphCode>(g), letter, kNoLetter});
+  Written(line);
+  return true;
+}
+
+// Puts the letter with isolated glyph I at the cursor, joined to the glyph
+// before it (with a lifted vowel sign between them) and to the glyph after it.
+void PlaceLetter(Line& line, GlyphCode I, std::uint8_t letter) {
+  auto& cells = line.Reading();
+  const std::size_t n = cells.size();
+  std::size_t q = n - line.cursor();  // insertion point in reading order
+  // A sign stays with the letter it sits on: a cursor between the two counts
+  // as standing after the sign.
+  while (q < n && IsSignGlyph(cells[q].code)) ++q;
+
+  std::size_t p = q;  // cells[p - 1] is the glyph before the new letter
+  std::optional<Cell> sign;
+  if (p > 0 && IsSignGlyph(cells[p - 1].code)) sign = cells[--p];
+  const bool hasBefore = p > 0;
+  const Cell before = hasBefore ? cells[p - 1] : kPadding;
+  const bool hasAfter = q < n && cells[q].code != kSpaceCode;
+
+  const Link j =
+      MakeLink(before.code, I, sign ? std::optional<GlyphCode>(sign->code) : std::nullopt);
+  std::array<Cell, 4> repl;
+  std::size_t m = 0;
+  repl[m++] = {j.before, before.letter, before.later};
+  if (sign) repl[m++] = {*j.sign, sign->letter, sign->later};
+  Cell placed{j.placed, letter, kNoLetter};
+  if (hasAfter) {
+    const Cell& after = cells[q];
+    const Link mid = MakeLink(j.placed, after.code, std::nullopt);
+    placed.code = mid.before;
+    repl[m++] = placed;
+    repl[m++] = {mid.placed, after.letter, after.later};
+  } else {
+    repl[m++] = placed;
+  }
+
+  const std::size_t first = hasBefore ? p - 1 : p;
+  const std::size_t last = hasAfter ? q + 1 : q;
+  const auto grow = static_cast<std::ptrdiff_t>(m - (last - first));
+  cells.insert(cells.begin() + static_cast<std::ptrdiff_t>(last), static_cast<std::size_t>(grow),
+               Cell{});
+  std::copy(repl.begin(), repl.begin() + static_cast<std::ptrdiff_t>(m),
+            cells.begin() + static_cast<std::ptrdiff_t>(first));
+}
+
+// Inserts letter C and records `letter` as what the new glyph stands for.
+// Returns false when the letter was a sign its carrier refused.
+bool Insert(Line& line, LetterIndex C, std::uint8_t letter) {
+  const GlyphCode I = IsoGlyph[C];
+  const FormClass K = FormOf[I];
+  if (K == kSign) return PlaceSign(line, C, letter);
+  if (C == kSpaceLetter || K == kSingle) {
+    // Spaces, digits and punctuation go to the left end and join nothing.
+    line.Reading().push_back({I, letter, kNoLetter});
+  } else {
+    PlaceLetter(line, I, letter);
+  }
+  Written(line);
+  return true;
+}
+
+// Takes the newest glyph out of the line. A ligature is split: its earlier
+// letter's glyph stays, its later letter's glyph is taken.
+Cell TakeNewest(Line& line) {
+  auto& cells = line.Reading();
+  const Cell g = cells.back();
+  cells.pop_back();
+  if (const Ligature* lig = LigatureParts(g.code)) {
+    cells.push_back({lig->M, g.letter, kNoLetter});
+    return {lig->N, g.later, kNoLetter};
+  }
+  return g;
+}
+
+// Types a glyph's letter again at the left end. The padding space comes back
+// as padding; a glyph no letter owns, or a sign its carrier now refuses, is
+// put back unchanged so that nothing is lost.
+void Retype(Line& line, const Cell& g) {
+  bool placed = false;
+  if (g.letter == kNoLetter && g.code == kSpaceCode) {
+    placed = Insert(line, kSpaceLetter, kNoLetter);
+  } else if (!Unowned(g.code)) {
+    const LetterIndex L = g.letter != kNoLetter ? g.letter : LetterOf[g.code];
+    placed = Insert(line, L, static_cast<std::uint8_t>(L));
+  }
+  if (!placed) {
+    line.Reading().push_back(g);
+    Written(line);
+  }
+}
+
+}  // namespace
+
+Link MakeLink(GlyphCode LC, GlyphCode C, std::optional<GlyphCode> TX) {
+  const Forms f = FormsOf(C);
+  const Reach r = ReachOf(LC);
+  if (r == Reach::Never || !JoinsBack(C)) return {f.free, TX, LC};
+  if (r == Reach::Already) return {f.joined, TX, LC};
+  const LetterIndex LP = LetterOf[LC];
+  const GlyphCode reformed = FormOf[LC] == kIsolated ? IniGlyph[LP] : MedGlyph[LP];
+  return {f.joined, Replace(TX, reformed), reformed};
+}
+
+int AddDiacritic(LetterIndex vv, GlyphCode LastC) {
+  const LetterIndex L = LetterOf[LastC];
+  int K;
+  if (L >= 0 && L < static_cast<int>(DiacClass.size())) {
+    K = DiacClass[L];
+  } else if (L == kHamzaLetter) {
+    K = 0;
+  } else {
+    return 0;
+  }
+  const bool open = FormOf[LastC] == kIsolated || FormOf[LastC] == kFinal;
+  const int standard = IsoGlyph[vv];
+  const int alternate = IniGlyph[vv];
+  if (vv == 41 || vv == 44) return K == 2 && open ? alternate : standard;  // kasra, kasratan
+  switch (K) {
+    case 1:
+      return alternate;
+    case 3:
+      return open ? standard : alternate;
+    default:
+      return standard;
+  }
+}
+
+void AddChar(Line& line, LetterIndex C) {
+  if (!IsLetterIndex(C)) return;
+  Insert(line, C, static_cast<std::uint8_t>(C));
+}
+
+void LigaturePass(Line& line) {
+  auto& cells = line.Reading();
+  const std::size_t n = cells.size();
+  if (n < 3) return;
+  Cell& earlier = cells[n - 3];
+  const Cell& later = cells[n - 2];
+  const GlyphCode lig = AddLig(later.code, earlier.code);
+  if (lig == kNoLigature) return;
+  earlier = {lig, earlier.letter, later.letter};
+  cells.erase(cells.begin() + static_cast<std::ptrdiff_t>(n - 2));
+  line.SetCursor(0);
+}
+
+void Backspace(Line& line) {
+  if (line.size() < 2) {
+    line.Clear();
+    return;
+  }
+  line.Reading().pop_back();
+  line.SetCursor(0);
+  const Cell g = TakeNewest(line);
+  // A sign never changed its carrier, so typing the sign alone again would
+  // leave the carrier joined to the letter just deleted: retype both.
+  if (IsSignGlyph(g.code) && !line.empty()) Retype(line, TakeNewest(line));
+  Retype(line, g);
+}
+
+}  // namespace harf

@@ -1,0 +1,44 @@
+// The shaping engine: every letter enters the line through AddChar, which picks
+// the glyph of the letter's contextual form, re-forms its neighbours, places
+// vowel signs and merges ligature pairs. Pure functions on a Line; no toolkit.
+#pragma once
+
+#include <optional>
+
+#include "shaping/line.h"
+
+namespace harf {
+
+// The glyphs MakeLink gives back, in display order: the placed glyph in its
+// chosen form, the vowel sign that stands between the two (if any), and the
+// glyph before it in reading order, re-formed where it now joins.
+struct Link {
+  GlyphCode placed;
+  std::optional<GlyphCode> sign;
+  GlyphCode before;
+};
+
+// How glyph C joins the glyph LC that precedes it in reading order, with the
+// vowel sign TX between them.
+Link MakeLink(GlyphCode LC, GlyphCode C, std::optional<GlyphCode> TX);
+
+// The glyph under which vowel sign vv is written on carrier glyph LastC, or 0
+// when that carrier takes no sign.
+int AddDiacritic(LetterIndex vv, GlyphCode LastC);
+
+// Inserts letter C at the line's cursor with contextual shaping, then runs the
+// ligature pass. A letter index outside 0..85 does nothing. Every change of
+// the line leaves the cursor at 0; a vowel sign the carrier refuses leaves the
+// line and the cursor as they were.
+void AddChar(Line& line, LetterIndex C);
+
+// Merges the second and third glyph of the line when they form a ligature.
+void LigaturePass(Line& line);
+
+// Deletes the newest glyph (the left end, whatever the cursor) and types the
+// letter before it again, so that it regains the form it has without a
+// follower. A ligature before it is split back into its two letters first; a
+// vowel sign before it is typed again together with its carrier.
+void Backspace(Line& line);
+
+}  // namespace harf

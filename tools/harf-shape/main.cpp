@@ -1,0 +1,181 @@
+// harf-shape: types text through Harf's keyboard mapping and shaping engine and
+// prints the glyph codes the line ends up with, one output line per input line.
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "input/typist.h"
+#include "input/utf8.h"
+#include "shaping/engine.h"
+
+namespace {
+
+constexpr std::string_view kUsage =
+    R"(Usage: harf-shape [--layout systematic|arabic] [--format codes|bytes]
+
+Reads UTF-8 text on standard input and types each input line, character by
+character, into a fresh empty line exactly as the Harf window's keyboard does:
+the same typed-character mapping for the layout chosen (default: systematic),
+the same 45-glyph limit on typed characters, and characters that press no key
+are ignored. U+0008 stands for a released Backspace key. A carriage return
+inside a line acts as the Enter key: the line so far is printed as its own
+output line and typing goes on in an empty line (a CR right before the line
+feed is part of the line ending and ignored).
+
+For each input line the resulting line is printed in stored order (left to
+right on screen; the letter typed last comes first):
+  --format codes   decimal glyph codes separated by single spaces (default);
+                   an empty result prints an empty line
+  --format bytes   the raw 8-bit glyph codes, followed by a newline
+
+Options:
+  --layout systematic|arabic   keyboard layout shown while typing
+  --format codes|bytes         output format
+  --help                       show this text
+
+Invalid UTF-8 on input, an unknown option or a bad value: a one-line message
+on standard error, exit status 2 and nothing on standard output. When standard
+input is a terminal, each line is answered as soon as it is typed.
+)";
+
+enum class Format { Codes, Bytes };
+
+struct Options {
+  harf::Layout layout = harf::Layout::Systematic;
+  Format format = Format::Codes;
+  bool help = false;
+};
+
+[[noreturn]] void Fail(const std::string& message) {
+  std::cerr << "harf-shape: " << message << "\n";
+  std::exit(2);
+}
+
+// Splits "--name=value" or takes the value from the next argument.
+std::string ValueOf(std::string_view arg, std::string_view name, int& i, int argc, char** argv) {
+  if (arg.size() > name.size() && arg[name.size()] == '=')
+    return std::string(arg.substr(name.size() + 1));
+  if (i + 1 >= argc) Fail("option " + std::string(name) + " needs a value");
+  return argv[++i];
+}
+
+Options Parse(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      o.help = true;
+    } else if (arg.starts_with("--layout") && (arg.size() == 8 || arg[8] == '=')) {
+      const std::string v = ValueOf(arg, "--layout", i, argc, argv);
+      if (v == "systematic") {
+        o.layout = harf::Layout::Systematic;
+      } else if (v == "arabic") {
+        o.layout = harf::Layout::Arabic;
+      } else {
+        Fail("bad value for --layout: '" + v + "' (expected systematic or arabic)");
+      }
+    } else if (arg.starts_with("--format") && (arg.size() == 8 || arg[8] == '=')) {
+      const std::string v = ValueOf(arg, "--format", i, argc, argv);
+      if (v == "codes") {
+        o.format = Format::Codes;
+      } else if (v == "bytes") {
+        o.format = Format::Bytes;
+      } else {
+        Fail("bad value for --format: '" + v + "' (expected codes or bytes)");
+      }
+    } else {
+      Fail("unknown option '" + std::string(arg) + "' (try --help)");
+    }
+  }
+  return o;
+}
+
+void Print(const harf::Line& line, Format format, std::string& out) {
+  const std::vector<harf::GlyphCode> codes = line.Codes();
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (format == Format::Bytes) {
+      out.push_back(static_cast<char>(codes[i]));
+    } else {
+      if (i > 0) out.push_back(' ');
+      out += std::to_string(codes[i]);
+    }
+  }
+  out.push_back('\n');
+}
+
+// Types one input line (without its line feed) and appends the output lines.
+void ShapeLine(std::u32string_view typed, const Options& o, std::string& out) {
+  if (!typed.empty() && typed.back() == U'\r') typed.remove_suffix(1);
+  harf::Typist typist(o.layout);
+  for (const char32_t ch : typed) {
+    if (ch == U'\b') {
+      typist.Release(static_cast<int>(harf::VirtualKey::Backspace));
+    } else if (ch == U'\r') {
+      Print(typist.line(), o.format, out);
+      typist.Enter();
+    } else {
+      typist.Type(ch);
+    }
+  }
+  Print(typist.line(), o.format, out);
+}
+
+std::u32string DecodeOrFail(std::string_view bytes, std::size_t lineNumber) {
+  std::optional<harf::Utf8Error> error;
+  std::u32string text = harf::DecodeUtf8(bytes, &error);
+  if (error) {
+    std::ostringstream msg;
+    msg << "invalid UTF-8 on input line " << lineNumber << " at byte " << error->offset + 1;
+    Fail(msg.str());
+  }
+  return text;
+}
+
+// Reads everything first so that bad input anywhere leaves standard output empty.
+int ShapeAll(const Options& o) {
+  std::ostringstream buffer;
+  buffer << std::cin.rdbuf();
+  const std::string input = buffer.str();
+  std::vector<std::u32string> lines;
+  std::size_t start = 0;
+  while (start < input.size()) {
+    std::size_t end = input.find('\n', start);
+    if (end == std::string::npos) end = input.size();
+    lines.push_back(
+        DecodeOrFail(std::string_view(input).substr(start, end - start), lines.size() + 1));
+    start = end + 1;
+  }
+  std::string out;
+  for (const auto& line : lines) ShapeLine(line, o, out);
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return 0;
+}
+
+int ShapeInteractive(const Options& o) {
+  std::string raw;
+  for (std::size_t n = 1; std::getline(std::cin, raw); ++n) {
+    std::string out;
+    ShapeLine(DecodeOrFail(raw, n), o, out);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  const Options o = Parse(argc, argv);
+  if (o.help) {
+    std::cout << kUsage;
+    return 0;
+  }
+  return isatty(STDIN_FILENO) ? ShapeInteractive(o) : ShapeAll(o);
+}
