@@ -9,6 +9,7 @@ PACKAGES="
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev
   python3 python3-fonttools fonts-hosny-amiri
+  xvfb xdotool xclip
 "
 
 missing=""

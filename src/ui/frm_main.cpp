@@ -1,0 +1,448 @@
+#include "ui/frm_main.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <map>
+
+#include "shaping/engine.h"
+#include "shaping/glyph_text.h"
+#include "tables/letter_names.h"
+#include "ui/display_font.h"
+#include "ui/glyph_widgets.h"
+#include "ui/key_pictures.h"
+
+namespace harf::ui {
+namespace {
+
+// The window is laid out in twips; at 96 dots per inch a pixel is 15 twips, and
+// Qt's high-DPI scaling takes it from there.
+constexpr int kTwipsPerPixel = 15;
+
+int Px(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+QRect Twips(int left, int top, int width, int height) {
+  return QRect(Px(left), Px(top), Px(width), Px(height));
+}
+QRect Twips(const TwipsRect& r) { return Twips(r.left, r.top, r.width, r.height); }
+
+const QColor kKeyGrey(224, 224, 224);
+const QColor kCopyGreen(192, 255, 192);
+const QColor kClearRed(255, 192, 192);
+const QColor kKeybYellow(255, 255, 128);
+const QColor kEnterOrange(255, 224, 192);
+const QColor kGlyphText(128, 64, 64);
+
+const QString kCaptionSystematic = QStringLiteral("Keyboard: Systematic");
+const QString kCaptionArabic = QStringLiteral("Keyboard: Arabic");
+
+QFont Arial(qreal points, bool bold = false) {
+  QFont f(QStringLiteral("Arial"));
+  f.setPointSizeF(points);
+  f.setBold(bold);
+  return f;
+}
+
+void SetBackground(QWidget* w, const QColor& c) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::Button, c);
+  w->setPalette(p);
+}
+
+QString BoxText(const std::vector<GlyphCode>& codes) {
+  const std::u16string text = ToBoxText(codes);
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The common virtual key code of a Qt key, for the keys the window binds.
+int VirtualKeyOf(int key) {
+  switch (key) {
+    case Qt::Key_Backspace:
+      return 8;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return 13;
+    case Qt::Key_Right:
+      return 39;
+    case Qt::Key_Delete:
+      return 46;
+    default:
+      if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return 112 + (key - Qt::Key_F1);
+      return 0;
+  }
+}
+
+int ShiftState(Qt::KeyboardModifiers m) {
+  return (m.testFlag(Qt::ShiftModifier) ? 1 : 0) | (m.testFlag(Qt::ControlModifier) ? 2 : 0) |
+         (m.testFlag(Qt::AltModifier) ? 4 : 0);
+}
+
+QString TypedName(char32_t c) {
+  if (c == U' ') return QStringLiteral("the space bar");
+  return QStringLiteral("\u201c%1\u201d").arg(QString::fromUcs4(&c, 1));
+}
+
+// Names the key's letter and the character that types it with its layout
+// shown, so a new user can learn the keyboard from the keys themselves.
+QString KeyTooltip(const KeyDef& k) {
+  if (k.index >= 134) return QStringLiteral("Not in use");
+  const std::string_view name = LetterName(LetterOfKey(k.index));
+  QString tip = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  const std::vector<char32_t> chars = TypedCharsOf(k.index);
+  if (chars.empty()) {
+    tip += QStringLiteral("\nclick the key to enter it");
+  } else {
+    QStringList typed;
+    for (const char32_t c : chars) typed << TypedName(c);
+    tip += QStringLiteral("\ntype ") + typed.join(QStringLiteral(" or "));
+  }
+  if (!k.enabled) tip += QStringLiteral(" (the key itself cannot be clicked)");
+  return tip;
+}
+
+QPushButton* CommandButton(QWidget* parent, const char* name, const QString& caption,
+                           const QRect& geometry, const QColor& background, const QFont& font) {
+  auto* b = new QPushButton(caption, parent);
+  b->setObjectName(QLatin1String(name));
+  b->setGeometry(geometry);
+  b->setFont(font);
+  b->setAutoDefault(false);
+  SetBackground(b, background);
+  return b;
+}
+
+}  // namespace
+
+frmMain::frmMain(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(QStringLiteral("Harf"));
+  setFixedSize(Px(10155), Px(9315));
+  Form_Load();
+  BuildPanel();
+  BuildSystematic();
+  BuildArabic();
+  BuildKeys();
+  Label1 = new QLabel(this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setGeometry(Twips(120, 9075, 9855, 255));
+  Label1->setAlignment(Qt::AlignCenter);
+  Label1->setText(
+      StandInFontInUse()
+          ? QStringLiteral("Harf \u2014 shaped Arabic in 8-bit glyph codes (stand-in display font)")
+          : QStringLiteral("Harf \u2014 shaped Arabic in 8-bit glyph codes for VarnelNormal"));
+  SetTabOrder();
+  setWindowIcon(WindowIcon(displayFamily_));
+  frmArabic->hide();
+  cmdBkSp->setFocus();
+  qApp->installEventFilter(this);
+}
+
+frmMain::~frmMain() { qApp->removeEventFilter(this); }
+
+// Start-up: the display font for the line. The tables are constant data
+// compiled into the program and need no filling.
+void frmMain::Form_Load() {
+  displayFamily_ = LoadDisplayFont();
+}
+
+void frmMain::BuildPanel() {
+  fra1 = new QGroupBox(this);
+  fra1->setObjectName(QStringLiteral("fra1"));
+  fra1->setGeometry(Twips(120, 120, 9855, 4575));
+
+  txtT = new GlyphLineEdit(fra1);
+  txtT->setObjectName(QStringLiteral("txtT"));
+  txtT->setGeometry(Twips(240, 360, 9405, 1155));
+  QFont lineFont(displayFamily_);
+  lineFont.setPointSizeF(24);
+  txtT->setFont(lineFont);
+  // The box never cuts its text: clicks can grow the line past the limit on
+  // typing, and a box that cut it would lose letters.
+  txtT->setMaxLength(std::numeric_limits<int>::max());
+
+  txtF = new QPlainTextEdit(fra1);
+  txtF->setObjectName(QStringLiteral("txtF"));
+  txtF->setGeometry(Twips(240, 1560, 9405, 2445));
+  QFont textFont(displayFamily_);
+  textFont.setPointSizeF(15.75);
+  txtF->setFont(textFont);
+  txtF->setReadOnly(true);
+  txtF->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+  txtF->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  txtF->setContextMenuPolicy(Qt::NoContextMenu);
+  QTextOption right = txtF->document()->defaultTextOption();
+  right.setAlignment(Qt::AlignRight);
+  right.setTextDirection(Qt::LeftToRight);
+  txtF->document()->setDefaultTextOption(right);
+
+  for (QWidget* box : {static_cast<QWidget*>(txtT), static_cast<QWidget*>(txtF)}) {
+    QPalette p = box->palette();
+    p.setColor(QPalette::Text, kGlyphText);
+    box->setPalette(p);
+    box->setLayoutDirection(Qt::LeftToRight);
+  }
+  txtT->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+  cmdCopyClose = new MouseUpButton(QStringLiteral("F5 COPY Line"), fra1);
+  cmdCopyClose->setObjectName(QStringLiteral("cmdCopyClose"));
+  cmdCopyClose->setGeometry(Twips(240, 4080, 1725, 285));
+  cmdCopyClose->setFont(Arial(8.25, true));
+  cmdCopyClose->setAutoDefault(false);
+  SetBackground(cmdCopyClose, kCopyGreen);
+  cmdClear = CommandButton(fra1, "cmdClear", QStringLiteral("F7 Clear Line"),
+                           Twips(2040, 4080, 1725, 285), kClearRed, Arial(8.25));
+  cmdCopyText = CommandButton(fra1, "cmdCopyText", QStringLiteral("Copy Text"),
+                              Twips(3840, 4080, 1725, 285), kCopyGreen, Arial(8.25, true));
+  cmdClearText = CommandButton(fra1, "cmdClearText", QStringLiteral("Clear Text"),
+                               Twips(5640, 4080, 1725, 285), kClearRed, Arial(8.25));
+  cmdKeyb = CommandButton(fra1, "cmdKeyb", kCaptionSystematic, Twips(7800, 4080, 1845, 285),
+                          kKeybYellow, Arial(8.25));
+
+  connect(txtT, &GlyphLineEdit::clicked, this, &frmMain::txtT_Click);
+  connect(cmdCopyClose, &MouseUpButton::mouseUp, this, &frmMain::cmdCopyClose_MouseUp);
+  connect(cmdClear, &QPushButton::clicked, this, &frmMain::cmdClear_Click);
+  connect(cmdCopyText, &QPushButton::clicked, this, &frmMain::cmdCopyText_Click);
+  connect(cmdClearText, &QPushButton::clicked, this, &frmMain::cmdClearText_Click);
+  connect(cmdKeyb, &QPushButton::clicked, this, &frmMain::cmdKeyb_Click);
+}
+
+void frmMain::BuildSystematic() {
+  frmSyst = new QGroupBox(QStringLiteral("Systematic"), this);
+  frmSyst->setObjectName(QStringLiteral("frmSyst"));
+  frmSyst->setGeometry(Twips(kLayoutFrame));
+  cmdEnter = CommandButton(frmSyst, "cmdEnter", QStringLiteral("Enter"), Twips(kEnterButton),
+                           kEnterOrange, Arial(8.25));
+  cmdEnter->setDefault(true);
+  // The arrow the key has always shown, drawn from a Unicode font since the
+  // symbol font it came from is rarely installed.
+  QFont arrow = Arial(9.75, true);
+  arrow.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Arial")});
+  cmdBkSp = CommandButton(frmSyst, "cmdBkSp", QStringLiteral("\u2794"), Twips(kBackspaceButton),
+                          kEnterOrange, arrow);
+  cmdBkSp->setToolTip(QStringLiteral("Delete the last letter (Backspace or Delete)"));
+  connect(cmdEnter, &QPushButton::clicked, this, &frmMain::cmdEnter_Click);
+  connect(cmdBkSp, &QPushButton::clicked, this, &frmMain::cmdBkSp_Click);
+}
+
+void frmMain::BuildArabic() {
+  frmArabic = new QGroupBox(QStringLiteral("Arabic"), this);
+  frmArabic->setObjectName(QStringLiteral("frmArabic"));
+  frmArabic->setGeometry(Twips(kLayoutFrame));
+}
+
+void frmMain::BuildKeys() {
+  const QString pictureFamily = [this] {
+    const QString standIn = LoadStandInFont();
+    return standIn.isEmpty() ? displayFamily_ : standIn;
+  }();
+  const qreal dpr = qApp->devicePixelRatio();
+  std::map<LetterIndex, QPixmap> pictures;  // keys of both layouts share them
+  for (const KeyDef& k : Keys()) {
+    auto* b = new KeyButton(k.frame == Layout::Systematic ? frmSyst : frmArabic);
+    b->setObjectName(QStringLiteral("cmdK_%1").arg(k.index));
+    b->setGeometry(Twips(k.left, k.top, k.width, k.height));
+    b->setText(QString::fromUtf8(k.caption.data(), static_cast<qsizetype>(k.caption.size())));
+    b->setFont(Arial(k.font.points, k.font.bold));
+    b->setEnabled(k.enabled);
+    b->setToolTip(KeyTooltip(k));
+    SetBackground(b, kKeyGrey);
+    if (k.picture != kNoPicture) {
+      auto it = pictures.find(k.picture);
+      if (it == pictures.end()) {
+        it = pictures.emplace(k.picture, KeyPicture(k.picture, pictureFamily, dpr)).first;
+      }
+      b->setPicture(it->second);
+    }
+    connect(b, &QAbstractButton::clicked, this, [this, i = k.index] { cmdK_Click(i); });
+    cmdK[static_cast<std::size_t>(k.index)] = b;
+  }
+}
+
+void frmMain::SetTabOrder() {
+  std::vector<QWidget*> order = {cmdBkSp};
+  for (int k = 0; k <= 42; ++k) order.push_back(cmdK[static_cast<std::size_t>(k)]);
+  order.push_back(cmdEnter);
+  for (int k = 43; k <= 67; ++k) order.push_back(cmdK[static_cast<std::size_t>(k)]);
+  order.insert(order.end(), {cmdCopyClose, cmdKeyb, txtT, cmdClear, txtF, cmdClearText,
+                             cmdCopyText});
+  for (int k = 68; k < kKeyCount; ++k) order.push_back(cmdK[static_cast<std::size_t>(k)]);
+  for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+Layout frmMain::shown() const {
+  return frmArabic->isHidden() ? Layout::Systematic : Layout::Arabic;
+}
+
+// --- Key preview -------------------------------------------------------------
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+  auto* w = qobject_cast<QWidget*>(watched);
+  if (w == nullptr || w->window() != this) return false;
+  auto* e = static_cast<QKeyEvent*>(event);
+  return type == QEvent::KeyPress ? PreviewKeyPress(e) : PreviewKeyRelease(e);
+}
+
+// A typed character is handled here and goes no further: it never lands in a
+// box by itself and never also presses the button that has the focus. Keys
+// that only move the caret or the focus pass on.
+bool frmMain::PreviewKeyPress(QKeyEvent* e) {
+  if (IsNavigationKey(*e) || e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) return false;
+  if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+    Form_KeyPress(U'\r');
+    return true;
+  }
+  // A Ctrl chord is a command, not a character (AltGr, which some systems
+  // report as Ctrl+Alt, still types).
+  const Qt::KeyboardModifiers m = e->modifiers();
+  if (m.testFlag(Qt::ControlModifier) && !m.testFlag(Qt::AltModifier)) return true;
+  const QString text = e->text();
+  if (text.isEmpty()) return false;
+  for (const char32_t c : text.toUcs4()) Form_KeyPress(c);
+  return true;
+}
+
+// A bound key acts once per release: the releases a held key repeats are
+// swallowed, not acted on.
+bool frmMain::PreviewKeyRelease(QKeyEvent* e) {
+  const int code = VirtualKeyOf(e->key());
+  if (DecideKeyUp(code) == ReleaseAction::Nothing) return false;
+  if (!e->isAutoRepeat()) Form_KeyUp(code, ShiftState(e->modifiers()));
+  return true;
+}
+
+void frmMain::Form_KeyPress(char32_t typed) {
+  const TypedAction a = DecideTyped(typed, line_.size(), shown());
+  switch (a.kind) {
+    case TypedAction::Kind::Enter:
+      cmdEnter_Click();
+      break;
+    case TypedAction::Kind::Press:
+      cmdK_Click(a.key);
+      break;
+    case TypedAction::Kind::Nothing:
+      break;
+  }
+}
+
+void frmMain::Form_KeyUp(int code, int /*shift*/) {
+  switch (DecideKeyUp(code)) {
+    case ReleaseAction::Backspace:
+      cmdBkSp_Click();
+      break;
+    case ReleaseAction::CopyLine:
+      cmdCopyClose_MouseUp(1, 0, 0, 0);
+      break;
+    case ReleaseAction::CursorHome:
+      FocusLine();
+      txtT->setCursorPosition(0);
+      line_.SetCursor(0);
+      break;
+    case ReleaseAction::ClearLine:
+      cmdClear_Click();
+      break;
+    case ReleaseAction::Nothing:
+      break;
+  }
+}
+
+// --- Keys and the line --------------------------------------------------------
+
+void frmMain::cmdK_Click(KeyIndex Index) {
+  ReadCursor();
+  AddChar(line_, LetterOfKey(Index));
+  WriteLine();
+  FocusLine();
+}
+
+void frmMain::txtT_Click() {
+  if (txtT->cursorPosition() != 0) txtT->setCursorPosition(0);
+  line_.SetCursor(0);
+}
+
+void frmMain::cmdKeyb_Click() {
+  if (cmdKeyb->text() != kCaptionSystematic) {
+    frmArabic->hide();
+    frmSyst->show();
+    cmdKeyb->setText(kCaptionSystematic);
+  } else {
+    frmArabic->show();
+    frmSyst->hide();
+    cmdKeyb->setText(kCaptionArabic);
+  }
+}
+
+void frmMain::cmdBkSp_Click() {
+  Backspace(line_);
+  WriteLine();
+  FocusLine();
+}
+
+// The caret of the line box is the engine's cursor: the user may have moved
+// it with the arrow keys (or selected, which puts it at the selection start).
+void frmMain::ReadCursor() {
+  const int pos = txtT->hasSelectedText() ? txtT->selectionStart() : txtT->cursorPosition();
+  line_.SetCursor(static_cast<std::size_t>(pos));
+}
+
+void frmMain::WriteLine() {
+  txtT->setText(BoxText(line_.Codes()));
+  txtT->setCursorPosition(static_cast<int>(line_.cursor()));
+}
+
+void frmMain::FocusLine() { txtT->setFocus(Qt::OtherFocusReason); }
+
+// --- Line and text commands ----------------------------------------------------
+
+void frmMain::cmdEnter_Click() {
+  const bool wasEmpty = text_.empty();
+  text_.Append(line_);
+  const QString lineText = BoxText(line_.Codes());
+  if (wasEmpty) {
+    txtF->setPlainText(lineText);
+  } else {
+    txtF->appendPlainText(lineText);
+  }
+  line_.Clear();
+  WriteLine();
+  FocusLine();
+}
+
+void frmMain::CopyToClipboard(const std::vector<GlyphCode>& codes) {
+  // One Latin-1 character per glyph code: X11's STRING target then carries
+  // exactly the byte of each code, which documents set in the font expect.
+  const std::string bytes = ToLatin1(codes);
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->clear();
+  clipboard->setText(QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+void frmMain::cmdCopyClose_MouseUp(int button, int /*shift*/, int /*x*/, int /*y*/) {
+  CopyToClipboard(line_.Codes());
+  if (button != 2) setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+  FocusLine();
+}
+
+void frmMain::cmdCopyText_Click() {
+  CopyToClipboard(text_.Codes());
+  setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+  FocusLine();
+}
+
+void frmMain::cmdClear_Click() {
+  line_.Clear();
+  WriteLine();
+  FocusLine();
+}
+
+void frmMain::cmdClearText_Click() {
+  text_.Clear();
+  txtF->clear();
+  FocusLine();
+}
+
+}  // namespace harf::ui

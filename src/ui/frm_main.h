@@ -1,0 +1,87 @@
+// The main window: the line, the text area, the command buttons and the two
+// on-screen keyboards. It reads a key or click, asks the core what it means,
+// runs the engine on its line model and writes the result back to the boxes.
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "input/typist.h"
+#include "shaping/line.h"
+#include "tables/key_layout.h"
+
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace harf::ui {
+
+class GlyphLineEdit;
+class KeyButton;
+class MouseUpButton;
+
+class frmMain : public QWidget {
+  Q_OBJECT
+ public:
+  explicit frmMain(QWidget* parent = nullptr);
+  ~frmMain() override;
+
+  // The handlers, named after the control and event they serve. Mouse and
+  // keyboard reach them through Qt; tests and key bindings call them directly.
+  void Form_KeyPress(char32_t typed);
+  void Form_KeyUp(int code, int shift);
+  void cmdK_Click(KeyIndex Index);
+  void txtT_Click();
+  void cmdKeyb_Click();
+  void cmdBkSp_Click();
+  void cmdEnter_Click();
+  void cmdCopyClose_MouseUp(int button, int shift, int x, int y);
+  void cmdCopyText_Click();
+  void cmdClear_Click();
+  void cmdClearText_Click();
+
+  // The models behind the two boxes.
+  const Line& line() const { return line_; }
+  const TextArea& text() const { return text_; }
+  Layout shown() const;
+
+ protected:
+  // Key preview: sees every key of this window before the focused control.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void Form_Load();
+  void BuildPanel();
+  void BuildSystematic();
+  void BuildArabic();
+  void BuildKeys();
+  void SetTabOrder();
+  void WriteLine();
+  void ReadCursor();
+  void FocusLine();
+  void CopyToClipboard(const std::vector<GlyphCode>& codes);
+  bool PreviewKeyPress(QKeyEvent* e);
+  bool PreviewKeyRelease(QKeyEvent* e);
+
+  Line line_;
+  TextArea text_;
+  QString displayFamily_;
+
+  QGroupBox* fra1 = nullptr;
+  GlyphLineEdit* txtT = nullptr;
+  QPlainTextEdit* txtF = nullptr;
+  MouseUpButton* cmdCopyClose = nullptr;
+  QPushButton* cmdClear = nullptr;
+  QPushButton* cmdCopyText = nullptr;
+  QPushButton* cmdClearText = nullptr;
+  QPushButton* cmdKeyb = nullptr;
+  QGroupBox* frmSyst = nullptr;
+  QGroupBox* frmArabic = nullptr;
+  QPushButton* cmdEnter = nullptr;
+  QPushButton* cmdBkSp = nullptr;
+  std::array<KeyButton*, kKeyCount> cmdK{};
+  QLabel* Label1 = nullptr;
+};
+
+}  // namespace harf::ui

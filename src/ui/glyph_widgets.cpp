@@ -1,0 +1,160 @@
+#include "ui/glyph_widgets.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <qdrawutil.h>
+
+namespace harf::ui {
+
+bool IsNavigationKey(const QKeyEvent& e) {
+  switch (e.key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      return true;
+    default:
+      return false;
+  }
+}
+
+GlyphLineEdit::GlyphLineEdit(QWidget* parent) : QLineEdit(parent) {
+  setAcceptDrops(false);
+  setDragEnabled(false);
+  setContextMenuPolicy(Qt::NoContextMenu);
+  setAttribute(Qt::WA_InputMethodEnabled, false);
+}
+
+void GlyphLineEdit::keyPressEvent(QKeyEvent* e) {
+  if (IsNavigationKey(*e)) {
+    QLineEdit::keyPressEvent(e);
+  } else {
+    e->ignore();
+  }
+}
+
+void GlyphLineEdit::inputMethodEvent(QInputMethodEvent* e) { e->ignore(); }
+
+void GlyphLineEdit::mouseReleaseEvent(QMouseEvent* e) {
+  // The middle button would paste the X11 selection into the box.
+  if (e->button() == Qt::MiddleButton) {
+    e->accept();
+    return;
+  }
+  QLineEdit::mouseReleaseEvent(e);
+  if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
+}
+
+KeyButton::KeyButton(QWidget* parent) : QAbstractButton(parent) {
+  setFocusPolicy(Qt::TabFocus);
+  setAttribute(Qt::WA_Hover);
+}
+
+void KeyButton::setPicture(const QPixmap& picture) {
+  picture_ = picture;
+  FitPicture();
+  update();
+}
+
+void KeyButton::resizeEvent(QResizeEvent* e) {
+  QAbstractButton::resizeEvent(e);
+  FitPicture();
+}
+
+void KeyButton::changeEvent(QEvent* e) {
+  QAbstractButton::changeEvent(e);
+  if (e->type() == QEvent::FontChange) FitPicture();
+}
+
+QRect KeyButton::CaptionRect() const {
+  const QRect inner = rect().adjusted(2, 2, -2, -2);
+  if (text().isEmpty()) return QRect(inner.left(), inner.bottom() + 1, inner.width(), 0);
+  const int height = picture_.isNull() ? inner.height() : QFontMetrics(font()).height();
+  return QRect(inner.left(), inner.bottom() - height + 1, inner.width(), height);
+}
+
+// The picture keeps its size where it fits above the caption and shrinks where
+// the key is small. Scaling once here keeps painting the keyboard cheap.
+void KeyButton::FitPicture() {
+  fitted_ = QPixmap();
+  fittedCaption_ = text();
+  if (picture_.isNull()) return;
+  QRect area = rect().adjusted(2, 2, -2, -2);
+  area.setBottom(CaptionRect().top() - 1);
+  if (area.height() <= 0) return;
+  QSizeF size = picture_.deviceIndependentSize();
+  size.scale(size.boundedTo(area.size()), Qt::KeepAspectRatio);
+  fittedRect_ = QRectF(QPointF(), size);
+  fittedRect_.moveCenter(QRectF(area).center());
+  const qreal dpr = picture_.devicePixelRatio();
+  if (size == picture_.deviceIndependentSize()) {
+    fitted_ = picture_;
+    return;
+  }
+  fitted_ = picture_.scaled((size * dpr).toSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  fitted_.setDevicePixelRatio(dpr);
+}
+
+void KeyButton::paintEvent(QPaintEvent*) {
+  // A flat key face with a plain bevel: what the keys have always looked
+  // like, and far cheaper than the style's gradients on 136 keys.
+  QPainter p(this);
+  const QBrush face = palette().brush(QPalette::Button);
+  qDrawWinButton(&p, rect(), palette(), isDown(), &face);
+  if (hasFocus()) {
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = rect().adjusted(3, 3, -3, -3);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
+  }
+  if (!text().isEmpty()) {
+    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                             QPalette::ButtonText));
+    p.drawText(CaptionRect(), Qt::AlignCenter, text());
+  }
+  if (fittedCaption_ != text()) FitPicture();
+  if (fitted_.isNull()) return;
+  if (!isEnabled()) p.setOpacity(0.35);
+  p.drawPixmap(fittedRect_.topLeft(), fitted_);
+}
+
+void MouseUpButton::mousePressEvent(QMouseEvent* e) {
+  pressed_ |= e->button();
+  QPushButton::mousePressEvent(e);
+}
+
+void MouseUpButton::mouseReleaseEvent(QMouseEvent* e) {
+  const bool wasPressed = pressed_.testFlag(e->button());
+  pressed_ &= ~e->button();
+  const QPoint pos = e->position().toPoint();
+  QPushButton::mouseReleaseEvent(e);
+  if (!wasPressed || !rect().contains(pos)) return;
+  int button = 0;
+  switch (e->button()) {
+    case Qt::LeftButton:
+      button = 1;
+      break;
+    case Qt::RightButton:
+      button = 2;
+      break;
+    case Qt::MiddleButton:
+      button = 4;
+      break;
+    default:
+      return;
+  }
+  const Qt::KeyboardModifiers m = e->modifiers();
+  const int shift = (m.testFlag(Qt::ShiftModifier) ? 1 : 0) |
+                    (m.testFlag(Qt::ControlModifier) ? 2 : 0) |
+                    (m.testFlag(Qt::AltModifier) ? 4 : 0);
+  emit mouseUp(button, shift, pos.x(), pos.y());
+}
+
+}  // namespace harf::ui

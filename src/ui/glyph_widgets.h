@@ -1,0 +1,80 @@
+// The widgets frmMain is built from that Qt does not have as they are needed.
+#pragma once
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+
+class QKeyEvent;
+
+namespace harf::ui {
+
+// Whether a key only moves the caret (arrows, Home, End, with Shift to select).
+bool IsNavigationKey(const QKeyEvent& e);
+
+// The line box: shows the line and lets the caret move, but never takes text
+// from the keyboard, the clipboard, an input method or drag-and-drop. Every
+// change of its text comes from the engine, which keeps the letters the
+// glyphs stand for beside them.
+class GlyphLineEdit : public QLineEdit {
+  Q_OBJECT
+ public:
+  explicit GlyphLineEdit(QWidget* parent = nullptr);
+
+ signals:
+  // A mouse click into the box, after Qt has moved the caret.
+  void clicked();
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void inputMethodEvent(QInputMethodEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+};
+
+// An on-screen key: a picture above a caption, either of them optional, on
+// the key's background colour. Qt's buttons put the picture beside the text
+// and do not shrink it to fit a small key.
+class KeyButton : public QAbstractButton {
+  Q_OBJECT
+ public:
+  explicit KeyButton(QWidget* parent = nullptr);
+  void setPicture(const QPixmap& picture);
+  const QPixmap& picture() const { return picture_; }
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void changeEvent(QEvent* e) override;
+
+ private:
+  QRect CaptionRect() const;
+  void FitPicture();
+
+  QPixmap picture_;
+  QPixmap fitted_;  // the picture at the size it is drawn, made once
+  QRectF fittedRect_;
+  QString fittedCaption_;  // the caption the fitted picture leaves room for
+};
+
+// A button that reports which mouse button was released over it, after being
+// pressed on it: the copy-line button copies on any button, and minimizes the
+// window unless it was the right one.
+class MouseUpButton : public QPushButton {
+  Q_OBJECT
+ public:
+  using QPushButton::QPushButton;
+
+ signals:
+  // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
+  void mouseUp(int button, int shift, int x, int y);
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+
+ private:
+  Qt::MouseButtons pressed_;
+};
+
+}  // namespace harf::ui

@@ -1,0 +1,436 @@
+// The window, driven headless through real Qt key and mouse events.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+#include "shaping/glyph_text.h"
+#include "tables/key_layout.h"
+#include "typing_cases.h"
+#include "ui/frm_main.h"
+#include "ui/glyph_widgets.h"
+
+using harf::GlyphCode;
+using harf::ui::frmMain;
+using Codes = std::vector<GlyphCode>;
+Q_DECLARE_METATYPE(Codes)
+Q_DECLARE_METATYPE(std::u32string)
+
+namespace {
+
+Codes CodesOf(const QString& boxText) {
+  const auto codes = harf::FromBoxText(boxText.toStdU16String());
+  return codes ? *codes : Codes{0xFF, 0xFF, 0xFF};  // a character no glyph code makes
+}
+
+Codes CodesFromString(const char* spaced) {
+  Codes out;
+  for (const QString& n : QString::fromLatin1(spaced).split(u' ', Qt::SkipEmptyParts)) {
+    out.push_back(static_cast<GlyphCode>(n.toInt()));
+  }
+  return out;
+}
+
+QString Printable(const Codes& codes) {
+  QStringList parts;
+  for (GlyphCode c : codes) parts << QString::number(c);
+  return parts.join(u' ');
+}
+
+Codes ClipboardBytes() {
+  const QByteArray bytes = QGuiApplication::clipboard()->text().toLatin1();
+  return Codes(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+class FrmMainTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<frmMain> w;
+
+  template <typename T>
+  T* child(const char* name) {
+    T* c = w->findChild<T*>(QLatin1String(name));
+    if (!c) qFatal("no control %s", name);
+    return c;
+  }
+  QLineEdit* txtT() { return child<QLineEdit>("txtT"); }
+  QPlainTextEdit* txtF() { return child<QPlainTextEdit>("txtF"); }
+  QAbstractButton* key(int index) {
+    return child<QAbstractButton>(QStringLiteral("cmdK_%1").arg(index).toLatin1().constData());
+  }
+  Codes line() { return CodesOf(txtT()->text()); }
+  // The text area's lines as the box shows them.
+  std::vector<Codes> textLines() {
+    std::vector<Codes> out;
+    if (txtF()->toPlainText().isEmpty()) return out;
+    for (const QString& l : txtF()->toPlainText().split(u'\n')) out.push_back(CodesOf(l));
+    return out;
+  }
+  QWidget* target() {
+    QWidget* f = QApplication::focusWidget();
+    return f ? f : w.get();
+  }
+
+  // One typed character as the keyboard delivers it: press and release.
+  void typeChar(char32_t c) {
+    if (c == U'\b') {
+      QTest::keyClick(target(), Qt::Key_Backspace);
+      return;
+    }
+    if (c == U'\r') {
+      QTest::keyClick(target(), Qt::Key_Return);
+      return;
+    }
+    const QString text = QString::fromUcs4(&c, 1);
+    // Qt's key code of a Latin-1 character is its upper-case code.
+    const auto code = static_cast<Qt::Key>(text.toUpper().at(0).unicode());
+    QTest::sendKeyEvent(QTest::Press, target(), code, text, Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, target(), code, text, Qt::NoModifier);
+  }
+  void type(const std::u32string& s) {
+    for (char32_t c : s) typeChar(c);
+  }
+  void release(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier, bool autoRepeat = false) {
+    QKeyEvent e(QEvent::KeyRelease, k, m, QString(), autoRepeat);
+    QApplication::sendEvent(target(), &e);
+  }
+  void switchLayout() { QTest::mouseClick(child<QPushButton>("cmdKeyb"), Qt::LeftButton); }
+  void expectLineFocused() {
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(txtT()));
+  }
+
+ private slots:
+  void init() {
+    QGuiApplication::clipboard()->clear();
+    w = std::make_unique<frmMain>();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+  }
+  void cleanup() { w.reset(); }
+
+  void startUpState() {
+    QCOMPARE(w->windowTitle(), QStringLiteral("Harf"));
+    QVERIFY(child<QGroupBox>("frmSyst")->isVisible());
+    QVERIFY(!child<QGroupBox>("frmArabic")->isVisible());
+    QVERIFY(child<QPushButton>("cmdEnter")->isVisible());
+    QCOMPARE(child<QPushButton>("cmdKeyb")->text(), QStringLiteral("Keyboard: Systematic"));
+    QVERIFY(txtT()->text().isEmpty());
+    QVERIFY(txtF()->toPlainText().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), child<QWidget>("cmdBkSp"));
+    QCOMPARE(w->size(), QSize(677, 621));
+    QVERIFY(!child<QLabel>("Label1")->text().isEmpty());
+    const QList<QSize> iconSizes = w->windowIcon().availableSizes();
+    QVERIFY(iconSizes.contains(QSize(16, 16)));
+    QVERIFY(iconSizes.contains(QSize(32, 32)));
+    int disabled = 0;
+    for (int k = 0; k < harf::kKeyCount; ++k) disabled += key(k)->isEnabled() ? 0 : 1;
+    QCOMPARE(disabled, 22);
+  }
+
+  void layoutSwitchesBothWays() {
+    txtT()->setFocus();
+    switchLayout();
+    QVERIFY(child<QGroupBox>("frmArabic")->isVisible());
+    QVERIFY(!child<QGroupBox>("frmSyst")->isVisible());
+    QCOMPARE(child<QPushButton>("cmdKeyb")->text(), QStringLiteral("Keyboard: Arabic"));
+    QVERIFY(key(85)->isVisible());
+    switchLayout();
+    QVERIFY(child<QGroupBox>("frmSyst")->isVisible());
+    QVERIFY(!child<QGroupBox>("frmArabic")->isVisible());
+    QCOMPARE(child<QPushButton>("cmdKeyb")->text(), QStringLiteral("Keyboard: Systematic"));
+  }
+
+  // Every case of the shared typed-key file, typed on the window's keyboard.
+  void typedWords_data() {
+    QTest::addColumn<bool>("arabic");
+    QTest::addColumn<std::u32string>("typed");
+    QTest::addColumn<Codes>("expectedLine");
+    QTest::addColumn<bool>("checksText");
+    QTest::addColumn<std::vector<Codes>>("expectedText");
+    for (const auto& c : harf::testing::ReadTypingCases(harf::testing::TypingCasesPath())) {
+      QTest::addRow("typing.tsv:%d", c.lineNumber)
+          << (c.layout == harf::Layout::Arabic) << c.typed << c.line << c.checksText << c.text;
+    }
+  }
+  void typedWords() {
+    QFETCH(bool, arabic);
+    QFETCH(std::u32string, typed);
+    QFETCH(Codes, expectedLine);
+    QFETCH(bool, checksText);
+    QFETCH(std::vector<Codes>, expectedText);
+    if (arabic) switchLayout();
+    type(typed);
+    QCOMPARE(Printable(line()), Printable(expectedLine));
+    QCOMPARE(txtT()->cursorPosition(), 0);
+    if (checksText) QCOMPARE(textLines(), expectedText);
+  }
+
+  void clicksEnterTheKeysLetter_data() {
+    QTest::addColumn<bool>("arabic");
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<Codes>("expected");
+    QTest::addRow("space key") << false << QList<int>{2, 0} << CodesFromString("32 108 32");
+    QTest::addRow("arabic space key") << true << QList<int>{85, 122} << CodesFromString("32 108 32");
+    QTest::addRow("arabic alif is alif") << true << QList<int>{70} << CodesFromString("97 32");
+    QTest::addRow("systematic alif") << false << QList<int>{1} << CodesFromString("97 32");
+    QTest::addRow("lam alif space") << false << QList<int>{23, 1, 0} << CodesFromString("32 252 32");
+    QTest::addRow("arabic click-only parenthesis") << true << QList<int>{124} << CodesFromString("72");
+    QTest::addRow("disabled fatha key") << false << QList<int>{2, 40} << CodesFromString("108 32");
+    QTest::addRow("disabled alif wasla key") << false << QList<int>{53} << Codes{};
+    QTest::addRow("disabled arabic shadda key") << true << QList<int>{85, 126} << CodesFromString("108 32");
+    QTest::addRow("disabled arabic 134") << true << QList<int>{134, 135} << Codes{};
+  }
+  void clicksEnterTheKeysLetter() {
+    QFETCH(bool, arabic);
+    QFETCH(QList<int>, keys);
+    QFETCH(Codes, expected);
+    if (arabic) switchLayout();
+    for (int k : keys) QTest::mouseClick(key(k), Qt::LeftButton);
+    QCOMPARE(Printable(line()), Printable(expected));
+  }
+
+  void typedCharactersPressDisabledKeys() {
+    type(U"ba");  // fatha, whose key is disabled
+    QCOMPARE(line(), CodesFromString("74 108 32"));
+    switchLayout();
+    type(U"fX");  // shadda, key 126
+    QCOMPARE(line(), CodesFromString("74 107 74 105 32"));
+  }
+
+  void limitOf45AppliesToTypingNotToClicks() {
+    type(std::u32string(50, U'1'));
+    QCOMPARE(line().size(), 45U);
+    for (int i = 0; i < 15; ++i) QTest::mouseClick(key(31), Qt::LeftButton);
+    QCOMPARE(line().size(), 60U);  // the box does not cut the line
+    type(U"2 ");
+    QCOMPARE(line().size(), 60U);
+    typeChar(U'\r');  // Enter still works on a full line
+    QCOMPARE(txtF()->toPlainText().size(), 60);
+    QVERIFY(txtT()->text().isEmpty());
+    type(U"2");
+    QCOMPARE(line(), CodesFromString("82"));
+  }
+
+  void enterKeyRunsEnterOnceWhateverHasTheFocus_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addRow("line") << "txtT";
+    QTest::addRow("enter button") << "cmdEnter";
+    QTest::addRow("backspace button") << "cmdBkSp";
+    QTest::addRow("a key") << "cmdK_2";
+    QTest::addRow("text area") << "txtF";
+  }
+  void enterKeyRunsEnterOnceWhateverHasTheFocus() {
+    QFETCH(QString, focus);
+    type(U"b");
+    child<QWidget>(focus.toLatin1().constData())->setFocus();
+    typeChar(U'\r');
+    QCOMPARE(w->text().lines().size(), 1U);
+    QCOMPARE(Printable(textLines().at(0)), QStringLiteral("108 32"));
+    QVERIFY(txtT()->text().isEmpty());
+    expectLineFocused();
+  }
+
+  // Right after start-up the backspace button has the focus; a typed space
+  // must insert one space and not also press that button.
+  void spaceOnAFocusedButtonTypesOneSpace() {
+    QCOMPARE(QApplication::focusWidget(), child<QWidget>("cmdBkSp"));
+    type(U"b");
+    child<QWidget>("cmdBkSp")->setFocus();
+    typeChar(U' ');
+    QCOMPARE(line(), CodesFromString("32 108 32"));
+    child<QWidget>("cmdKeyb")->setFocus();
+    typeChar(U' ');
+    QCOMPARE(child<QPushButton>("cmdKeyb")->text(), QStringLiteral("Keyboard: Systematic"));
+    QCOMPARE(line(), CodesFromString("32 32 108 32"));
+  }
+
+  void enterEdgeCases() {
+    QTest::mouseClick(child<QPushButton>("cmdEnter"), Qt::LeftButton);
+    QVERIFY(w->text().empty());
+    QVERIFY(txtF()->toPlainText().isEmpty());
+    type(U"b");
+    QTest::mouseClick(child<QPushButton>("cmdEnter"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("cmdEnter"), Qt::LeftButton);  // an empty last line
+    type(U"l");
+    QTest::mouseClick(child<QPushButton>("cmdEnter"), Qt::LeftButton);
+    QCOMPARE(txtF()->toPlainText().split(u'\n').size(), 3);
+    QTest::mouseClick(child<QPushButton>("cmdCopyText"), Qt::LeftButton);
+    QCOMPARE(Printable(ClipboardBytes()), QStringLiteral("108 32 13 10 13 10 222 32"));
+  }
+
+  void copyLine_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("minimizes");
+    QTest::addRow("left button") << "left" << true;
+    QTest::addRow("middle button") << "middle" << true;
+    QTest::addRow("right button") << "right" << false;
+    QTest::addRow("F5") << "F5" << true;
+    QTest::addRow("Shift+F5") << "Shift+F5" << true;
+  }
+  void copyLine() {
+    QFETCH(QString, how);
+    QFETCH(bool, minimizes);
+    QGuiApplication::clipboard()->setText(QStringLiteral("old"));
+    type(U"l' ");
+    auto* copy = child<QPushButton>("cmdCopyClose");
+    if (how == QLatin1String("left")) QTest::mouseClick(copy, Qt::LeftButton);
+    if (how == QLatin1String("middle")) QTest::mouseClick(copy, Qt::MiddleButton);
+    if (how == QLatin1String("right")) QTest::mouseClick(copy, Qt::RightButton);
+    if (how == QLatin1String("F5")) release(Qt::Key_F5);
+    if (how == QLatin1String("Shift+F5")) release(Qt::Key_F5, Qt::ShiftModifier);
+    QCOMPARE(Printable(ClipboardBytes()), QStringLiteral("32 252 32"));
+    QCOMPARE(w->isMinimized(), minimizes);
+    QCOMPARE(line(), CodesFromString("32 252 32"));  // the line stays
+    expectLineFocused();
+  }
+
+  void copyLineOfAnEmptyLinePutsEmptyText() {
+    QGuiApplication::clipboard()->setText(QStringLiteral("old"));
+    release(Qt::Key_F5);
+    QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+  }
+
+  // Codes 128..255 leave as one Latin-1 character each, so X11's STRING target
+  // carries one byte per glyph code.
+  void copyTextSendsOneBytePerCodeAndMinimizes() {
+    type(U"bmb\rjv\u00e4\r");
+    QTest::mouseClick(child<QPushButton>("cmdCopyText"), Qt::LeftButton);
+    QCOMPARE(Printable(ClipboardBytes()), QStringLiteral("107 182 32 13 10 96 193 117 32"));
+    QCOMPARE(QGuiApplication::clipboard()->text().size(), 9);
+    QVERIFY(w->isMinimized());
+    expectLineFocused();
+  }
+
+  void clearCommandsLeaveTheOtherBox() {
+    type(U"b\rt");
+    QTest::mouseClick(child<QPushButton>("cmdClear"), Qt::LeftButton);
+    QVERIFY(txtT()->text().isEmpty());
+    QCOMPARE(txtF()->toPlainText().size(), 2);
+    expectLineFocused();
+    type(U"t");
+    QGuiApplication::clipboard()->setText(QStringLiteral("keep"));
+    QTest::mouseClick(child<QPushButton>("cmdClearText"), Qt::LeftButton);
+    QVERIFY(txtF()->toPlainText().isEmpty());
+    QVERIFY(w->text().empty());
+    QCOMPARE(line(), CodesFromString("112 32"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("keep"));
+    expectLineFocused();
+    release(Qt::Key_F7, Qt::ControlModifier);
+    QVERIFY(txtT()->text().isEmpty());
+  }
+
+  void backspaceAndDeleteAct_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addRow("Backspace") << int(Qt::Key_Backspace) << int(Qt::NoModifier);
+    QTest::addRow("Delete") << int(Qt::Key_Delete) << int(Qt::NoModifier);
+    QTest::addRow("Shift+Backspace") << int(Qt::Key_Backspace) << int(Qt::ShiftModifier);
+    QTest::addRow("Ctrl+Delete") << int(Qt::Key_Delete) << int(Qt::ControlModifier);
+  }
+  void backspaceAndDeleteAct() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    type(U"bbb");
+    txtT()->setCursorPosition(2);  // the cursor does not matter to backspace
+    const auto k = static_cast<Qt::Key>(key);
+    const auto m = static_cast<Qt::KeyboardModifiers>(modifiers);
+    QTest::keyPress(target(), k, m);  // the press does nothing, nor does it edit the box
+    QCOMPARE(line(), CodesFromString("107 106 105 32"));
+    QTest::keyRelease(target(), k, m);
+    QCOMPARE(line(), CodesFromString("107 105 32"));
+    release(k, m, /*autoRepeat=*/true);  // a held key's repeats do not act
+    QCOMPARE(line(), CodesFromString("107 105 32"));
+    expectLineFocused();
+  }
+
+  void onScreenBackspaceAndUnboundKeys() {
+    type(U"bb");
+    QTest::mouseClick(child<QPushButton>("cmdBkSp"), Qt::LeftButton);
+    QCOMPARE(line(), CodesFromString("108 32"));
+    expectLineFocused();
+    for (Qt::Key k : {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4, Qt::Key_F9, Qt::Key_Escape}) {
+      QTest::keyClick(target(), k);
+    }
+    QCOMPARE(line(), CodesFromString("108 32"));
+    QVERIFY(!w->isMinimized());
+  }
+
+  // The caret moves with the arrow keys, and a letter goes in where it stands.
+  void caretMovesAndLettersGoInAtIt() {
+    type(U"b b");  // 108 32 108 32
+    QCOMPARE(line(), CodesFromString("108 32 108 32"));
+    QTest::keyClick(txtT(), Qt::Key_End);
+    QTest::keyClick(txtT(), Qt::Key_Left);
+    QTest::keyClick(txtT(), Qt::Key_Left);
+    QCOMPARE(txtT()->cursorPosition(), 2);
+    QTest::mouseClick(key(3), Qt::LeftButton);
+    QCOMPARE(line(), CodesFromString("108 32 111 105 32"));
+    QCOMPARE(txtT()->cursorPosition(), 0);
+    // The release of Right arrow puts the cursor back at 0, from any control.
+    txtT()->setCursorPosition(3);
+    child<QWidget>("cmdKeyb")->setFocus();
+    QTest::keyRelease(target(), Qt::Key_Right);
+    expectLineFocused();
+    QCOMPARE(txtT()->cursorPosition(), 0);
+  }
+
+  void clickIntoTheLinePutsTheCursorAt0() {
+    type(U"bbbb");
+    txtT()->setCursorPosition(2);
+    QTest::mouseClick(txtT(), Qt::LeftButton, Qt::NoModifier, QPoint(txtT()->width() - 20, 10));
+    QCOMPARE(txtT()->cursorPosition(), 0);
+    type(U"t");
+    QCOMPARE(line(), CodesFromString("111 106 106 106 105 32"));
+  }
+
+  // Nothing reaches the boxes but what the engine writes: no paste, undo or
+  // cut, and a Ctrl chord types no letter.
+  void boxesRefuseTextFromElsewhere() {
+    type(U"b");
+    QGuiApplication::clipboard()->setText(QStringLiteral("xyz"));
+    txtT()->setFocus();
+    QTest::keyClick(txtT(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(txtT(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(txtT(), Qt::Key_X, Qt::ControlModifier);
+    QTest::mouseClick(txtT(), Qt::MiddleButton);
+    QCOMPARE(line(), CodesFromString("108 32"));
+    txtF()->setFocus();
+    QTest::keyClick(txtF(), Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(txtF()->toPlainText().isEmpty());
+  }
+
+  void keysShowPicturesAndTooltips() {
+    const auto& keys = harf::Keys();
+    for (const harf::KeyDef& k : keys) {
+      auto* b = qobject_cast<harf::ui::KeyButton*>(key(k.index));
+      QVERIFY(b);
+      QCOMPARE(b->picture().isNull(), k.picture == harf::kNoPicture);
+      if (k.picture == harf::kNoPicture) continue;
+      QCOMPARE(b->picture().deviceIndependentSize(), QSizeF(30, 35));
+      const QImage img = b->picture().toImage();
+      int inked = 0;
+      for (int y = 0; y < img.height(); ++y) {
+        for (int x = 0; x < img.width(); ++x) inked += qAlpha(img.pixel(x, y)) > 128 ? 1 : 0;
+      }
+      QVERIFY2(inked > 3, qPrintable(QStringLiteral("key %1 has an empty picture").arg(k.index)));
+    }
+    QCOMPARE(qobject_cast<harf::ui::KeyButton*>(key(126))->picture().cacheKey(),
+             qobject_cast<harf::ui::KeyButton*>(key(56))->picture().cacheKey());
+    QVERIFY(key(2)->toolTip().contains(QStringLiteral("\u201cb\u201d")));
+    QVERIFY(key(85)->toolTip().contains(QStringLiteral("\u201cf\u201d")));
+    QVERIFY(key(91)->toolTip().contains(QStringLiteral("\u201c^\u201d or \u201c#\u201d")));
+    QVERIFY(key(40)->toolTip().contains(QStringLiteral("cannot be clicked")));
+  }
+};
+
+QTEST_MAIN(FrmMainTest)
+#include "frm_main_test.moc"

@@ -1,0 +1,58 @@
+#!/bin/sh
+# Starts the real window in a real X server (Xvfb), types words on the
+# physical keyboard with xdotool, presses F5, and checks the bytes that reach
+# the clipboard's STRING target against harf-shape for the same keys.
+#   window_e2e.sh HARF HARF_SHAPE [SCREENSHOT.png]
+set -eu
+harf="$1"
+shape="$2"
+shot="${3:-}"
+
+for tool in Xvfb xdotool xclip; do
+  command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-deps.sh installs it)"; exit 1; }
+done
+
+work=$(mktemp -d)
+display=":$(( 90 + $$ % 500 ))"
+Xvfb "$display" -screen 0 1024x700x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+harf_pid=""
+cleanup() {
+  [ -n "$harf_pid" ] && kill "$harf_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+export DISPLAY="$display"
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+XDG_RUNTIME_DIR="$work" "$harf" >"$work/harf.log" 2>&1 &
+harf_pid=$!
+win=""
+for _ in $(seq 100); do
+  win=$(xdotool search --onlyvisible --name '^Harf$' 2>/dev/null | head -n 1) && [ -n "$win" ] && break
+  sleep 0.1
+done
+[ -n "$win" ] || { echo "the window did not appear"; cat "$work/harf.log"; exit 1; }
+xdotool windowfocus --sync "$win"
+sleep 0.3
+
+words="bsm 'llh 'lrHmn 'lrHym"
+# Systematic layout: transliteration; Backspace is released like a real key.
+xdotool type --delay 30 "$words"
+xdotool key --delay 30 x b BackSpace
+sleep 0.3
+[ -n "$shot" ] && import -window root -crop 677x621+0+0 "$shot"
+xdotool key F5
+sleep 0.5
+
+actual=$(xclip -o -selection clipboard -t STRING | od -An -tu1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//')
+expected=$(printf '%sxb\b\n' "$words" | "$shape" --format bytes | head -c -1 | od -An -tu1 |
+           tr -s ' \n' ' ' | sed 's/^ //; s/ $//')
+echo "clipboard: $actual"
+echo "harf-shape: $expected"
+if [ -z "$expected" ] || [ "$actual" != "$expected" ]; then
+  echo "FAIL: the clipboard does not hold the glyph codes harf-shape gives"
+  exit 1
+fi
+echo "window end-to-end check passed"
