@@ -6,7 +6,7 @@ set -eu
 
 PACKAGES="
   cmake make g++ pkg-config
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev libicu-dev hunspell-ar
   qt6-base-dev libgl-dev
   python3 python3-fonttools fonts-hosny-amiri
   xvfb xdotool xclip

@@ -1,5 +1,6 @@
-// harf-shape: types text through Harf's keyboard mapping and shaping engine and
-// prints the glyph codes the line ends up with, one output line per input line.
+// harf-shape: types text through Harf's keyboard mapping and shaping engine, or
+// Unicode Arabic letter by letter, and prints the glyph codes (or the Unicode
+// text) the line ends up with, one output line per line typed.
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,42 +12,64 @@
 #include <vector>
 
 #include "input/typist.h"
+#include "input/unicode_text.h"
 #include "input/utf8.h"
 #include "shaping/engine.h"
 
 namespace {
 
 constexpr std::string_view kUsage =
-    R"(Usage: harf-shape [--layout systematic|arabic] [--format codes|bytes]
+    R"(Usage: harf-shape [--from keys|unicode] [--layout systematic|arabic]
+                  [--format codes|bytes|unicode]
 
-Reads UTF-8 text on standard input and types each input line, character by
-character, into a fresh empty line exactly as the Harf window's keyboard does:
-the same typed-character mapping for the layout chosen (default: systematic),
-the same 45-glyph limit on typed characters, and characters that press no key
-are ignored. U+0008 stands for a released Backspace key. A carriage return
-inside a line acts as the Enter key: the line so far is printed as its own
-output line and typing goes on in an empty line (a CR right before the line
-feed is part of the line ending and ignored).
+Reads UTF-8 text on standard input, types each input line into a fresh empty
+line through Harf's shaping engine and prints what the line ends up with, one
+output line per line typed.
 
-For each input line the resulting line is printed in stored order (left to
-right on screen; the letter typed last comes first):
-  --format codes   decimal glyph codes separated by single spaces (default);
-                   an empty result prints an empty line
-  --format bytes   the raw 8-bit glyph codes, followed by a newline
+--from keys (default): the input is typed characters, exactly as the Harf
+window's keyboard takes them: the same typed-character mapping for the layout
+chosen (default: systematic), the same 45-glyph limit on typed characters,
+and characters that press no key are ignored. U+0008 stands for a released
+Backspace key. A carriage return inside a line acts as the Enter key: the line
+so far is printed as its own output line and typing goes on in an empty line
+(a CR right before the line feed is part of the line ending and ignored).
+
+--from unicode: the input is Unicode Arabic text in logical order. Each line
+is normalised to NFKC (presentation forms become their letters) and typed
+letter by letter, with no length limit, giving the glyph codes that typing the
+same letters on the keyboard gives. ASCII digits give Arabic-Indic digits. A
+line also breaks at CR, U+0085, U+2028 and U+2029. A character with no letter
+(Latin letters, emoji, controls, unassigned code points) is skipped, and so is
+a vowel sign the letter before it refuses (a sign after a sign, a sign on
+alif); when anything was skipped, standard error says how many characters,
+and the exit status is still 0.
+
+For each line the result is printed as:
+  --format codes    decimal glyph codes in stored order (left to right on
+                    screen; the letter typed last comes first) separated by
+                    single spaces (default); an empty result prints an empty
+                    line
+  --format bytes    the raw 8-bit glyph codes, followed by a newline
+  --format unicode  the letters of the line as UTF-8 Unicode text in logical
+                    order (the padding space that comes with the first letter
+                    of a line left out), followed by a newline
 
 Options:
-  --layout systematic|arabic   keyboard layout shown while typing
-  --format codes|bytes         output format
-  --help                       show this text
+  --from keys|unicode                 what the input is
+  --layout systematic|arabic          keyboard layout shown while typing keys
+  --format codes|bytes|unicode        output format
+  --help                              show this text
 
 Invalid UTF-8 on input, an unknown option or a bad value: a one-line message
 on standard error, exit status 2 and nothing on standard output. When standard
 input is a terminal, each line is answered as soon as it is typed.
 )";
 
-enum class Format { Codes, Bytes };
+enum class Format { Codes, Bytes, Unicode };
+enum class Source { Keys, Unicode };
 
 struct Options {
+  Source from = Source::Keys;
   harf::Layout layout = harf::Layout::Systematic;
   Format format = Format::Codes;
   bool help = false;
@@ -86,8 +109,19 @@ Options Parse(int argc, char** argv) {
         o.format = Format::Codes;
       } else if (v == "bytes") {
         o.format = Format::Bytes;
+      } else if (v == "unicode") {
+        o.format = Format::Unicode;
       } else {
-        Fail("bad value for --format: '" + v + "' (expected codes or bytes)");
+        Fail("bad value for --format: '" + v + "' (expected codes, bytes or unicode)");
+      }
+    } else if (arg.starts_with("--from") && (arg.size() == 6 || arg[6] == '=')) {
+      const std::string v = ValueOf(arg, "--from", i, argc, argv);
+      if (v == "keys") {
+        o.from = Source::Keys;
+      } else if (v == "unicode") {
+        o.from = Source::Unicode;
+      } else {
+        Fail("bad value for --from: '" + v + "' (expected keys or unicode)");
       }
     } else {
       Fail("unknown option '" + std::string(arg) + "' (try --help)");
@@ -97,6 +131,11 @@ Options Parse(int argc, char** argv) {
 }
 
 void Print(const harf::Line& line, Format format, std::string& out) {
+  if (format == Format::Unicode) {
+    out += harf::EncodeUtf8(harf::ToUnicode(line));
+    out.push_back('\n');
+    return;
+  }
   const std::vector<harf::GlyphCode> codes = line.Codes();
   for (std::size_t i = 0; i < codes.size(); ++i) {
     if (format == Format::Bytes) {
@@ -109,9 +148,15 @@ void Print(const harf::Line& line, Format format, std::string& out) {
   out.push_back('\n');
 }
 
-// Types one input line (without its line feed) and appends the output lines.
-void ShapeLine(std::u32string_view typed, const Options& o, std::string& out) {
+// Types one input line (without its line feed) and appends the output lines;
+// returns how many characters were skipped (only Unicode input counts them).
+std::size_t ShapeLine(std::u32string_view typed, const Options& o, std::string& out) {
   if (!typed.empty() && typed.back() == U'\r') typed.remove_suffix(1);
+  if (o.from == Source::Unicode) {
+    const harf::UnicodeLines r = harf::FromUnicode(typed);
+    for (const harf::Line& line : r.lines) Print(line, o.format, out);
+    return r.skipped;
+  }
   harf::Typist typist(o.layout);
   for (const char32_t ch : typed) {
     if (ch == U'\b') {
@@ -124,6 +169,13 @@ void ShapeLine(std::u32string_view typed, const Options& o, std::string& out) {
     }
   }
   Print(typist.line(), o.format, out);
+  return 0;
+}
+
+void ReportSkipped(std::size_t skipped) {
+  if (skipped == 0) return;
+  std::cerr << "harf-shape: skipped " << skipped << (skipped == 1 ? " character" : " characters")
+            << " with no letter or a vowel sign the letter before it refuses\n";
 }
 
 std::u32string DecodeOrFail(std::string_view bytes, std::size_t lineNumber) {
@@ -152,8 +204,11 @@ int ShapeAll(const Options& o) {
     start = end + 1;
   }
   std::string out;
-  for (const auto& line : lines) ShapeLine(line, o, out);
+  std::size_t skipped = 0;
+  for (const auto& line : lines) skipped += ShapeLine(line, o, out);
   std::fwrite(out.data(), 1, out.size(), stdout);
+  std::fflush(stdout);
+  ReportSkipped(skipped);
   return 0;
 }
 
@@ -161,9 +216,10 @@ int ShapeInteractive(const Options& o) {
   std::string raw;
   for (std::size_t n = 1; std::getline(std::cin, raw); ++n) {
     std::string out;
-    ShapeLine(DecodeOrFail(raw, n), o, out);
+    const std::size_t skipped = ShapeLine(DecodeOrFail(raw, n), o, out);
     std::fwrite(out.data(), 1, out.size(), stdout);
     std::fflush(stdout);
+    ReportSkipped(skipped);
   }
   return 0;
 }

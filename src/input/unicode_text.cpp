@@ -1,0 +1,174 @@
+#include "input/unicode_text.h"
+
+#include <unicode/unorm2.h>
+#include <unicode/utypes.h>
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "shaping/engine.h"
+#include "tables/unicode_table.h"
+
+namespace harf {
+namespace {
+
+bool IsScalarValue(char32_t cp) {
+  return cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+}
+
+bool IsLineBreak(char32_t cp) {
+  return cp == U'\n' || cp == U'\r' || cp == U'\u0085' || cp == U'\u2028' || cp == U'\u2029';
+}
+
+// NFKC through ICU, which works on UTF-16. The buffers live as long as the
+// normaliser, so converting many lines allocates only when a line is longer
+// than any before it.
+class Normaliser {
+ public:
+  Normaliser() {
+    UErrorCode status = U_ZERO_ERROR;
+    nfkc_ = unorm2_getNFKCInstance(&status);
+    Check(status);
+  }
+
+  // Appends the NFKC of text to out; returns how many values were left out
+  // because they are not Unicode scalar values.
+  std::size_t Append(std::u32string_view text, std::u32string& out) {
+    std::size_t dropped = 0;
+    in_.clear();
+    for (const char32_t cp : text) {
+      if (!IsScalarValue(cp)) {
+        ++dropped;
+      } else if (cp < 0x10000) {
+        in_.push_back(static_cast<UChar>(cp));
+      } else {
+        in_.push_back(static_cast<UChar>(0xD7C0 + (cp >> 10)));
+        in_.push_back(static_cast<UChar>(0xDC00 | (cp & 0x3FF)));
+      }
+    }
+    if (in_.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 4)) {
+      throw std::length_error("text too long to normalise");
+    }
+    const auto length = static_cast<std::int32_t>(in_.size());
+    // Most text comes back no longer; the longest compatibility decomposition
+    // (U+FDFA) is 18 code units, handled by the second call.
+    if (norm_.size() < in_.size() + 16) norm_.resize(in_.size() + 16);
+    UErrorCode status = U_ZERO_ERROR;
+    std::int32_t n = unorm2_normalize(nfkc_, in_.data(), length, norm_.data(),
+                                      static_cast<std::int32_t>(norm_.size()), &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+      norm_.resize(static_cast<std::size_t>(n));
+      status = U_ZERO_ERROR;
+      n = unorm2_normalize(nfkc_, in_.data(), length, norm_.data(), n, &status);
+    }
+    Check(status);
+    out.reserve(out.size() + static_cast<std::size_t>(n));
+    for (std::int32_t i = 0; i < n; ++i) {
+      const char32_t u = norm_[static_cast<std::size_t>(i)];
+      if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n) {
+        const char32_t low = norm_[static_cast<std::size_t>(++i)];
+        out.push_back(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+      } else {
+        out.push_back(u);
+      }
+    }
+    return dropped;
+  }
+
+ private:
+  static void Check(UErrorCode status) {
+    // U_STRING_NOT_TERMINATED_WARNING and the like are no failure.
+    if (U_FAILURE(status)) {
+      throw std::runtime_error(std::string("ICU normalisation failed: ") + u_errorName(status));
+    }
+  }
+
+  const UNormalizer2* nfkc_ = nullptr;
+  std::u16string in_;
+  std::u16string norm_;
+};
+
+// Types letter c at the left end and says whether it went in. AddChar leaves
+// the line exactly as it was only when it refuses a vowel sign, and every
+// other letter writes it. An accepted sign becomes the newest cell; the
+// ligature pass it runs may merge the two cells before it and so keep the
+// length, but never touches the sign. So a sign went in exactly when the
+// length or the newest cell changed.
+bool Type(Line& line, LetterIndex c) {
+  if (!IsSignLetter(c)) {
+    AddChar(line, c);
+    return true;
+  }
+  const std::size_t size = line.size();
+  const std::optional<Cell> newest =
+      line.empty() ? std::nullopt : std::optional<Cell>(line.Reading().back());
+  AddChar(line, c);
+  return line.size() != size || (newest && line.Reading().back() != *newest);
+}
+
+}  // namespace
+
+std::u32string ToUnicode(const Line& line) {
+  std::u32string out;
+  out.reserve(line.size());
+  for (const Cell& cell : line.Reading()) {
+    for (const std::uint8_t letter : {cell.letter, cell.later}) {
+      if (letter == kNoLetter) continue;
+      const char32_t cp = CodePointOf(static_cast<LetterIndex>(letter));
+      if (cp != kNoCodePoint) out.push_back(cp);
+    }
+  }
+  return out;
+}
+
+std::u32string ToUnicode(const TextArea& text) {
+  std::u32string out;
+  for (std::size_t i = 0; i < text.lines().size(); ++i) {
+    if (i > 0) out.push_back(U'\n');
+    out += ToUnicode(text.lines()[i]);
+  }
+  return out;
+}
+
+std::u32string Nfkc(std::u32string_view text, std::size_t* dropped) {
+  Normaliser normaliser;
+  std::u32string out;
+  const std::size_t n = normaliser.Append(text, out);
+  if (dropped) *dropped += n;
+  return out;
+}
+
+UnicodeLines FromUnicode(std::u32string_view text) {
+  UnicodeLines result;
+  Normaliser normaliser;
+  std::u32string normal;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t end = start;
+    while (end < text.size() && !IsLineBreak(text[end])) ++end;
+
+    normal.clear();
+    result.skipped += normaliser.Append(text.substr(start, end - start), normal);
+    Line& line = result.lines.emplace_back();
+    line.Reserve(normal.size() + 1);
+    for (const char32_t cp : normal) {
+      const LetterIndex c = LetterOfCodePoint(cp);
+      if (c == kNoLetterIndex) {
+        ++result.skipped;
+      } else if (!Type(line, c)) {
+        ++result.skipped;
+        ++result.refused;
+      }
+    }
+
+    if (end == text.size()) break;
+    start = end + 1;
+    if (text[end] == U'\r' && start < text.size() && text[start] == U'\n') ++start;
+  }
+  return result;
+}
+
+}  // namespace harf

@@ -1,0 +1,55 @@
+// The bridge between Harf's lines and standard Unicode Arabic in logical order,
+// the form e-mail, the web and word processors use.
+//
+// To Unicode, every glyph gives back the letters that were typed for it (a
+// ligature two, the padding space that comes in with the first letter of a
+// line none), in reading order; the glyph codes alone could not tell alif from
+// alif wasla or kasra from fatha.
+//
+// From Unicode, the text is normalised to NFKC and then typed letter by letter
+// through AddChar, so it gives exactly the glyph codes that typing the same
+// letters on the keyboard gives, without the keyboard's 45-glyph limit.
+// Needs ICU; kept out of harf_core so that the core stays dependency-free.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "input/typist.h"
+#include "shaping/line.h"
+
+namespace harf {
+
+// The letters of the line in logical order. A letter without a code point
+// (68..85, only reachable through Line::FromCodes) gives nothing.
+std::u32string ToUnicode(const Line& line);
+
+// The text area's lines, each as above, joined by U+000A.
+std::u32string ToUnicode(const TextArea& text);
+
+struct UnicodeLines {
+  std::vector<Line> lines;  // at least one; n line breaks give n + 1 lines
+  // Characters that reached no line: characters with no letter (Latin
+  // letters, emoji, controls, unassigned code points, tatweel, values that are
+  // not Unicode scalar values) and vowel signs refused by the glyph before
+  // them. Counted so that the caller can tell the user what was left out.
+  std::size_t skipped = 0;
+  // The part of `skipped` that were refused vowel signs: a sign after another
+  // sign (NFKC puts shadda after the vowel it carries, so shadda with a vowel
+  // keeps the vowel), a sign on alif, a digit or punctuation.
+  std::size_t refused = 0;
+};
+
+// Types Unicode text into fresh lines. Lines break at LF, CR LF, CR, NEL
+// (U+0085), U+2028 and U+2029. Each line is normalised to NFKC first, so
+// presentation forms (U+FB50..U+FDFF, U+FE70..U+FEFF), the lam-alif ligatures
+// among them, and compatibility spaces become the letters they stand for.
+UnicodeLines FromUnicode(std::u32string_view text);
+
+// NFKC of text. Values that are not Unicode scalar values (surrogates, above
+// U+10FFFF) are left out; `dropped`, when given, is increased by their number.
+std::u32string Nfkc(std::u32string_view text, std::size_t* dropped = nullptr);
+
+}  // namespace harf
