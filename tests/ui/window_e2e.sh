@@ -26,10 +26,11 @@ trap cleanup EXIT INT TERM
 export DISPLAY="$display"
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
-XDG_RUNTIME_DIR="$work" "$harf" >"$work/harf.log" 2>&1 &
+# A real X window, whatever platform the rest of the suite runs Qt on.
+QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" "$harf" >"$work/harf.log" 2>&1 &
 harf_pid=$!
 win=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   win=$(xdotool search --onlyvisible --name '^Harf$' 2>/dev/null | head -n 1) && [ -n "$win" ] && break
   sleep 0.1
 done
