@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -91,24 +90,6 @@ class Normaliser {
   std::u16string norm_;
 };
 
-// Types letter c at the left end and says whether it went in. AddChar leaves
-// the line exactly as it was only when it refuses a vowel sign, and every
-// other letter writes it. An accepted sign becomes the newest cell; the
-// ligature pass it runs may merge the two cells before it and so keep the
-// length, but never touches the sign. So a sign went in exactly when the
-// length or the newest cell changed.
-bool Type(Line& line, LetterIndex c) {
-  if (!IsSignLetter(c)) {
-    AddChar(line, c);
-    return true;
-  }
-  const std::size_t size = line.size();
-  const std::optional<Cell> newest =
-      line.empty() ? std::nullopt : std::optional<Cell>(line.Reading().back());
-  AddChar(line, c);
-  return line.size() != size || (newest && line.Reading().back() != *newest);
-}
-
 }  // namespace
 
 std::u32string ToUnicode(const Line& line) {
@@ -141,8 +122,10 @@ std::u32string Nfkc(std::u32string_view text, std::size_t* dropped) {
   return out;
 }
 
-UnicodeLines FromUnicode(std::u32string_view text) {
+UnicodeLines FromUnicode(std::u32string_view text, Line first) {
   UnicodeLines result;
+  first.SetCursor(0);
+  result.lines.push_back(std::move(first));
   Normaliser normaliser;
   std::u32string normal;
   std::size_t start = 0;
@@ -152,13 +135,14 @@ UnicodeLines FromUnicode(std::u32string_view text) {
 
     normal.clear();
     result.skipped += normaliser.Append(text.substr(start, end - start), normal);
-    Line& line = result.lines.emplace_back();
-    line.Reserve(normal.size() + 1);
+    if (start > 0) result.lines.emplace_back();
+    Line& line = result.lines.back();
+    line.Reserve(line.size() + normal.size() + 1);
     for (const char32_t cp : normal) {
       const LetterIndex c = LetterOfCodePoint(cp);
       if (c == kNoLetterIndex) {
         ++result.skipped;
-      } else if (!Type(line, c)) {
+      } else if (!AddChar(line, c)) {
         ++result.skipped;
         ++result.refused;
       }

@@ -42,11 +42,13 @@ struct UnicodeLines {
   std::size_t refused = 0;
 };
 
-// Types Unicode text into fresh lines. Lines break at LF, CR LF, CR, NEL
-// (U+0085), U+2028 and U+2029. Each line is normalised to NFKC first, so
-// presentation forms (U+FB50..U+FDFF, U+FE70..U+FEFF), the lam-alif ligatures
-// among them, and compatibility spaces become the letters they stand for.
-UnicodeLines FromUnicode(std::u32string_view text);
+// Types Unicode text into lines: the first line goes on from `first` (at its
+// left end, where typing goes on), every further line starts empty. Lines
+// break at LF, CR LF, CR, NEL (U+0085), U+2028 and U+2029. Each line is
+// normalised to NFKC first, so presentation forms (U+FB50..U+FDFF,
+// U+FE70..U+FEFF), the lam-alif ligatures among them, and compatibility
+// spaces become the letters they stand for.
+UnicodeLines FromUnicode(std::u32string_view text, Line first = {});
 
 // NFKC of text. Values that are not Unicode scalar values (surrogates, above
 // U+10FFFF) are left out; `dropped`, when given, is increased by their number.

@@ -221,9 +221,9 @@ int AddDiacritic(LetterIndex vv, GlyphCode LastC) {
   }
 }
 
-void AddChar(Line& line, LetterIndex C) {
-  if (!IsLetterIndex(C)) return;
-  Insert(line, C, static_cast<std::uint8_t>(C));
+bool AddChar(Line& line, LetterIndex C) {
+  if (!IsLetterIndex(C)) return false;
+  return Insert(line, C, static_cast<std::uint8_t>(C));
 }
 
 void LigaturePass(Line& line) {

@@ -27,10 +27,10 @@ Link MakeLink(GlyphCode LC, GlyphCode C, std::optional<GlyphCode> TX);
 int AddDiacritic(LetterIndex vv, GlyphCode LastC);
 
 // Inserts letter C at the line's cursor with contextual shaping, then runs the
-// ligature pass. A letter index outside 0..85 does nothing. Every change of
-// the line leaves the cursor at 0; a vowel sign the carrier refuses leaves the
-// line and the cursor as they were.
-void AddChar(Line& line, LetterIndex C);
+// ligature pass, and says whether the line was written. Every write leaves
+// the cursor at 0. A vowel sign the carrier refuses, or a letter index outside
+// 0..85, leaves the line and the cursor as they were and gives false.
+bool AddChar(Line& line, LetterIndex C);
 
 // Merges the second and third glyph of the line when they form a ligature.
 void LigaturePass(Line& line);

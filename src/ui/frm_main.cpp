@@ -23,11 +23,15 @@ namespace {
 // Qt's high-DPI scaling takes it from there.
 constexpr int kTwipsPerPixel = 15;
 
-int Px(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+int Px(int twips) {
+  return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
 QRect Twips(int left, int top, int width, int height) {
   return QRect(Px(left), Px(top), Px(width), Px(height));
 }
-QRect Twips(const TwipsRect& r) { return Twips(r.left, r.top, r.width, r.height); }
+QRect Twips(const TwipsRect& r) {
+  return Twips(r.left, r.top, r.width, r.height);
+}
 
 const QColor kKeyGrey(224, 224, 224);
 const QColor kCopyGreen(192, 255, 192);
@@ -140,7 +144,9 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
   qApp->installEventFilter(this);
 }
 
-frmMain::~frmMain() { qApp->removeEventFilter(this); }
+frmMain::~frmMain() {
+  qApp->removeEventFilter(this);
+}
 
 // Start-up: the display font for the line. The tables are constant data
 // compiled into the program and need no filling.
@@ -266,8 +272,8 @@ void frmMain::SetTabOrder() {
   for (int k = 0; k <= 42; ++k) order.push_back(cmdK[static_cast<std::size_t>(k)]);
   order.push_back(cmdEnter);
   for (int k = 43; k <= 67; ++k) order.push_back(cmdK[static_cast<std::size_t>(k)]);
-  order.insert(order.end(), {cmdCopyClose, cmdKeyb, txtT, cmdClear, txtF, cmdClearText,
-                             cmdCopyText});
+  order.insert(order.end(),
+               {cmdCopyClose, cmdKeyb, txtT, cmdClear, txtF, cmdClearText, cmdCopyText});
   for (int k = 68; k < kKeyCount; ++k) order.push_back(cmdK[static_cast<std::size_t>(k)]);
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
@@ -394,7 +400,9 @@ void frmMain::WriteLine() {
   txtT->setCursorPosition(static_cast<int>(line_.cursor()));
 }
 
-void frmMain::FocusLine() { txtT->setFocus(Qt::OtherFocusReason); }
+void frmMain::FocusLine() {
+  txtT->setFocus(Qt::OtherFocusReason);
+}
 
 // --- Line and text commands ----------------------------------------------------
 

@@ -1,11 +1,12 @@
 #include "ui/glyph_widgets.h"
 
+#include <qdrawutil.h>
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
-#include <qdrawutil.h>
 
 namespace harf::ui {
 
@@ -40,7 +41,9 @@ void GlyphLineEdit::keyPressEvent(QKeyEvent* e) {
   }
 }
 
-void GlyphLineEdit::inputMethodEvent(QInputMethodEvent* e) { e->ignore(); }
+void GlyphLineEdit::inputMethodEvent(QInputMethodEvent* e) {
+  e->ignore();
+}
 
 void GlyphLineEdit::mouseReleaseEvent(QMouseEvent* e) {
   // The middle button would paste the X11 selection into the box.
@@ -115,8 +118,8 @@ void KeyButton::paintEvent(QPaintEvent*) {
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
   }
   if (!text().isEmpty()) {
-    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                             QPalette::ButtonText));
+    p.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     p.drawText(CaptionRect(), Qt::AlignCenter, text());
   }
   if (fittedCaption_ != text()) FitPicture();

@@ -15,21 +15,32 @@ constexpr char16_t kDottedCircle = 0x25CC;
 // The Unicode mark of each vowel sign, for its picture.
 char16_t MarkOf(LetterIndex letter) {
   switch (letter) {
-    case 40: return 0x064E;  // fatha
-    case 41: return 0x0650;  // kasra
-    case 42: return 0x064F;  // damma
-    case 43: return 0x064B;  // fathatan
-    case 44: return 0x064D;  // kasratan
-    case 45: return 0x064C;  // dammatan
-    case 56: return 0x0652;  // sukun
-    case 57: return 0x0651;  // shadda
-    default: return 0;
+    case 40:
+      return 0x064E;  // fatha
+    case 41:
+      return 0x0650;  // kasra
+    case 42:
+      return 0x064F;  // damma
+    case 43:
+      return 0x064B;  // fathatan
+    case 44:
+      return 0x064D;  // kasratan
+    case 45:
+      return 0x064C;  // dammatan
+    case 56:
+      return 0x0652;  // sukun
+    case 57:
+      return 0x0651;  // shadda
+    default:
+      return 0;
   }
 }
 
-QChar BoxChar(GlyphCode code) { return QChar(static_cast<char16_t>(kBoxBase + code)); }
+QChar BoxChar(GlyphCode code) {
+  return QChar(static_cast<char16_t>(kBoxBase + code));
+}
 
-// Fills `path` into a size x size-high square (or rectangle) centred on the
+// Fills `path` into a box of the given size, centred on the
 // path's outline, scaled down only where the outline would not fit.
 void DrawCentred(QPainter& p, const QPainterPath& path, const QSizeF& box, qreal margin) {
   const QRectF bounds = path.boundingRect();

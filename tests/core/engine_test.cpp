@@ -119,16 +119,18 @@ TEST(AddChar, RefusedSignLeavesLineAndCursor) {
   Line line = Typed({1, 2});  // alif, then ba: 108 97 32
   line.SetCursor(1);          // the glyph before the cursor is alif
   const Line before = line;
-  AddChar(line, 40);
+  EXPECT_FALSE(AddChar(line, 40));
   EXPECT_EQ(line, before);
   EXPECT_EQ(line.cursor(), 1U);
+  line.SetCursor(0);  // the glyph before the cursor is ba now
+  EXPECT_TRUE(AddChar(line, 40));
 }
 
 TEST(AddChar, IgnoresLetterIndexesOutsideTheTables) {
   Line line = Typed({2});
   const Line before = line;
-  AddChar(line, 86);
-  AddChar(line, -1);
+  EXPECT_FALSE(AddChar(line, 86));
+  EXPECT_FALSE(AddChar(line, -1));
   EXPECT_EQ(line, before);
 }
 

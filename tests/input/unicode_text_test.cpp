@@ -193,6 +193,20 @@ TEST(FromUnicode, SplitsLinesAtEveryKindOfLineBreak) {
   EXPECT_EQ(area.lines()[0].Codes(), (Codes{108, 32, 252, 32}));
 }
 
+// A paste goes on from what the line already holds, at its left end, as
+// typing would: lam typed, then alif and a space pasted, make lam-alif.
+TEST(FromUnicode, GoesOnFromTheLineAlreadyTyped) {
+  Line start;
+  AddChar(start, 23);  // lam: 222 32
+  start.SetCursor(2);  // wherever the caret was, the paste goes in at the left end
+  const UnicodeLines r = FromUnicode(U"\u0627 \n\u0628", start);
+  ASSERT_EQ(r.lines.size(), 2U);
+  EXPECT_EQ(r.lines[0].Codes(), (Codes{32, 252, 32}));
+  EXPECT_EQ(ToUnicode(r.lines[0]), U"\u0644\u0627 ");
+  EXPECT_EQ(r.lines[1].Codes(), (Codes{108, 32}));
+  EXPECT_EQ(r.skipped, 0U);
+}
+
 TEST(FromUnicode, BadInputIsSkippedAndCounted) {
   const struct {
     std::u32string text;

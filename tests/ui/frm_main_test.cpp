@@ -1,4 +1,6 @@
 // The window, driven headless through real Qt key and mouse events.
+#include "ui/frm_main.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
@@ -13,7 +15,6 @@
 #include "shaping/glyph_text.h"
 #include "tables/key_layout.h"
 #include "typing_cases.h"
-#include "ui/frm_main.h"
 #include "ui/glyph_widgets.h"
 
 using harf::GlyphCode;
@@ -104,9 +105,7 @@ class FrmMainTest : public QObject {
     QApplication::sendEvent(target(), &e);
   }
   void switchLayout() { QTest::mouseClick(child<QPushButton>("cmdKeyb"), Qt::LeftButton); }
-  void expectLineFocused() {
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(txtT()));
-  }
+  void expectLineFocused() { QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(txtT())); }
 
  private slots:
   void init() {
@@ -179,14 +178,18 @@ class FrmMainTest : public QObject {
     QTest::addColumn<QList<int>>("keys");
     QTest::addColumn<Codes>("expected");
     QTest::addRow("space key") << false << QList<int>{2, 0} << CodesFromString("32 108 32");
-    QTest::addRow("arabic space key") << true << QList<int>{85, 122} << CodesFromString("32 108 32");
+    QTest::addRow("arabic space key")
+        << true << QList<int>{85, 122} << CodesFromString("32 108 32");
     QTest::addRow("arabic alif is alif") << true << QList<int>{70} << CodesFromString("97 32");
     QTest::addRow("systematic alif") << false << QList<int>{1} << CodesFromString("97 32");
-    QTest::addRow("lam alif space") << false << QList<int>{23, 1, 0} << CodesFromString("32 252 32");
-    QTest::addRow("arabic click-only parenthesis") << true << QList<int>{124} << CodesFromString("72");
+    QTest::addRow("lam alif space")
+        << false << QList<int>{23, 1, 0} << CodesFromString("32 252 32");
+    QTest::addRow("arabic click-only parenthesis")
+        << true << QList<int>{124} << CodesFromString("72");
     QTest::addRow("disabled fatha key") << false << QList<int>{2, 40} << CodesFromString("108 32");
     QTest::addRow("disabled alif wasla key") << false << QList<int>{53} << Codes{};
-    QTest::addRow("disabled arabic shadda key") << true << QList<int>{85, 126} << CodesFromString("108 32");
+    QTest::addRow("disabled arabic shadda key")
+        << true << QList<int>{85, 126} << CodesFromString("108 32");
     QTest::addRow("disabled arabic 134") << true << QList<int>{134, 135} << Codes{};
   }
   void clicksEnterTheKeysLetter() {
