@@ -1,14 +1,17 @@
 #include "ui/frm_main.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <map>
 
+#include "input/unicode_text.h"
 #include "shaping/engine.h"
 #include "shaping/glyph_text.h"
 #include "tables/letter_names.h"
@@ -39,6 +42,9 @@ const QColor kClearRed(255, 192, 192);
 const QColor kKeybYellow(255, 255, 128);
 const QColor kEnterOrange(255, 224, 192);
 const QColor kGlyphText(128, 64, 64);
+
+// Lines longer than this (glyphs) turn the text area's wrapping off.
+constexpr std::size_t kLongestWrappedLine = 4096;
 
 const QString kCaptionSystematic = QStringLiteral("Keyboard: Systematic");
 const QString kCaptionArabic = QStringLiteral("Keyboard: Arabic");
@@ -137,6 +143,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
       StandInFontInUse()
           ? QStringLiteral("Harf \u2014 shaped Arabic in 8-bit glyph codes (stand-in display font)")
           : QStringLiteral("Harf \u2014 shaped Arabic in 8-bit glyph codes for VarnelNormal"));
+  BuildUnicodeCommands();
   SetTabOrder();
   setWindowIcon(WindowIcon(displayFamily_));
   frmArabic->hide();
@@ -407,17 +414,34 @@ void frmMain::FocusLine() {
 // --- Line and text commands ----------------------------------------------------
 
 void frmMain::cmdEnter_Click() {
-  const bool wasEmpty = text_.empty();
-  text_.Append(line_);
-  const QString lineText = BoxText(line_.Codes());
-  if (wasEmpty) {
-    txtF->setPlainText(lineText);
-  } else {
-    txtF->appendPlainText(lineText);
-  }
+  AppendToText({line_});
   line_.Clear();
   WriteLine();
   FocusLine();
+}
+
+// Appends lines to the text area as Enter does: an empty text area takes the
+// first line as its text, a non-empty one gains each after a line break.
+void frmMain::AppendToText(const std::vector<Line>& lines) {
+  if (lines.empty()) return;
+  const bool wasEmpty = text_.empty();
+  QStringList added;
+  for (const Line& l : lines) {
+    text_.Append(l);
+    added << BoxText(l.Codes());
+  }
+  const QString joined = added.join(u'\n');
+  // Wrapping a very long line takes Qt time that grows with the square of its
+  // length (a megabyte pasted as one line would freeze the window for
+  // minutes); such a line scrolls sideways instead.
+  for (const Line& l : lines) {
+    if (l.size() > kLongestWrappedLine) txtF->setLineWrapMode(QPlainTextEdit::NoWrap);
+  }
+  if (wasEmpty) {
+    txtF->setPlainText(joined);
+  } else {
+    txtF->appendPlainText(joined);
+  }
 }
 
 void frmMain::CopyToClipboard(const std::vector<GlyphCode>& codes) {
@@ -450,6 +474,79 @@ void frmMain::cmdClear_Click() {
 void frmMain::cmdClearText_Click() {
   text_.Clear();
   txtF->clear();
+  txtF->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  FocusLine();
+}
+
+// --- Unicode in and out --------------------------------------------------------
+
+void frmMain::BuildUnicodeCommands() {
+  auto action = [this](const QString& text, const QKeySequence& keys, void (frmMain::*slot)()) {
+    auto* a = new QAction(text, this);
+    a->setShortcut(keys);
+    a->setShortcutContext(Qt::WindowShortcut);
+    connect(a, &QAction::triggered, this, slot);
+    addAction(a);
+    return a;
+  };
+  actCopyLineUnicode =
+      action(QStringLiteral("Copy Line as Unicode"), QKeySequence(QStringLiteral("Ctrl+Shift+C")),
+             &frmMain::CopyLineUnicode);
+  actCopyTextUnicode =
+      action(QStringLiteral("Copy Text as Unicode"), QKeySequence(QStringLiteral("Ctrl+Shift+T")),
+             &frmMain::CopyTextUnicode);
+  actPasteUnicode = action(QStringLiteral("Paste Unicode"),
+                           QKeySequence(QStringLiteral("Ctrl+Shift+V")), &frmMain::PasteUnicode);
+  const QString hint = QStringLiteral(
+      "Right-click for Unicode: Copy Line (Ctrl+Shift+C), Copy Text (Ctrl+Shift+T), "
+      "Paste Unicode (Ctrl+Shift+V)");
+  for (QWidget* box : {static_cast<QWidget*>(txtT), static_cast<QWidget*>(txtF)}) {
+    box->setToolTip(hint);
+    box->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(box, &QWidget::customContextMenuRequested, this, [this, box](const QPoint& pos) {
+      QMenu menu(this);
+      menu.addActions({actCopyLineUnicode, actCopyTextUnicode, actPasteUnicode});
+      menu.exec(box->mapToGlobal(pos));
+    });
+  }
+  Label1->setToolTip(hint);
+}
+
+void frmMain::CopyLineUnicode() {
+  QGuiApplication::clipboard()->setText(QString::fromStdU32String(ToUnicode(line_)));
+  FocusLine();
+}
+
+void frmMain::CopyTextUnicode() {
+  QGuiApplication::clipboard()->setText(QString::fromStdU32String(ToUnicode(text_)));
+  FocusLine();
+}
+
+// The clipboard's text is typed in as if from the keyboard, without the
+// keyboard's length limit: its first line goes on from the line, every line
+// break moves the line to the text area as Enter does. What could not be typed
+// is counted, and the label says how much, the one place the window has for a
+// message.
+void frmMain::PasteUnicode() {
+  const QString clip = QGuiApplication::clipboard()->text();
+  if (clip.isEmpty()) {
+    Label1->setText(QStringLiteral("Nothing pasted: the clipboard holds no text."));
+    FocusLine();
+    return;
+  }
+  UnicodeLines pasted = FromUnicode(clip.toStdU32String(), line_);
+  line_ = std::move(pasted.lines.back());
+  pasted.lines.pop_back();
+  AppendToText(pasted.lines);
+  WriteLine();
+  if (pasted.skipped > 0) {
+    const QString what = pasted.skipped == 1
+                             ? QStringLiteral("1 character was")
+                             : QStringLiteral("%1 characters were").arg(pasted.skipped);
+    Label1->setText(QStringLiteral("Pasted; %1 left out (no letter here, or a vowel sign the "
+                                   "letter before it does not take).")
+                        .arg(what));
+  }
   FocusLine();
 }
 

@@ -10,6 +10,7 @@
 #include "shaping/line.h"
 #include "tables/key_layout.h"
 
+class QAction;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
@@ -41,6 +42,13 @@ class frmMain : public QWidget {
   void cmdClear_Click();
   void cmdClearText_Click();
 
+  // Standard Unicode Arabic in and out, beside the glyph codes: the letters
+  // of the line or the text area in logical order, and Unicode text typed in
+  // letter by letter.
+  void CopyLineUnicode();
+  void CopyTextUnicode();
+  void PasteUnicode();
+
   // The models behind the two boxes.
   const Line& line() const { return line_; }
   const TextArea& text() const { return text_; }
@@ -56,6 +64,8 @@ class frmMain : public QWidget {
   void BuildSystematic();
   void BuildArabic();
   void BuildKeys();
+  void BuildUnicodeCommands();
+  void AppendToText(const std::vector<Line>& lines);
   void SetTabOrder();
   void WriteLine();
   void ReadCursor();
@@ -82,6 +92,9 @@ class frmMain : public QWidget {
   QPushButton* cmdBkSp = nullptr;
   std::array<KeyButton*, kKeyCount> cmdK{};
   QLabel* Label1 = nullptr;
+  QAction* actCopyLineUnicode = nullptr;
+  QAction* actCopyTextUnicode = nullptr;
+  QAction* actPasteUnicode = nullptr;
 };
 
 }  // namespace harf::ui

@@ -2,8 +2,10 @@
 #include "ui/frm_main.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +14,7 @@
 #include <QTest>
 #include <memory>
 
+#include "input/unicode_text.h"
 #include "shaping/glyph_text.h"
 #include "tables/key_layout.h"
 #include "typing_cases.h"
@@ -409,6 +412,108 @@ class FrmMainTest : public QObject {
     txtF()->setFocus();
     QTest::keyClick(txtF(), Qt::Key_V, Qt::ControlModifier);
     QVERIFY(txtF()->toPlainText().isEmpty());
+  }
+
+  // --- Unicode in and out ------------------------------------------------
+
+  void copyUnicodeByShortcut() {
+    type(U"l' bit\r\u00e4m");
+    QTest::keyClick(txtT(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("\u0670\u0645"));  // the line
+    type(U"a");  // fatha on mim: letter 64 is U+0670, fatha U+064E
+    QTest::keyClick(txtT(), Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("\u0644\u0627 \u0628\u0650\u062A"));  // the text area
+    QCOMPARE(line(), CodesFromString("74 226 96 32"));            // the chords typed nothing
+    QVERIFY(!w->isMinimized());
+    expectLineFocused();
+  }
+
+  void pasteUnicode_data() {
+    QTest::addColumn<QString>("typedFirst");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("expectedLine");
+    QTest::addColumn<QStringList>("expectedText");
+    QTest::addColumn<QString>("label");  // what the label must contain; empty: unchanged
+    QTest::addRow("lam alif") << ""
+                              << "\u0644\u0627 "
+                              << "32 252 32" << QStringList{} << "";
+    QTest::addRow("goes on from the line") << "l"
+                                           << "\u0627 "
+                                           << "32 252 32" << QStringList{} << "";
+    QTest::addRow("presentation forms") << ""
+                                        << "\uFEFB "
+                                        << "32 252 32" << QStringList{} << "";
+    QTest::addRow("lines go to the text area")
+        << "b"
+        << "\u0628\n\u0644\u0627 \r\n\u0628"
+        << "108 32" << QStringList{"107 105 32", "32 252 32"} << "";
+    QTest::addRow("skipped are counted")
+        << ""
+        << "a\u0628c\U0001F600"
+        << "108 32" << QStringList{} << "3 characters were left out";
+    QTest::addRow("controls") << ""
+                              << "\u0001\u0628\t"
+                              << "108 32" << QStringList{} << "2 characters were left out";
+    QTest::addRow("a refused sign") << ""
+                                    << "\u0627\u064E"
+                                    << "97 32" << QStringList{} << "1 character was left out";
+    QTest::addRow("lone mark at the start") << ""
+                                            << "\u064E\u0628"
+                                            << "108 74 32" << QStringList{} << "";
+    QTest::addRow("empty clipboard") << "b"
+                                     << ""
+                                     << "108 32" << QStringList{} << "the clipboard holds no text";
+  }
+  void pasteUnicode() {
+    QFETCH(QString, typedFirst);
+    QFETCH(QString, clipboard);
+    QFETCH(QString, expectedLine);
+    QFETCH(QStringList, expectedText);
+    QFETCH(QString, label);
+    type(typedFirst.toStdU32String());
+    const QString before = child<QLabel>("Label1")->text();
+    if (clipboard.isEmpty()) {
+      QGuiApplication::clipboard()->clear();
+    } else {
+      QGuiApplication::clipboard()->setText(clipboard);
+    }
+    QTest::keyClick(txtT(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(Printable(line()), expectedLine);
+    QStringList text;
+    for (const Codes& l : textLines()) text << Printable(l);
+    QCOMPARE(text, expectedText);
+    if (label.isEmpty()) {
+      QCOMPARE(child<QLabel>("Label1")->text(), before);
+    } else {
+      QVERIFY2(child<QLabel>("Label1")->text().contains(label),
+               qPrintable(child<QLabel>("Label1")->text()));
+    }
+    expectLineFocused();
+  }
+
+  // A megabyte of text converts at once, and neither box cuts it.
+  void pasteOneMegabyte() {
+    QString word = QStringLiteral("\u0628\u0633\u0645 \u0627\u0644\u0644\u0647 ");
+    const QString big = word.repeated(1'000'000 / static_cast<int>(word.toUtf8().size()) + 1);
+    QGuiApplication::clipboard()->setText(big + QStringLiteral("\n") + big);
+    QElapsedTimer timer;
+    timer.start();
+    w->PasteUnicode();
+    qInfo("1 MB pasted as two lines in %lld ms", static_cast<long long>(timer.elapsed()));
+    QCOMPARE(static_cast<std::size_t>(txtT()->text().size()), w->line().size());
+    QVERIFY(w->line().size() > 400'000);
+    QCOMPARE(txtF()->toPlainText().size(), static_cast<qsizetype>(w->text().lines()[0].size()));
+    QCOMPARE(QString::fromStdU32String(harf::ToUnicode(w->line())), big);
+  }
+
+  void unicodeCommandsAreOnTheBoxesMenus() {
+    QCOMPARE(txtT()->contextMenuPolicy(), Qt::CustomContextMenu);
+    QCOMPARE(txtF()->contextMenuPolicy(), Qt::CustomContextMenu);
+    QStringList shortcuts;
+    for (QAction* a : w->actions()) shortcuts << a->shortcut().toString();
+    QCOMPARE(shortcuts, (QStringList{"Ctrl+Shift+C", "Ctrl+Shift+T", "Ctrl+Shift+V"}));
+    QVERIFY(txtT()->toolTip().contains(QStringLiteral("Ctrl+Shift+V")));
   }
 
   void keysShowPicturesAndTooltips() {
