@@ -5,11 +5,11 @@
 set -eu
 
 PACKAGES="
-  cmake make g++ pkg-config
-  libgtest-dev libbenchmark-dev libicu-dev hunspell-ar
+  cmake make g++ pkg-config clang libclang-rt-14-dev
+  libgtest-dev libbenchmark-dev libicu-dev libfribidi-dev hunspell-ar
   qt6-base-dev libgl-dev
   python3 python3-fonttools fonts-hosny-amiri
-  xvfb xdotool xclip
+  xvfb xdotool xclip time
 "
 
 missing=""
