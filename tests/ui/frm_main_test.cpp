@@ -19,19 +19,16 @@
 #include "tables/key_layout.h"
 #include "typing_cases.h"
 #include "ui/glyph_widgets.h"
+#include "window_driver.h"
 
 using harf::GlyphCode;
+using harf::testing::ClipboardBytes;
+using harf::testing::Codes;
 using harf::ui::frmMain;
-using Codes = std::vector<GlyphCode>;
 Q_DECLARE_METATYPE(Codes)
 Q_DECLARE_METATYPE(std::u32string)
 
 namespace {
-
-Codes CodesOf(const QString& boxText) {
-  const auto codes = harf::FromBoxText(boxText.toStdU16String());
-  return codes ? *codes : Codes{0xFF, 0xFF, 0xFF};  // a character no glyph code makes
-}
 
 Codes CodesFromString(const char* spaced) {
   Codes out;
@@ -47,11 +44,6 @@ QString Printable(const Codes& codes) {
   return parts.join(u' ');
 }
 
-Codes ClipboardBytes() {
-  const QByteArray bytes = QGuiApplication::clipboard()->text().toLatin1();
-  return Codes(bytes.begin(), bytes.end());
-}
-
 }  // namespace
 
 class FrmMainTest : public QObject {
@@ -59,53 +51,22 @@ class FrmMainTest : public QObject {
 
  private:
   std::unique_ptr<frmMain> w;
+  std::unique_ptr<harf::testing::WindowDriver> d;
 
   template <typename T>
   T* child(const char* name) {
-    T* c = w->findChild<T*>(QLatin1String(name));
-    if (!c) qFatal("no control %s", name);
-    return c;
+    return d->child<T>(QLatin1String(name));
   }
-  QLineEdit* txtT() { return child<QLineEdit>("txtT"); }
-  QPlainTextEdit* txtF() { return child<QPlainTextEdit>("txtF"); }
-  QAbstractButton* key(int index) {
-    return child<QAbstractButton>(QStringLiteral("cmdK_%1").arg(index).toLatin1().constData());
-  }
-  Codes line() { return CodesOf(txtT()->text()); }
-  // The text area's lines as the box shows them.
-  std::vector<Codes> textLines() {
-    std::vector<Codes> out;
-    if (txtF()->toPlainText().isEmpty()) return out;
-    for (const QString& l : txtF()->toPlainText().split(u'\n')) out.push_back(CodesOf(l));
-    return out;
-  }
-  QWidget* target() {
-    QWidget* f = QApplication::focusWidget();
-    return f ? f : w.get();
-  }
-
-  // One typed character as the keyboard delivers it: press and release.
-  void typeChar(char32_t c) {
-    if (c == U'\b') {
-      QTest::keyClick(target(), Qt::Key_Backspace);
-      return;
-    }
-    if (c == U'\r') {
-      QTest::keyClick(target(), Qt::Key_Return);
-      return;
-    }
-    const QString text = QString::fromUcs4(&c, 1);
-    // Qt's key code of a Latin-1 character is its upper-case code.
-    const auto code = static_cast<Qt::Key>(text.toUpper().at(0).unicode());
-    QTest::sendKeyEvent(QTest::Press, target(), code, text, Qt::NoModifier);
-    QTest::sendKeyEvent(QTest::Release, target(), code, text, Qt::NoModifier);
-  }
-  void type(const std::u32string& s) {
-    for (char32_t c : s) typeChar(c);
-  }
+  QLineEdit* txtT() { return d->txtT(); }
+  QPlainTextEdit* txtF() { return d->txtF(); }
+  QAbstractButton* key(int index) { return d->key(index); }
+  Codes line() { return d->line(); }
+  std::vector<Codes> textLines() { return d->textLines(); }
+  QWidget* target() { return d->target(); }
+  void typeChar(char32_t c) { d->typeChar(c); }
+  void type(const std::u32string& s) { d->type(s); }
   void release(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier, bool autoRepeat = false) {
-    QKeyEvent e(QEvent::KeyRelease, k, m, QString(), autoRepeat);
-    QApplication::sendEvent(target(), &e);
+    d->release(k, m, autoRepeat);
   }
   void switchLayout() { QTest::mouseClick(child<QPushButton>("cmdKeyb"), Qt::LeftButton); }
   void expectLineFocused() { QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(txtT())); }
@@ -114,10 +75,14 @@ class FrmMainTest : public QObject {
   void init() {
     QGuiApplication::clipboard()->clear();
     w = std::make_unique<frmMain>();
+    d = std::make_unique<harf::testing::WindowDriver>(*w);
     w->show();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
   }
-  void cleanup() { w.reset(); }
+  void cleanup() {
+    d.reset();
+    w.reset();
+  }
 
   void startUpState() {
     QCOMPARE(w->windowTitle(), QStringLiteral("Harf"));

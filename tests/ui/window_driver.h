@@ -1,0 +1,99 @@
+// Drives a frmMain through real Qt key and mouse events, and reads its boxes
+// back as glyph codes. Shared by the window tests and the soak test.
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "shaping/glyph_text.h"
+#include "ui/frm_main.h"
+
+namespace harf::testing {
+
+using Codes = std::vector<GlyphCode>;
+
+// The glyph codes a box's text stands for; three 255s where the text holds a
+// character no glyph code makes, so a comparison fails visibly.
+inline Codes CodesOf(const QString& boxText) {
+  const auto codes = FromBoxText(boxText.toStdU16String());
+  return codes ? *codes : Codes{0xFF, 0xFF, 0xFF};
+}
+
+inline Codes ClipboardBytes() {
+  const QByteArray bytes = QGuiApplication::clipboard()->text().toLatin1();
+  return Codes(bytes.begin(), bytes.end());
+}
+
+class WindowDriver {
+ public:
+  explicit WindowDriver(ui::frmMain& w) : w_(w) {}
+
+  template <typename T>
+  T* child(const QString& name) const {
+    T* c = w_.findChild<T*>(name);
+    if (!c) qFatal("no control %s", qPrintable(name));
+    return c;
+  }
+  QLineEdit* txtT() const { return child<QLineEdit>(QStringLiteral("txtT")); }
+  QPlainTextEdit* txtF() const { return child<QPlainTextEdit>(QStringLiteral("txtF")); }
+  QAbstractButton* key(int index) const {
+    return child<QAbstractButton>(QStringLiteral("cmdK_%1").arg(index));
+  }
+  QAbstractButton* button(const char* name) const {
+    return child<QAbstractButton>(QLatin1String(name));
+  }
+
+  Codes line() const { return CodesOf(txtT()->text()); }
+  // The text area's lines as the box shows them.
+  std::vector<Codes> textLines() const {
+    std::vector<Codes> out;
+    if (txtF()->toPlainText().isEmpty()) return out;
+    for (const QString& l : txtF()->toPlainText().split(u'\n')) out.push_back(CodesOf(l));
+    return out;
+  }
+
+  // Where the keyboard's events go: the focused control, else the window.
+  QWidget* target() const {
+    QWidget* f = QApplication::focusWidget();
+    return f ? f : &w_;
+  }
+
+  // One typed character as the keyboard delivers it: press and release.
+  // U+0008 is the Backspace key and U+000D the Enter key.
+  void typeChar(char32_t c, QWidget* to = nullptr) const {
+    QWidget* t = to ? to : target();
+    if (c == U'\b') {
+      QTest::keyClick(t, Qt::Key_Backspace);
+      return;
+    }
+    if (c == U'\r') {
+      QTest::keyClick(t, Qt::Key_Return);
+      return;
+    }
+    const QString text = QString::fromUcs4(&c, 1);
+    // Qt's key code of a Latin-1 character is its upper-case code.
+    const auto code = static_cast<Qt::Key>(text.toUpper().at(0).unicode());
+    QTest::sendKeyEvent(QTest::Press, t, code, text, Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, t, code, text, Qt::NoModifier);
+  }
+  void type(const std::u32string& s) const {
+    for (char32_t c : s) typeChar(c);
+  }
+  // A key release as a held key repeats it (autoRepeat) or as it ends.
+  void release(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier, bool autoRepeat = false) const {
+    QKeyEvent e(QEvent::KeyRelease, k, m, QString(), autoRepeat);
+    QApplication::sendEvent(target(), &e);
+  }
+  void click(QWidget* w, Qt::MouseButton b = Qt::LeftButton) const { QTest::mouseClick(w, b); }
+
+ private:
+  ui::frmMain& w_;
+};
+
+}  // namespace harf::testing
