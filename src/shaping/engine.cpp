@@ -10,64 +10,99 @@ namespace {
 constexpr Cell kPadding{kSpaceCode, kNoLetter, kNoLetter};
 
 // A code that no letter owns: a ligature, or a code the font does not use.
-bool Unowned(GlyphCode g) {
+constexpr bool Unowned(GlyphCode g) {
   return LetterOf[g] == kSpaceLetter && g != kSpaceCode;
 }
 
-struct Forms {
-  GlyphCode free;    // not joined to the glyph before it
-  GlyphCode joined;  // joined to the glyph before it
+enum class Reach : std::uint8_t { Never, Already, CanBecome };
+
+constexpr const Ligature* PartsOf(GlyphCode code) {
+  for (const Ligature& l : kLigatures) {
+    if (l.code == code) return &l;
+  }
+  return nullptr;
+}
+
+// Everything joining asks about one glyph code, worked out at compile time for
+// all 256 codes: typing looks a glyph up here instead of walking the glyph,
+// form and ligature tables on every keystroke.
+struct GlyphFacts {
+  // The two forms in which the glyph can be placed: free (not joined to the
+  // glyph before it) and joined. A glyph that already reaches forward to its
+  // own successor keeps doing so (initial or medial); one that does not is
+  // placed isolated or final. Signs, ligatures and unused codes have no forms
+  // and stay as they are.
+  GlyphCode free = 0;
+  GlyphCode joined = 0;
+  // Whether the glyph, as the predecessor of the glyph being placed, is drawn
+  // joined to its successor. A ligature reaches forward when its later letter
+  // is in its medial form; it is never re-formed itself.
+  Reach reach = Reach::Never;
+  // The form it takes when made to reach forward (initial for isolated,
+  // medial for final).
+  GlyphCode reaching = 0;
+  // Whether the glyph connects to a predecessor that reaches forward. Digits,
+  // punctuation and signs never do; a ligature does when its earlier letter
+  // is in its medial form.
+  bool joinsBack = false;
+  bool sign = false;  // a vowel sign
 };
 
-// The two forms in which glyph C can be placed. A glyph that already reaches
-// forward to its own successor keeps doing so (initial or medial); one that
-// does not is placed isolated or final. Signs, ligatures and unused codes
-// have no forms and stay as they are.
-Forms FormsOf(GlyphCode C) {
-  if (Unowned(C)) return {C, C};
+constexpr GlyphFacts FactsOf(GlyphCode C) {
+  GlyphFacts f;
+  f.sign = IsSignGlyph(C);
   const LetterIndex L = LetterOf[C];
+  if (const Ligature* lig = PartsOf(C)) {
+    f.free = f.joined = C;
+    f.reach = FormOf[lig->N] == kMedial ? Reach::Already : Reach::Never;
+    f.joinsBack = FormOf[lig->M] == kMedial;
+    return f;
+  }
+  if (Unowned(C)) {
+    f.free = f.joined = C;
+    return f;
+  }
   switch (FormOf[C]) {
     case kInitial:
     case kMedial:
-      return {IniGlyph[L], MedGlyph[L]};
+      f.free = IniGlyph[L];
+      f.joined = MedGlyph[L];
+      f.reach = Reach::Already;
+      break;
     case kSingle:
-      return {IsoGlyph[L], IsoGlyph[L]};
+      f.free = f.joined = IsoGlyph[L];
+      break;
     case kSign:
-      return {C, C};
-    default:
-      return {IsoGlyph[L], FinGlyph[L]};
-  }
-}
-
-enum class Reach { Never, Already, CanBecome };
-
-// Whether a glyph, as the predecessor of the glyph being placed, is drawn
-// joined to its successor. A ligature reaches forward when its later letter is
-// in its medial form; it is never re-formed itself.
-Reach ReachOf(GlyphCode LC) {
-  if (const Ligature* lig = LigatureParts(LC)) {
-    return FormOf[lig->N] == kMedial ? Reach::Already : Reach::Never;
-  }
-  switch (FormOf[LC]) {
-    case kInitial:
-    case kMedial:
-      return Reach::Already;
+      f.free = f.joined = C;
+      break;
     case kIsolated:
+      f.free = IsoGlyph[L];
+      f.joined = FinGlyph[L];
+      f.reach = Reach::CanBecome;
+      f.reaching = IniGlyph[L];
+      break;
     case kFinal:
-      return Reach::CanBecome;
+      f.free = IsoGlyph[L];
+      f.joined = FinGlyph[L];
+      f.reach = Reach::CanBecome;
+      f.reaching = MedGlyph[L];
+      break;
     default:
-      return Reach::Never;
+      f.free = IsoGlyph[L];
+      f.joined = FinGlyph[L];
+      break;
   }
+  f.joinsBack = FormOf[C] != kSign && FormOf[C] != kSingle;
+  return f;
 }
 
-// Whether glyph C connects to a predecessor that reaches forward. Digits,
-// punctuation and signs never do; a ligature does when its earlier letter is
-// in its medial form.
-bool JoinsBack(GlyphCode C) {
-  if (const Ligature* lig = LigatureParts(C)) return FormOf[lig->M] == kMedial;
-  if (Unowned(C)) return false;
-  return FormOf[C] != kSign && FormOf[C] != kSingle;
+constexpr std::array<GlyphFacts, kGlyphCount> BuildFacts() {
+  std::array<GlyphFacts, kGlyphCount> t{};
+  for (int c = 0; c < kGlyphCount; ++c) t[c] = FactsOf(static_cast<GlyphCode>(c));
+  return t;
 }
+
+constexpr std::array<GlyphFacts, kGlyphCount> kFacts = BuildFacts();
 
 // The sign placed again for its carrier's new form. A carrier that would refuse
 // the sign (possible only when the cursor put it there) keeps it unchanged:
@@ -96,47 +131,53 @@ bool PlaceSign(Line& line, LetterIndex C, std::uint8_t letter) {
   return true;
 }
 
+// MakeLink, inlined into the engine's own calls.
+inline Link Join(GlyphCode LC, GlyphCode C, std::optional<GlyphCode> TX) {
+  const GlyphFacts& placed = kFacts[C];
+  const GlyphFacts& before = kFacts[LC];
+  if (before.reach == Reach::Never || !placed.joinsBack) return {placed.free, TX, LC};
+  if (before.reach == Reach::Already) return {placed.joined, TX, LC};
+  return {placed.joined, Replace(TX, before.reaching), before.reaching};
+}
+
 // Puts the letter with isolated glyph I at the cursor, joined to the glyph
 // before it (with a lifted vowel sign between them) and to the glyph after it.
+// The neighbours are re-formed where they stand and the new glyph goes in
+// between them; at the left end, the ordinary case, that is one append.
 void PlaceLetter(Line& line, GlyphCode I, std::uint8_t letter) {
   auto& cells = line.Reading();
   const std::size_t n = cells.size();
   std::size_t q = n - line.cursor();  // insertion point in reading order
   // A sign stays with the letter it sits on: a cursor between the two counts
   // as standing after the sign.
-  while (q < n && IsSignGlyph(cells[q].code)) ++q;
+  while (q < n && kFacts[cells[q].code].sign) ++q;
 
   std::size_t p = q;  // cells[p - 1] is the glyph before the new letter
-  std::optional<Cell> sign;
-  if (p > 0 && IsSignGlyph(cells[p - 1].code)) sign = cells[--p];
+  const bool hasSign = p > 0 && kFacts[cells[p - 1].code].sign;
+  if (hasSign) --p;
   const bool hasBefore = p > 0;
-  const Cell before = hasBefore ? cells[p - 1] : kPadding;
+  const GlyphCode before = hasBefore ? cells[p - 1].code : kSpaceCode;
   const bool hasAfter = q < n && cells[q].code != kSpaceCode;
 
-  const Link j =
-      MakeLink(before.code, I, sign ? std::optional<GlyphCode>(sign->code) : std::nullopt);
-  std::array<Cell, 4> repl;
-  std::size_t m = 0;
-  repl[m++] = {j.before, before.letter, before.later};
-  if (sign) repl[m++] = {*j.sign, sign->letter, sign->later};
+  const Link j = Join(before, I, hasSign ? std::optional<GlyphCode>(cells[p].code) : std::nullopt);
+  if (hasBefore) cells[p - 1].code = j.before;
+  if (hasSign) cells[p].code = *j.sign;
   Cell placed{j.placed, letter, kNoLetter};
   if (hasAfter) {
-    const Cell& after = cells[q];
-    const Link mid = MakeLink(j.placed, after.code, std::nullopt);
+    const Link mid = Join(j.placed, cells[q].code, std::nullopt);
     placed.code = mid.before;
-    repl[m++] = placed;
-    repl[m++] = {mid.placed, after.letter, after.later};
-  } else {
-    repl[m++] = placed;
+    cells[q].code = mid.placed;
   }
-
-  const std::size_t first = hasBefore ? p - 1 : p;
-  const std::size_t last = hasAfter ? q + 1 : q;
-  const auto grow = static_cast<std::ptrdiff_t>(m - (last - first));
-  cells.insert(cells.begin() + static_cast<std::ptrdiff_t>(last), static_cast<std::size_t>(grow),
-               Cell{});
-  std::copy(repl.begin(), repl.begin() + static_cast<std::ptrdiff_t>(m),
-            cells.begin() + static_cast<std::ptrdiff_t>(first));
+  // With nothing before it, the letter brings the padding space at its right.
+  if (!hasBefore) {
+    cells.insert(cells.begin(), kPadding);
+    ++q;
+  }
+  if (q == cells.size()) {
+    cells.push_back(placed);
+  } else {
+    cells.insert(cells.begin() + static_cast<std::ptrdiff_t>(q), placed);
+  }
 }
 
 // Inserts letter C and records `letter` as what the new glyph stands for.
@@ -188,13 +229,7 @@ void Retype(Line& line, const Cell& g) {
 }  // namespace
 
 Link MakeLink(GlyphCode LC, GlyphCode C, std::optional<GlyphCode> TX) {
-  const Forms f = FormsOf(C);
-  const Reach r = ReachOf(LC);
-  if (r == Reach::Never || !JoinsBack(C)) return {f.free, TX, LC};
-  if (r == Reach::Already) return {f.joined, TX, LC};
-  const LetterIndex LP = LetterOf[LC];
-  const GlyphCode reformed = FormOf[LC] == kIsolated ? IniGlyph[LP] : MedGlyph[LP];
-  return {f.joined, Replace(TX, reformed), reformed};
+  return Join(LC, C, TX);
 }
 
 int AddDiacritic(LetterIndex vv, GlyphCode LastC) {
