@@ -185,7 +185,6 @@ void frmMain::BuildPanel() {
   txtF->setReadOnly(true);
   txtF->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
   txtF->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  txtF->setContextMenuPolicy(Qt::NoContextMenu);
   QTextOption right = txtF->document()->defaultTextOption();
   right.setAlignment(Qt::AlignRight);
   right.setTextDirection(Qt::LeftToRight);
