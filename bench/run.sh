@@ -1,0 +1,116 @@
+#!/bin/sh
+# Every benchmark side by side in one run on this machine, printed as one
+# Markdown table: Harf against its yardstick for the engine, start-up, typing
+# latency and peak memory.
+#   bench/run.sh [BUILD_DIR] [RUNS]
+# Builds the benchmark targets in BUILD_DIR (default build-bench, Release),
+# starts its own Xvfb for the window measurements and takes the median of RUNS
+# (default 30) alternating start-ups.
+set -eu
+cd "$(dirname "$0")/.."
+build="${1:-build-bench}"
+runs="${2:-30}"
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j"$(nproc)" --target harf harf_empty_window harf_dictionary_bench \
+  harf_window_bench >/dev/null
+harf="$build/src/ui/harf"
+empty="$build/bench/harf_empty_window"
+
+tmp="$(mktemp -d)"
+display=":$((600 + $$ % 300))"
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -rf "$tmp"' EXIT INT TERM
+export DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$tmp}"
+sleep 1
+
+# Engine: letters per second over the dictionary, median of 25 short repetitions,
+# interleaved at random so that a change in the speed of the machine during
+# the run does not fall on one side only.
+"$build/bench/harf_dictionary_bench" --benchmark_min_time=0.1 --benchmark_repetitions=25 \
+  --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true --benchmark_format=json >"$tmp/engine.json" 2>/dev/null
+
+# A typed letter to the repainted line: microseconds, median of 25, interleaved.
+"$build/bench/harf_window_bench" --benchmark_min_time=0.1 --benchmark_repetitions=25 \
+  --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true --benchmark_format=json >"$tmp/window.json" 2>/dev/null
+
+# Start-up to the first painted frame, and the peak resident memory of that
+# start-up, alternating the two programs; milliseconds and kilobytes. Each
+# start waits for the X server and the machine to settle after the one
+# before: started back to back, a program pays for the previous one's exit,
+# and whichever runs after Harf looks slower than it is.
+export HARF_QUIT_AFTER_FIRST_FRAME=1
+ms() {
+  sleep 0.2
+  t0=$(date +%s%N)
+  "$1" >/dev/null 2>&1
+  t1=$(date +%s%N)
+  echo $(((t1 - t0) / 1000000))
+}
+"$harf" >/dev/null 2>&1
+"$empty" >/dev/null 2>&1 # warm the file cache for both
+i=0
+while [ "$i" -lt "$runs" ]; do
+  ms "$empty" >>"$tmp/empty.ms"
+  ms "$harf" >>"$tmp/harf.ms"
+  sleep 0.2
+  /usr/bin/time -f %M -a -o "$tmp/empty.kb" "$empty" >/dev/null 2>&1
+  sleep 0.2
+  /usr/bin/time -f %M -a -o "$tmp/harf.kb" "$harf" >/dev/null 2>&1
+  i=$((i + 1))
+done
+
+cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)"
+python3 - "$tmp" "$runs" "$(nproc)" "$cpu" <<'EOF'
+import json, statistics, sys
+
+tmp, runs, cores, cpu = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
+
+def medians(path):
+    out = {}
+    for b in json.load(open(path))["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            out[b["run_name"].split("/")[0]] = b
+    return out
+
+def numbers(path):
+    return [float(line) for line in open(path) if line.strip()]
+
+engine = medians(f"{tmp}/engine.json")
+window = medians(f"{tmp}/window.json")
+harf = engine["BM_HarfTypesEachLetter"]["letters/s"]
+icu = engine["BM_IcuShapesEachWord"]["letters/s"]
+fribidi = engine["BM_FriBidiShapesEachWord"]["letters/s"]
+words = int(engine["BM_HarfTypesEachLetter"]["words"])
+letters = int(engine["BM_HarfTypesEachLetter"]["letters"])
+typed = window["BM_HarfTypedLetterToRepaintedLine"]["real_time"]
+bare = window["BM_BareLineEditSetTextRepaint"]["real_time"]
+start_h = statistics.median(numbers(f"{tmp}/harf.ms"))
+start_e = statistics.median(numbers(f"{tmp}/empty.ms"))
+mem_h = statistics.median(numbers(f"{tmp}/harf.kb")) / 1024
+mem_e = statistics.median(numbers(f"{tmp}/empty.kb")) / 1024
+
+rows = [
+    ("engine: dictionary letters/s, vs ICU u_shapeArabic", f"{harf / 1e6:.1f} M", f"{icu / 1e6:.1f} M",
+     harf / icu, "≥ 1.0", harf / icu >= 1.0),
+    ("engine: dictionary letters/s, vs FriBidi", f"{harf / 1e6:.1f} M", f"{fribidi / 1e6:.1f} M",
+     harf / fribidi, "—", None),
+    ("start-up to first frame (ms), vs empty Qt window", f"{start_h:.0f}", f"{start_e:.0f}",
+     start_h / start_e, "≤ 1.2", start_h / start_e <= 1.2),
+    ("typed letter to repainted line (µs), vs QLineEdit::setText + repaint", f"{typed:.0f}",
+     f"{bare:.0f}", typed / bare, "≤ 1.5", typed / bare <= 1.5),
+    ("peak memory, max RSS (MB), vs empty Qt window", f"{mem_h:.1f}", f"{mem_e:.1f}",
+     mem_h / mem_e, "≤ 1.3", mem_h / mem_e <= 1.3),
+]
+print(f"Machine: {cores} cores, {cpu}. Dictionary: {words} words, {letters} letters.")
+print(f"Medians of 25 interleaved benchmark repetitions and of {runs} alternating start-ups.")
+print()
+print("| measure | Harf | peer | ratio | goal |")
+print("|---|---|---|---|---|")
+for name, h, p, ratio, goal, met in rows:
+    mark = "" if met is None else (" met" if met else " **missed**")
+    print(f"| {name} | {h} | {p} | {ratio:.3f} | {goal}{mark} |")
+EOF
