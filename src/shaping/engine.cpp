@@ -16,11 +16,14 @@ constexpr bool Unowned(GlyphCode g) {
 
 enum class Reach : std::uint8_t { Never, Already, CanBecome };
 
-constexpr const Ligature* PartsOf(GlyphCode code) {
-  for (const Ligature& l : kLigatures) {
-    if (l.code == code) return &l;
+// The index of the ligature with glyph `code` in kLigatures, or -1. An index,
+// not a pointer: GCC's UndefinedBehaviorSanitizer cannot compare pointers in
+// a constant expression.
+constexpr int PartsOf(GlyphCode code) {
+  for (std::size_t i = 0; i < kLigatures.size(); ++i) {
+    if (kLigatures[i].code == code) return static_cast<int>(i);
   }
-  return nullptr;
+  return -1;
 }
 
 // Everything joining asks about one glyph code, worked out at compile time for
@@ -52,10 +55,11 @@ constexpr GlyphFacts FactsOf(GlyphCode C) {
   GlyphFacts f;
   f.sign = IsSignGlyph(C);
   const LetterIndex L = LetterOf[C];
-  if (const Ligature* lig = PartsOf(C)) {
+  if (const int i = PartsOf(C); i >= 0) {
+    const Ligature& lig = kLigatures[static_cast<std::size_t>(i)];
     f.free = f.joined = C;
-    f.reach = FormOf[lig->N] == kMedial ? Reach::Already : Reach::Never;
-    f.joinsBack = FormOf[lig->M] == kMedial;
+    f.reach = FormOf[lig.N] == kMedial ? Reach::Already : Reach::Never;
+    f.joinsBack = FormOf[lig.M] == kMedial;
     return f;
   }
   if (Unowned(C)) {
