@@ -3,12 +3,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <map>
 
 #include "input/unicode_text.h"
@@ -113,13 +113,13 @@ QString KeyTooltip(const KeyDef& k) {
   return tip;
 }
 
-QPushButton* CommandButton(QWidget* parent, const char* name, const QString& caption,
-                           const QRect& geometry, const QColor& background, const QFont& font) {
-  auto* b = new QPushButton(caption, parent);
+FlatButton* CommandButton(QWidget* parent, const char* name, const QString& caption,
+                          const QRect& geometry, const QColor& background, const QFont& font) {
+  auto* b = new FlatButton(caption, parent);
   b->setObjectName(QLatin1String(name));
   b->setGeometry(geometry);
   b->setFont(font);
-  b->setAutoDefault(false);
+  b->setFocusPolicy(Qt::StrongFocus);
   SetBackground(b, background);
   return b;
 }
@@ -145,7 +145,6 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
           : QStringLiteral("Harf \u2014 shaped Arabic in 8-bit glyph codes for VarnelNormal"));
   BuildUnicodeCommands();
   SetTabOrder();
-  setWindowIcon(WindowIcon(displayFamily_));
   frmArabic->hide();
   cmdBkSp->setFocus();
   qApp->installEventFilter(this);
@@ -162,8 +161,9 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::BuildPanel() {
-  fra1 = new QGroupBox(this);
+  fra1 = new QFrame(this);
   fra1->setObjectName(QStringLiteral("fra1"));
+  fra1->setFrameStyle(QFrame::Box | QFrame::Sunken);
   fra1->setGeometry(Twips(120, 120, 9855, 4575));
 
   txtT = new GlyphLineEdit(fra1);
@@ -202,7 +202,7 @@ void frmMain::BuildPanel() {
   cmdCopyClose->setObjectName(QStringLiteral("cmdCopyClose"));
   cmdCopyClose->setGeometry(Twips(240, 4080, 1725, 285));
   cmdCopyClose->setFont(Arial(8.25, true));
-  cmdCopyClose->setAutoDefault(false);
+  cmdCopyClose->setFocusPolicy(Qt::StrongFocus);
   SetBackground(cmdCopyClose, kCopyGreen);
   cmdClear = CommandButton(fra1, "cmdClear", QStringLiteral("F7 Clear Line"),
                            Twips(2040, 4080, 1725, 285), kClearRed, Arial(8.25));
@@ -215,10 +215,10 @@ void frmMain::BuildPanel() {
 
   connect(txtT, &GlyphLineEdit::clicked, this, &frmMain::txtT_Click);
   connect(cmdCopyClose, &MouseUpButton::mouseUp, this, &frmMain::cmdCopyClose_MouseUp);
-  connect(cmdClear, &QPushButton::clicked, this, &frmMain::cmdClear_Click);
-  connect(cmdCopyText, &QPushButton::clicked, this, &frmMain::cmdCopyText_Click);
-  connect(cmdClearText, &QPushButton::clicked, this, &frmMain::cmdClearText_Click);
-  connect(cmdKeyb, &QPushButton::clicked, this, &frmMain::cmdKeyb_Click);
+  connect(cmdClear, &FlatButton::clicked, this, &frmMain::cmdClear_Click);
+  connect(cmdCopyText, &FlatButton::clicked, this, &frmMain::cmdCopyText_Click);
+  connect(cmdClearText, &FlatButton::clicked, this, &frmMain::cmdClearText_Click);
+  connect(cmdKeyb, &FlatButton::clicked, this, &frmMain::cmdKeyb_Click);
 }
 
 void frmMain::BuildSystematic() {
@@ -227,7 +227,6 @@ void frmMain::BuildSystematic() {
   frmSyst->setGeometry(Twips(kLayoutFrame));
   cmdEnter = CommandButton(frmSyst, "cmdEnter", QStringLiteral("Enter"), Twips(kEnterButton),
                            kEnterOrange, Arial(8.25));
-  cmdEnter->setDefault(true);
   // The arrow the key has always shown, drawn from a Unicode font since the
   // symbol font it came from is rarely installed.
   QFont arrow = Arial(9.75, true);
@@ -235,8 +234,8 @@ void frmMain::BuildSystematic() {
   cmdBkSp = CommandButton(frmSyst, "cmdBkSp", QStringLiteral("\u2794"), Twips(kBackspaceButton),
                           kEnterOrange, arrow);
   cmdBkSp->setToolTip(QStringLiteral("Delete the last letter (Backspace or Delete)"));
-  connect(cmdEnter, &QPushButton::clicked, this, &frmMain::cmdEnter_Click);
-  connect(cmdBkSp, &QPushButton::clicked, this, &frmMain::cmdBkSp_Click);
+  connect(cmdEnter, &FlatButton::clicked, this, &frmMain::cmdEnter_Click);
+  connect(cmdBkSp, &FlatButton::clicked, this, &frmMain::cmdBkSp_Click);
 }
 
 void frmMain::BuildArabic() {
@@ -246,14 +245,16 @@ void frmMain::BuildArabic() {
 }
 
 void frmMain::BuildKeys() {
-  const QString pictureFamily = [this] {
-    const QString standIn = LoadStandInFont();
-    return standIn.isEmpty() ? displayFamily_ : standIn;
-  }();
+  // The pictures need the dotted circle and the sign marks only the stand-in
+  // has; with the stand-in as display font they share the line's outlines.
+  QFont pictureFont = txtT->font();
+  const QString standIn = LoadStandInFont();
+  if (!standIn.isEmpty()) pictureFont.setFamily(standIn);
+  const QRawFont outlines = PictureFont(pictureFont);
   const qreal dpr = qApp->devicePixelRatio();
   std::map<LetterIndex, QPixmap> pictures;  // keys of both layouts share them
   for (const KeyDef& k : Keys()) {
-    auto* b = new KeyButton(k.frame == Layout::Systematic ? frmSyst : frmArabic);
+    auto* b = new FlatButton(k.frame == Layout::Systematic ? frmSyst : frmArabic);
     b->setObjectName(QStringLiteral("cmdK_%1").arg(k.index));
     b->setGeometry(Twips(k.left, k.top, k.width, k.height));
     b->setText(QString::fromUtf8(k.caption.data(), static_cast<qsizetype>(k.caption.size())));
@@ -264,13 +265,14 @@ void frmMain::BuildKeys() {
     if (k.picture != kNoPicture) {
       auto it = pictures.find(k.picture);
       if (it == pictures.end()) {
-        it = pictures.emplace(k.picture, KeyPicture(k.picture, pictureFamily, dpr)).first;
+        it = pictures.emplace(k.picture, KeyPicture(k.picture, outlines, dpr)).first;
       }
       b->setPicture(it->second);
     }
     connect(b, &QAbstractButton::clicked, this, [this, i = k.index] { cmdK_Click(i); });
     cmdK[static_cast<std::size_t>(k.index)] = b;
   }
+  setWindowIcon(WindowIcon(outlines));
 }
 
 void frmMain::SetTabOrder() {

@@ -11,15 +11,15 @@
 #include "tables/key_layout.h"
 
 class QAction;
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
-class QPushButton;
 
 namespace harf::ui {
 
 class GlyphLineEdit;
-class KeyButton;
+class FlatButton;
 class MouseUpButton;
 
 class frmMain : public QWidget {
@@ -78,19 +78,19 @@ class frmMain : public QWidget {
   TextArea text_;
   QString displayFamily_;
 
-  QGroupBox* fra1 = nullptr;
+  QFrame* fra1 = nullptr;
   GlyphLineEdit* txtT = nullptr;
   QPlainTextEdit* txtF = nullptr;
   MouseUpButton* cmdCopyClose = nullptr;
-  QPushButton* cmdClear = nullptr;
-  QPushButton* cmdCopyText = nullptr;
-  QPushButton* cmdClearText = nullptr;
-  QPushButton* cmdKeyb = nullptr;
+  FlatButton* cmdClear = nullptr;
+  FlatButton* cmdCopyText = nullptr;
+  FlatButton* cmdClearText = nullptr;
+  FlatButton* cmdKeyb = nullptr;
   QGroupBox* frmSyst = nullptr;
   QGroupBox* frmArabic = nullptr;
-  QPushButton* cmdEnter = nullptr;
-  QPushButton* cmdBkSp = nullptr;
-  std::array<KeyButton*, kKeyCount> cmdK{};
+  FlatButton* cmdEnter = nullptr;
+  FlatButton* cmdBkSp = nullptr;
+  std::array<FlatButton*, kKeyCount> cmdK{};
   QLabel* Label1 = nullptr;
   QAction* actCopyLineUnicode = nullptr;
   QAction* actCopyTextUnicode = nullptr;

@@ -27,6 +27,7 @@ bool IsNavigationKey(const QKeyEvent& e) {
 }
 
 GlyphLineEdit::GlyphLineEdit(QWidget* parent) : QLineEdit(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
   setAcceptDrops(false);
   setDragEnabled(false);
   setContextMenuPolicy(Qt::NoContextMenu);
@@ -55,28 +56,44 @@ void GlyphLineEdit::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
 }
 
-KeyButton::KeyButton(QWidget* parent) : QAbstractButton(parent) {
-  setFocusPolicy(Qt::TabFocus);
-  setAttribute(Qt::WA_Hover);
+// The box repaints on every keystroke. It paints the corners its rounded frame
+// leaves itself, in the window's colour, so that the frame around it is not
+// repainted each time as well.
+void GlyphLineEdit::paintEvent(QPaintEvent* e) {
+  {
+    QPainter p(this);
+    p.fillRect(rect(), palette().brush(QPalette::Window));
+  }
+  QLineEdit::paintEvent(e);
 }
 
-void KeyButton::setPicture(const QPixmap& picture) {
+FlatButton::FlatButton(QWidget* parent) : QAbstractButton(parent) {
+  setFocusPolicy(Qt::TabFocus);
+  // The face covers every pixel, so what lies below is never painted first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+FlatButton::FlatButton(const QString& caption, QWidget* parent) : FlatButton(parent) {
+  setText(caption);
+}
+
+void FlatButton::setPicture(const QPixmap& picture) {
   picture_ = picture;
   FitPicture();
   update();
 }
 
-void KeyButton::resizeEvent(QResizeEvent* e) {
+void FlatButton::resizeEvent(QResizeEvent* e) {
   QAbstractButton::resizeEvent(e);
   FitPicture();
 }
 
-void KeyButton::changeEvent(QEvent* e) {
+void FlatButton::changeEvent(QEvent* e) {
   QAbstractButton::changeEvent(e);
   if (e->type() == QEvent::FontChange) FitPicture();
 }
 
-QRect KeyButton::CaptionRect() const {
+QRect FlatButton::CaptionRect() const {
   const QRect inner = rect().adjusted(2, 2, -2, -2);
   if (text().isEmpty()) return QRect(inner.left(), inner.bottom() + 1, inner.width(), 0);
   const int height = picture_.isNull() ? inner.height() : QFontMetrics(font()).height();
@@ -85,7 +102,7 @@ QRect KeyButton::CaptionRect() const {
 
 // The picture keeps its size where it fits above the caption and shrinks where
 // the key is small. Scaling once here keeps painting the keyboard cheap.
-void KeyButton::FitPicture() {
+void FlatButton::FitPicture() {
   fitted_ = QPixmap();
   fittedCaption_ = text();
   if (picture_.isNull()) return;
@@ -105,9 +122,7 @@ void KeyButton::FitPicture() {
   fitted_.setDevicePixelRatio(dpr);
 }
 
-void KeyButton::paintEvent(QPaintEvent*) {
-  // A flat key face with a plain bevel: what the keys have always looked
-  // like, and far cheaper than the style's gradients on 136 keys.
+void FlatButton::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const QBrush face = palette().brush(QPalette::Button);
   qDrawWinButton(&p, rect(), palette(), isDown(), &face);
@@ -130,14 +145,15 @@ void KeyButton::paintEvent(QPaintEvent*) {
 
 void MouseUpButton::mousePressEvent(QMouseEvent* e) {
   pressed_ |= e->button();
-  QPushButton::mousePressEvent(e);
+  FlatButton::mousePressEvent(e);
+  e->accept();  // the right and middle buttons too: their release comes here
 }
 
 void MouseUpButton::mouseReleaseEvent(QMouseEvent* e) {
   const bool wasPressed = pressed_.testFlag(e->button());
   pressed_ &= ~e->button();
   const QPoint pos = e->position().toPoint();
-  QPushButton::mouseReleaseEvent(e);
+  FlatButton::mouseReleaseEvent(e);
   if (!wasPressed || !rect().contains(pos)) return;
   int button = 0;
   switch (e->button()) {

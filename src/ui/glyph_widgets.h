@@ -4,7 +4,6 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QPushButton>
 
 class QKeyEvent;
 
@@ -30,15 +29,19 @@ class GlyphLineEdit : public QLineEdit {
   void keyPressEvent(QKeyEvent* e) override;
   void inputMethodEvent(QInputMethodEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
 };
 
-// An on-screen key: a picture above a caption, either of them optional, on
-// the key's background colour. Qt's buttons put the picture beside the text
-// and do not shrink it to fit a small key.
-class KeyButton : public QAbstractButton {
+// A button drawn the way the window's keys and commands have always looked: a
+// flat face in the button's own colour with a plain bevel, a picture above a
+// caption, either of them optional. Qt's buttons put a picture beside the
+// text, do not shrink it to fit a small key, and draw gradients that cost
+// more than the rest of the window when 136 keys are painted.
+class FlatButton : public QAbstractButton {
   Q_OBJECT
  public:
-  explicit KeyButton(QWidget* parent = nullptr);
+  explicit FlatButton(QWidget* parent = nullptr);
+  FlatButton(const QString& caption, QWidget* parent);
   void setPicture(const QPixmap& picture);
   const QPixmap& picture() const { return picture_; }
 
@@ -60,10 +63,10 @@ class KeyButton : public QAbstractButton {
 // A button that reports which mouse button was released over it, after being
 // pressed on it: the copy-line button copies on any button, and minimizes the
 // window unless it was the right one.
-class MouseUpButton : public QPushButton {
+class MouseUpButton : public FlatButton {
   Q_OBJECT
  public:
-  using QPushButton::QPushButton;
+  using FlatButton::FlatButton;
 
  signals:
   // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.

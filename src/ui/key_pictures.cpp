@@ -1,9 +1,9 @@
 #include "ui/key_pictures.h"
 
-#include <QFont>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRawFont>
 
 #include "shaping/glyph_text.h"
 
@@ -40,20 +40,36 @@ QChar BoxChar(GlyphCode code) {
   return QChar(static_cast<char16_t>(kBoxBase + code));
 }
 
-// Fills `path` into a box of the given size, centred on the
-// path's outline, scaled down only where the outline would not fit.
-void DrawCentred(QPainter& p, const QPainterPath& path, const QSizeF& box, qreal margin) {
+// Fills `path` into a box, centred on the path's outline: scaled by `scale`,
+// or less where the outline would not fit within the margin.
+void DrawCentred(QPainter& p, const QPainterPath& path, const QSizeF& box, qreal margin,
+                 qreal scale) {
   const QRectF bounds = path.boundingRect();
   if (bounds.isEmpty()) return;
   const qreal room = std::min((box.width() - 2 * margin) / bounds.width(),
                               (box.height() - 2 * margin) / bounds.height());
-  const qreal scale = std::min<qreal>(1.0, room);
+  scale = std::min(scale, room);
   p.save();
   p.translate(box.width() / 2, box.height() / 2);
   p.scale(scale, scale);
   p.translate(-bounds.center());
   p.drawPath(path);
   p.restore();
+}
+
+// The outline of `text` set glyph after glyph from the font's own outlines,
+// with no text layout: nothing in these pictures needs shaping, and drawing
+// sixty of them through the layout engine cost most of the window's start-up.
+QPainterPath Outline(const QRawFont& font, const QString& text) {
+  const QList<quint32> glyphs = font.glyphIndexesForString(text);
+  const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
+  QPainterPath path;
+  QPointF pen;
+  for (qsizetype i = 0; i < glyphs.size(); ++i) {
+    path.addPath(font.pathForGlyph(glyphs[i]).translated(pen));
+    pen += advances[i];
+  }
+  return path;
 }
 
 }  // namespace
@@ -64,25 +80,28 @@ QString PictureText(LetterIndex letter) {
   return QString(BoxChar(IsoGlyph[letter]));
 }
 
-QPixmap KeyPicture(LetterIndex letter, const QString& family, qreal dpr) {
+QRawFont PictureFont(const QFont& font) {
+  QFont unmerged = font;
+  unmerged.setStyleStrategy(QFont::NoFontMerging);
+  return QRawFont::fromFont(unmerged);
+}
+
+QPixmap KeyPicture(LetterIndex letter, const QRawFont& font, qreal dpr) {
   QImage image(QSize(kPictureWidth, kPictureHeight) * dpr, QImage::Format_ARGB32_Premultiplied);
   image.setDevicePixelRatio(dpr);
   image.fill(Qt::transparent);
-  QFont font(family);
-  font.setPixelSize(26);
-  font.setStyleStrategy(QFont::NoFontMerging);
-  QPainterPath path;
-  path.addText(0, 0, font, PictureText(letter));
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(32, 32, 32));
-  DrawCentred(p, path, QSizeF(kPictureWidth, kPictureHeight), 1.5);
+  DrawCentred(p, Outline(font, PictureText(letter)), QSizeF(kPictureWidth, kPictureHeight), 1.5,
+              kPicturePixelSize / font.pixelSize());
   p.end();
   return QPixmap::fromImage(image);
 }
 
-QIcon WindowIcon(const QString& family) {
+QIcon WindowIcon(const QRawFont& font) {
+  const QPainterPath hha = Outline(font, QString(BoxChar(IsoGlyph[6])));
   QIcon icon;
   for (const int size : {16, 32}) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
@@ -92,13 +111,8 @@ QIcon WindowIcon(const QString& family) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(128, 64, 64));
     p.drawRoundedRect(QRectF(0, 0, size, size), size / 6.0, size / 6.0);
-    QFont font(family);
-    font.setPixelSize(size);
-    font.setStyleStrategy(QFont::NoFontMerging);
-    QPainterPath path;
-    path.addText(0, 0, font, QString(BoxChar(IsoGlyph[6])));  // hha
     p.setBrush(Qt::white);
-    DrawCentred(p, path, QSizeF(size, size), size / 8.0);
+    DrawCentred(p, hha, QSizeF(size, size), size / 8.0, 2.0 * size / font.pixelSize());
     p.end();
     icon.addPixmap(QPixmap::fromImage(image));
   }

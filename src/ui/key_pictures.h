@@ -2,8 +2,10 @@
 // the window icon.
 #pragma once
 
+#include <QFont>
 #include <QIcon>
 #include <QPixmap>
+#include <QRawFont>
 #include <QString>
 
 #include "tables/glyph_table.h"
@@ -12,18 +14,24 @@ namespace harf::ui {
 
 inline constexpr int kPictureWidth = 30;
 inline constexpr int kPictureHeight = 35;
+// About the size the letter is drawn at in a picture, in pixels.
+inline constexpr qreal kPicturePixelSize = 26;
 
-// What a key's picture shows for `letter`, as characters of `family`: the
-// letter's isolated glyph, or for a vowel sign the sign on a dotted circle
+// What a key's picture shows for `letter`, as characters of the display font:
+// the letter's isolated glyph, or for a vowel sign the sign on a dotted circle
 // (every sign shares one glyph code, so the code alone would draw them alike).
 QString PictureText(LetterIndex letter);
 
-// The 30 x 35 picture of `letter`, drawn in `family` at device pixel ratio
-// `dpr`: dark on transparent, centred on the glyph's own outline so that tails
-// below the line (jim, ya) stay inside.
-QPixmap KeyPicture(LetterIndex letter, const QString& family, qreal dpr);
+// The outlines the pictures and the icon are drawn from. Given the line's own
+// font, no further font has to be loaded at start-up.
+QRawFont PictureFont(const QFont& font);
 
-// The window icon at 16 and 32 pixels.
-QIcon WindowIcon(const QString& family);
+// The 30 x 35 picture of `letter` at device pixel ratio `dpr`: dark on
+// transparent, centred on the glyph's own outline so that tails below the
+// line (jim, ya) stay inside.
+QPixmap KeyPicture(LetterIndex letter, const QRawFont& font, qreal dpr);
+
+// The window icon at 16 and 32 pixels: hha on the line's text colour.
+QIcon WindowIcon(const QRawFont& font);
 
 }  // namespace harf::ui

@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTest>
 #include <memory>
 
@@ -68,7 +67,7 @@ class FrmMainTest : public QObject {
   void release(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier, bool autoRepeat = false) {
     d->release(k, m, autoRepeat);
   }
-  void switchLayout() { QTest::mouseClick(child<QPushButton>("cmdKeyb"), Qt::LeftButton); }
+  void switchLayout() { QTest::mouseClick(child<QAbstractButton>("cmdKeyb"), Qt::LeftButton); }
   void expectLineFocused() { QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(txtT())); }
 
  private slots:
@@ -88,8 +87,8 @@ class FrmMainTest : public QObject {
     QCOMPARE(w->windowTitle(), QStringLiteral("Harf"));
     QVERIFY(child<QGroupBox>("frmSyst")->isVisible());
     QVERIFY(!child<QGroupBox>("frmArabic")->isVisible());
-    QVERIFY(child<QPushButton>("cmdEnter")->isVisible());
-    QCOMPARE(child<QPushButton>("cmdKeyb")->text(), QStringLiteral("Keyboard: Systematic"));
+    QVERIFY(child<QAbstractButton>("cmdEnter")->isVisible());
+    QCOMPARE(child<QAbstractButton>("cmdKeyb")->text(), QStringLiteral("Keyboard: Systematic"));
     QVERIFY(txtT()->text().isEmpty());
     QVERIFY(txtF()->toPlainText().isEmpty());
     QCOMPARE(QApplication::focusWidget(), child<QWidget>("cmdBkSp"));
@@ -108,12 +107,12 @@ class FrmMainTest : public QObject {
     switchLayout();
     QVERIFY(child<QGroupBox>("frmArabic")->isVisible());
     QVERIFY(!child<QGroupBox>("frmSyst")->isVisible());
-    QCOMPARE(child<QPushButton>("cmdKeyb")->text(), QStringLiteral("Keyboard: Arabic"));
+    QCOMPARE(child<QAbstractButton>("cmdKeyb")->text(), QStringLiteral("Keyboard: Arabic"));
     QVERIFY(key(85)->isVisible());
     switchLayout();
     QVERIFY(child<QGroupBox>("frmSyst")->isVisible());
     QVERIFY(!child<QGroupBox>("frmArabic")->isVisible());
-    QCOMPARE(child<QPushButton>("cmdKeyb")->text(), QStringLiteral("Keyboard: Systematic"));
+    QCOMPARE(child<QAbstractButton>("cmdKeyb")->text(), QStringLiteral("Keyboard: Systematic"));
   }
 
   // Every case of the shared typed-key file, typed on the window's keyboard.
@@ -220,21 +219,21 @@ class FrmMainTest : public QObject {
     QCOMPARE(line(), CodesFromString("32 108 32"));
     child<QWidget>("cmdKeyb")->setFocus();
     typeChar(U' ');
-    QCOMPARE(child<QPushButton>("cmdKeyb")->text(), QStringLiteral("Keyboard: Systematic"));
+    QCOMPARE(child<QAbstractButton>("cmdKeyb")->text(), QStringLiteral("Keyboard: Systematic"));
     QCOMPARE(line(), CodesFromString("32 32 108 32"));
   }
 
   void enterEdgeCases() {
-    QTest::mouseClick(child<QPushButton>("cmdEnter"), Qt::LeftButton);
+    QTest::mouseClick(child<QAbstractButton>("cmdEnter"), Qt::LeftButton);
     QVERIFY(w->text().empty());
     QVERIFY(txtF()->toPlainText().isEmpty());
     type(U"b");
-    QTest::mouseClick(child<QPushButton>("cmdEnter"), Qt::LeftButton);
-    QTest::mouseClick(child<QPushButton>("cmdEnter"), Qt::LeftButton);  // an empty last line
+    QTest::mouseClick(child<QAbstractButton>("cmdEnter"), Qt::LeftButton);
+    QTest::mouseClick(child<QAbstractButton>("cmdEnter"), Qt::LeftButton);  // an empty last line
     type(U"l");
-    QTest::mouseClick(child<QPushButton>("cmdEnter"), Qt::LeftButton);
+    QTest::mouseClick(child<QAbstractButton>("cmdEnter"), Qt::LeftButton);
     QCOMPARE(txtF()->toPlainText().split(u'\n').size(), 3);
-    QTest::mouseClick(child<QPushButton>("cmdCopyText"), Qt::LeftButton);
+    QTest::mouseClick(child<QAbstractButton>("cmdCopyText"), Qt::LeftButton);
     QCOMPARE(Printable(ClipboardBytes()), QStringLiteral("108 32 13 10 13 10 222 32"));
   }
 
@@ -252,7 +251,7 @@ class FrmMainTest : public QObject {
     QFETCH(bool, minimizes);
     QGuiApplication::clipboard()->setText(QStringLiteral("old"));
     type(U"l' ");
-    auto* copy = child<QPushButton>("cmdCopyClose");
+    auto* copy = child<QAbstractButton>("cmdCopyClose");
     if (how == QLatin1String("left")) QTest::mouseClick(copy, Qt::LeftButton);
     if (how == QLatin1String("middle")) QTest::mouseClick(copy, Qt::MiddleButton);
     if (how == QLatin1String("right")) QTest::mouseClick(copy, Qt::RightButton);
@@ -274,7 +273,7 @@ class FrmMainTest : public QObject {
   // carries one byte per glyph code.
   void copyTextSendsOneBytePerCodeAndMinimizes() {
     type(U"bmb\rjv\u00e4\r");
-    QTest::mouseClick(child<QPushButton>("cmdCopyText"), Qt::LeftButton);
+    QTest::mouseClick(child<QAbstractButton>("cmdCopyText"), Qt::LeftButton);
     QCOMPARE(Printable(ClipboardBytes()), QStringLiteral("107 182 32 13 10 96 193 117 32"));
     QCOMPARE(QGuiApplication::clipboard()->text().size(), 9);
     QVERIFY(w->isMinimized());
@@ -283,13 +282,13 @@ class FrmMainTest : public QObject {
 
   void clearCommandsLeaveTheOtherBox() {
     type(U"b\rt");
-    QTest::mouseClick(child<QPushButton>("cmdClear"), Qt::LeftButton);
+    QTest::mouseClick(child<QAbstractButton>("cmdClear"), Qt::LeftButton);
     QVERIFY(txtT()->text().isEmpty());
     QCOMPARE(txtF()->toPlainText().size(), 2);
     expectLineFocused();
     type(U"t");
     QGuiApplication::clipboard()->setText(QStringLiteral("keep"));
-    QTest::mouseClick(child<QPushButton>("cmdClearText"), Qt::LeftButton);
+    QTest::mouseClick(child<QAbstractButton>("cmdClearText"), Qt::LeftButton);
     QVERIFY(txtF()->toPlainText().isEmpty());
     QVERIFY(w->text().empty());
     QCOMPARE(line(), CodesFromString("112 32"));
@@ -325,7 +324,7 @@ class FrmMainTest : public QObject {
 
   void onScreenBackspaceAndUnboundKeys() {
     type(U"bb");
-    QTest::mouseClick(child<QPushButton>("cmdBkSp"), Qt::LeftButton);
+    QTest::mouseClick(child<QAbstractButton>("cmdBkSp"), Qt::LeftButton);
     QCOMPARE(line(), CodesFromString("108 32"));
     expectLineFocused();
     for (Qt::Key k : {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4, Qt::Key_F9, Qt::Key_Escape}) {
@@ -484,7 +483,7 @@ class FrmMainTest : public QObject {
   void keysShowPicturesAndTooltips() {
     const auto& keys = harf::Keys();
     for (const harf::KeyDef& k : keys) {
-      auto* b = qobject_cast<harf::ui::KeyButton*>(key(k.index));
+      auto* b = qobject_cast<harf::ui::FlatButton*>(key(k.index));
       QVERIFY(b);
       QCOMPARE(b->picture().isNull(), k.picture == harf::kNoPicture);
       if (k.picture == harf::kNoPicture) continue;
@@ -496,8 +495,8 @@ class FrmMainTest : public QObject {
       }
       QVERIFY2(inked > 3, qPrintable(QStringLiteral("key %1 has an empty picture").arg(k.index)));
     }
-    QCOMPARE(qobject_cast<harf::ui::KeyButton*>(key(126))->picture().cacheKey(),
-             qobject_cast<harf::ui::KeyButton*>(key(56))->picture().cacheKey());
+    QCOMPARE(qobject_cast<harf::ui::FlatButton*>(key(126))->picture().cacheKey(),
+             qobject_cast<harf::ui::FlatButton*>(key(56))->picture().cacheKey());
     QVERIFY(key(2)->toolTip().contains(QStringLiteral("\u201cb\u201d")));
     QVERIFY(key(85)->toolTip().contains(QStringLiteral("\u201cf\u201d")));
     QVERIFY(key(91)->toolTip().contains(QStringLiteral("\u201c^\u201d or \u201c#\u201d")));

@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QPushButton>
 #include <QTest>
 #include <deque>
 #include <memory>
