@@ -3,8 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QFrame>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -134,7 +132,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
   BuildPanel();
   BuildSystematic();
   BuildArabic();
-  BuildKeys();
+  BuildKeys(Layout::Systematic);
   Label1 = new QLabel(this);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setGeometry(Twips(120, 9075, 9855, 255));
@@ -145,6 +143,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
           : QStringLiteral("Harf \u2014 shaped Arabic in 8-bit glyph codes for VarnelNormal"));
   BuildUnicodeCommands();
   SetTabOrder();
+  setWindowIcon(WindowIcon(outlines_));
   frmArabic->hide();
   cmdBkSp->setFocus();
   qApp->installEventFilter(this);
@@ -161,9 +160,8 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::BuildPanel() {
-  fra1 = new QFrame(this);
+  fra1 = new CaptionFrame(QString(), this);
   fra1->setObjectName(QStringLiteral("fra1"));
-  fra1->setFrameStyle(QFrame::Box | QFrame::Sunken);
   fra1->setGeometry(Twips(120, 120, 9855, 4575));
 
   txtT = new GlyphLineEdit(fra1);
@@ -222,7 +220,7 @@ void frmMain::BuildPanel() {
 }
 
 void frmMain::BuildSystematic() {
-  frmSyst = new QGroupBox(QStringLiteral("Systematic"), this);
+  frmSyst = new CaptionFrame(QStringLiteral("Systematic"), this);
   frmSyst->setObjectName(QStringLiteral("frmSyst"));
   frmSyst->setGeometry(Twips(kLayoutFrame));
   cmdEnter = CommandButton(frmSyst, "cmdEnter", QStringLiteral("Enter"), Twips(kEnterButton),
@@ -239,22 +237,24 @@ void frmMain::BuildSystematic() {
 }
 
 void frmMain::BuildArabic() {
-  frmArabic = new QGroupBox(QStringLiteral("Arabic"), this);
+  frmArabic = new CaptionFrame(QStringLiteral("Arabic"), this);
   frmArabic->setObjectName(QStringLiteral("frmArabic"));
   frmArabic->setGeometry(Twips(kLayoutFrame));
 }
 
-void frmMain::BuildKeys() {
-  // The pictures need the dotted circle and the sign marks only the stand-in
-  // has; with the stand-in as display font they share the line's outlines.
-  QFont pictureFont = txtT->font();
-  const QString standIn = LoadStandInFont();
-  if (!standIn.isEmpty()) pictureFont.setFamily(standIn);
-  const QRawFont outlines = PictureFont(pictureFont);
-  const qreal dpr = qApp->devicePixelRatio();
-  std::map<LetterIndex, QPixmap> pictures;  // keys of both layouts share them
+void frmMain::BuildKeys(Layout layout) {
+  if (outlines_.pixelSize() <= 0) {
+    // The pictures need the dotted circle and the sign marks only the stand-in
+    // has; with the stand-in as display font they share the line's outlines.
+    QFont pictureFont = txtT->font();
+    const QString standIn = LoadStandInFont();
+    if (!standIn.isEmpty()) pictureFont.setFamily(standIn);
+    outlines_ = PictureFont(pictureFont);
+  }
+  CaptionFrame* frame = layout == Layout::Systematic ? frmSyst : frmArabic;
   for (const KeyDef& k : Keys()) {
-    auto* b = new FlatButton(k.frame == Layout::Systematic ? frmSyst : frmArabic);
+    if (k.frame != layout) continue;
+    auto* b = new FlatButton(frame);
     b->setObjectName(QStringLiteral("cmdK_%1").arg(k.index));
     b->setGeometry(Twips(k.left, k.top, k.width, k.height));
     b->setText(QString::fromUtf8(k.caption.data(), static_cast<qsizetype>(k.caption.size())));
@@ -262,17 +262,24 @@ void frmMain::BuildKeys() {
     b->setEnabled(k.enabled);
     b->setToolTip(KeyTooltip(k));
     SetBackground(b, kKeyGrey);
-    if (k.picture != kNoPicture) {
-      auto it = pictures.find(k.picture);
-      if (it == pictures.end()) {
-        it = pictures.emplace(k.picture, KeyPicture(k.picture, outlines, dpr)).first;
-      }
-      b->setPicture(it->second);
-    }
+    if (k.picture != kNoPicture) b->setPicture(PictureFor(k.picture, b->pictureRoom()));
     connect(b, &QAbstractButton::clicked, this, [this, i = k.index] { cmdK_Click(i); });
+    b->show();
     cmdK[static_cast<std::size_t>(k.index)] = b;
   }
-  setWindowIcon(WindowIcon(outlines));
+}
+
+// Pictures are drawn once per letter and size, and shared by the keys of both
+// layouts.
+QPixmap frmMain::PictureFor(LetterIndex letter, const QSize& room) {
+  const QSize size = PictureSizeFor(room);
+  const auto key = std::make_pair(letter, std::make_pair(size.width(), size.height()));
+  auto it = pictures_.find(key);
+  if (it == pictures_.end()) {
+    it =
+        pictures_.emplace(key, KeyPicture(letter, outlines_, qApp->devicePixelRatio(), size)).first;
+  }
+  return it->second;
 }
 
 void frmMain::SetTabOrder() {
@@ -282,7 +289,9 @@ void frmMain::SetTabOrder() {
   for (int k = 43; k <= 67; ++k) order.push_back(cmdK[static_cast<std::size_t>(k)]);
   order.insert(order.end(),
                {cmdCopyClose, cmdKeyb, txtT, cmdClear, txtF, cmdClearText, cmdCopyText});
-  for (int k = 68; k < kKeyCount; ++k) order.push_back(cmdK[static_cast<std::size_t>(k)]);
+  for (int k = 68; k < kKeyCount; ++k) {
+    if (QWidget* key = cmdK[static_cast<std::size_t>(k)]) order.push_back(key);
+  }
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -384,6 +393,10 @@ void frmMain::cmdKeyb_Click() {
     frmSyst->show();
     cmdKeyb->setText(kCaptionSystematic);
   } else {
+    if (cmdK[kFirstArabicKey] == nullptr) {
+      BuildKeys(Layout::Arabic);
+      SetTabOrder();
+    }
     frmArabic->show();
     frmSyst->hide();
     cmdKeyb->setText(kCaptionArabic);

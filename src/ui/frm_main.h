@@ -3,22 +3,25 @@
 // runs the engine on its line model and writes the result back to the boxes.
 #pragma once
 
+#include <QPixmap>
+#include <QRawFont>
 #include <QWidget>
 #include <array>
+#include <map>
+#include <utility>
 
 #include "input/typist.h"
 #include "shaping/line.h"
 #include "tables/key_layout.h"
 
 class QAction;
-class QFrame;
-class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 
 namespace harf::ui {
 
 class GlyphLineEdit;
+class CaptionFrame;
 class FlatButton;
 class MouseUpButton;
 
@@ -63,7 +66,8 @@ class frmMain : public QWidget {
   void BuildPanel();
   void BuildSystematic();
   void BuildArabic();
-  void BuildKeys();
+  void BuildKeys(Layout layout);
+  QPixmap PictureFor(LetterIndex letter, const QSize& room);
   void BuildUnicodeCommands();
   void AppendToText(const std::vector<Line>& lines);
   void SetTabOrder();
@@ -78,7 +82,7 @@ class frmMain : public QWidget {
   TextArea text_;
   QString displayFamily_;
 
-  QFrame* fra1 = nullptr;
+  CaptionFrame* fra1 = nullptr;
   GlyphLineEdit* txtT = nullptr;
   QPlainTextEdit* txtF = nullptr;
   MouseUpButton* cmdCopyClose = nullptr;
@@ -86,11 +90,15 @@ class frmMain : public QWidget {
   FlatButton* cmdCopyText = nullptr;
   FlatButton* cmdClearText = nullptr;
   FlatButton* cmdKeyb = nullptr;
-  QGroupBox* frmSyst = nullptr;
-  QGroupBox* frmArabic = nullptr;
+  CaptionFrame* frmSyst = nullptr;
+  CaptionFrame* frmArabic = nullptr;
   FlatButton* cmdEnter = nullptr;
   FlatButton* cmdBkSp = nullptr;
+  // The keys of the Arabic layout are made the first time it is shown: the
+  // window starts with the Systematic one, and many users never switch.
   std::array<FlatButton*, kKeyCount> cmdK{};
+  QRawFont outlines_;  // what key pictures and the icon are drawn from
+  std::map<std::pair<LetterIndex, std::pair<int, int>>, QPixmap> pictures_;
   QLabel* Label1 = nullptr;
   QAction* actCopyLineUnicode = nullptr;
   QAction* actCopyTextUnicode = nullptr;

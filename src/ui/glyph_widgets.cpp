@@ -93,21 +93,27 @@ void FlatButton::changeEvent(QEvent* e) {
   if (e->type() == QEvent::FontChange) FitPicture();
 }
 
-QRect FlatButton::CaptionRect() const {
+QRect FlatButton::CaptionRect(bool besidePicture) const {
   const QRect inner = rect().adjusted(2, 2, -2, -2);
   if (text().isEmpty()) return QRect(inner.left(), inner.bottom() + 1, inner.width(), 0);
-  const int height = picture_.isNull() ? inner.height() : QFontMetrics(font()).height();
+  const int height = besidePicture ? QFontMetrics(font()).height() : inner.height();
   return QRect(inner.left(), inner.bottom() - height + 1, inner.width(), height);
 }
 
+QSize FlatButton::pictureRoom() const {
+  QRect area = rect().adjusted(2, 2, -2, -2);
+  area.setBottom(CaptionRect(true).top() - 1);
+  return area.size().expandedTo(QSize(0, 0));
+}
+
 // The picture keeps its size where it fits above the caption and shrinks where
-// the key is small. Scaling once here keeps painting the keyboard cheap.
+// the key is small (keys are given pictures made to fit, so this is rare).
 void FlatButton::FitPicture() {
   fitted_ = QPixmap();
   fittedCaption_ = text();
   if (picture_.isNull()) return;
   QRect area = rect().adjusted(2, 2, -2, -2);
-  area.setBottom(CaptionRect().top() - 1);
+  area.setBottom(CaptionRect(true).top() - 1);
   if (area.height() <= 0) return;
   QSizeF size = picture_.deviceIndependentSize();
   size.scale(size.boundedTo(area.size()), Qt::KeepAspectRatio);
@@ -135,12 +141,27 @@ void FlatButton::paintEvent(QPaintEvent*) {
   if (!text().isEmpty()) {
     p.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
-    p.drawText(CaptionRect(), Qt::AlignCenter, text());
+    p.drawText(CaptionRect(!picture_.isNull()), Qt::AlignCenter, text());
   }
   if (fittedCaption_ != text()) FitPicture();
   if (fitted_.isNull()) return;
   if (!isEnabled()) p.setOpacity(0.35);
   p.drawPixmap(fittedRect_.topLeft(), fitted_);
+}
+
+CaptionFrame::CaptionFrame(const QString& caption, QWidget* parent)
+    : QFrame(parent), caption_(caption) {}
+
+void CaptionFrame::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QFontMetrics fm(font());
+  const int top = caption_.isEmpty() ? 0 : fm.height() / 2;
+  qDrawShadeRect(&p, rect().adjusted(0, top, 0, 0), palette(), /*sunken=*/true, 1, 0);
+  if (caption_.isEmpty()) return;
+  const QRect text(8, 0, fm.horizontalAdvance(caption_) + 4, fm.height());
+  p.fillRect(text, palette().brush(QPalette::Window));
+  p.setPen(palette().color(QPalette::WindowText));
+  p.drawText(text, Qt::AlignCenter, caption_);
 }
 
 void MouseUpButton::mousePressEvent(QMouseEvent* e) {

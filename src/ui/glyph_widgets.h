@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QFrame>
 #include <QLineEdit>
 #include <QPixmap>
 
@@ -44,6 +45,9 @@ class FlatButton : public QAbstractButton {
   FlatButton(const QString& caption, QWidget* parent);
   void setPicture(const QPixmap& picture);
   const QPixmap& picture() const { return picture_; }
+  // The room above the caption (or the whole face without one) that a
+  // picture is drawn in; a larger picture is shrunk to fit it.
+  QSize pictureRoom() const;
 
  protected:
   void paintEvent(QPaintEvent* e) override;
@@ -51,13 +55,29 @@ class FlatButton : public QAbstractButton {
   void changeEvent(QEvent* e) override;
 
  private:
-  QRect CaptionRect() const;
+  QRect CaptionRect(bool besidePicture) const;
   void FitPicture();
 
   QPixmap picture_;
   QPixmap fitted_;  // the picture at the size it is drawn, made once
   QRectF fittedRect_;
   QString fittedCaption_;  // the caption the fitted picture leaves room for
+};
+
+// A frame as the window has always drawn them: an etched rectangle with its
+// caption set into the top edge. Fusion draws its group boxes from a PNG,
+// which alone loads Qt's image plugins at start-up.
+class CaptionFrame : public QFrame {
+  Q_OBJECT
+ public:
+  CaptionFrame(const QString& caption, QWidget* parent);
+  QString caption() const { return caption_; }
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+
+ private:
+  QString caption_;
 };
 
 // A button that reports which mouse button was released over it, after being

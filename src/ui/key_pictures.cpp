@@ -86,18 +86,25 @@ QRawFont PictureFont(const QFont& font) {
   return QRawFont::fromFont(unmerged);
 }
 
-QPixmap KeyPicture(LetterIndex letter, const QRawFont& font, qreal dpr) {
-  QImage image(QSize(kPictureWidth, kPictureHeight) * dpr, QImage::Format_ARGB32_Premultiplied);
+QPixmap KeyPicture(LetterIndex letter, const QRawFont& font, qreal dpr, QSizeF size) {
+  QImage image((size * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
   image.setDevicePixelRatio(dpr);
   image.fill(Qt::transparent);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(32, 32, 32));
-  DrawCentred(p, Outline(font, PictureText(letter)), QSizeF(kPictureWidth, kPictureHeight), 1.5,
-              kPicturePixelSize / font.pixelSize());
+  const qreal shrink = size.width() / kPictureWidth;
+  DrawCentred(p, Outline(font, PictureText(letter)), size, 1.5 * shrink,
+              shrink * kPicturePixelSize / font.pixelSize());
   p.end();
   return QPixmap::fromImage(image);
+}
+
+QSize PictureSizeFor(const QSize& room) {
+  QSizeF size(kPictureWidth, kPictureHeight);
+  size.scale(size.boundedTo(QSizeF(room)), Qt::KeepAspectRatio);
+  return size.toSize();
 }
 
 QIcon WindowIcon(const QRawFont& font) {

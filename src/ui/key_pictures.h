@@ -26,10 +26,15 @@ QString PictureText(LetterIndex letter);
 // font, no further font has to be loaded at start-up.
 QRawFont PictureFont(const QFont& font);
 
-// The 30 x 35 picture of `letter` at device pixel ratio `dpr`: dark on
+// The picture of `letter`, 30 x 35 pixels or, where a key has less room, the
+// same drawing shrunk to `size`, at device pixel ratio `dpr`: dark on
 // transparent, centred on the glyph's own outline so that tails below the
 // line (jim, ya) stay inside.
-QPixmap KeyPicture(LetterIndex letter, const QRawFont& font, qreal dpr);
+QPixmap KeyPicture(LetterIndex letter, const QRawFont& font, qreal dpr,
+                   QSizeF size = QSizeF(kPictureWidth, kPictureHeight));
+
+// The size a picture takes in `room`: 30 x 35, shrunk to fit.
+QSize PictureSizeFor(const QSize& room);
 
 // The window icon at 16 and 32 pixels: hha on the line's text colour.
 QIcon WindowIcon(const QRawFont& font);
