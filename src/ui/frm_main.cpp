@@ -137,6 +137,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setGeometry(Twips(120, 9075, 9855, 255));
   Label1->setAlignment(Qt::AlignCenter);
+  Label1->setFont(Arial(8.25));
   Label1->setText(
       StandInFontInUse()
           ? QStringLiteral("Harf \u2014 shaped Arabic in 8-bit glyph codes (stand-in display font)")
@@ -222,15 +223,13 @@ void frmMain::BuildPanel() {
 void frmMain::BuildSystematic() {
   frmSyst = new CaptionFrame(QStringLiteral("Systematic"), this);
   frmSyst->setObjectName(QStringLiteral("frmSyst"));
+  frmSyst->setFont(Arial(8.25));
   frmSyst->setGeometry(Twips(kLayoutFrame));
   cmdEnter = CommandButton(frmSyst, "cmdEnter", QStringLiteral("Enter"), Twips(kEnterButton),
                            kEnterOrange, Arial(8.25));
-  // The arrow the key has always shown, drawn from a Unicode font since the
-  // symbol font it came from is rarely installed.
-  QFont arrow = Arial(9.75, true);
-  arrow.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Arial")});
-  cmdBkSp = CommandButton(frmSyst, "cmdBkSp", QStringLiteral("\u2794"), Twips(kBackspaceButton),
-                          kEnterOrange, arrow);
+  cmdBkSp = CommandButton(frmSyst, "cmdBkSp", QString(), Twips(kBackspaceButton), kEnterOrange,
+                          Arial(8.25));
+  cmdBkSp->setPicture(ArrowPicture(QSize(20, 12), qApp->devicePixelRatio()));
   cmdBkSp->setToolTip(QStringLiteral("Delete the last letter (Backspace or Delete)"));
   connect(cmdEnter, &FlatButton::clicked, this, &frmMain::cmdEnter_Click);
   connect(cmdBkSp, &FlatButton::clicked, this, &frmMain::cmdBkSp_Click);
@@ -239,6 +238,7 @@ void frmMain::BuildSystematic() {
 void frmMain::BuildArabic() {
   frmArabic = new CaptionFrame(QStringLiteral("Arabic"), this);
   frmArabic->setObjectName(QStringLiteral("frmArabic"));
+  frmArabic->setFont(Arial(8.25));
   frmArabic->setGeometry(Twips(kLayoutFrame));
 }
 

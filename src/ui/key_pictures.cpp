@@ -107,6 +107,25 @@ QSize PictureSizeFor(const QSize& room) {
   return size.toSize();
 }
 
+QPixmap ArrowPicture(const QSize& size, qreal dpr) {
+  QImage image(size * dpr, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(dpr);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(32, 32, 32));
+  const qreal w = size.width();
+  const qreal h = size.height();
+  // A shaft and a wide head, as the key has always shown it.
+  const QPointF arrow[] = {{0, h * 0.38}, {w * 0.55, h * 0.38}, {w * 0.55, h * 0.12},
+                           {w, h * 0.5},  {w * 0.55, h * 0.88}, {w * 0.55, h * 0.62},
+                           {0, h * 0.62}};
+  p.drawPolygon(arrow, static_cast<int>(std::size(arrow)));
+  p.end();
+  return QPixmap::fromImage(image);
+}
+
 QIcon WindowIcon(const QRawFont& font) {
   const QPainterPath hha = Outline(font, QString(BoxChar(IsoGlyph[6])));
   QIcon icon;

@@ -36,6 +36,10 @@ QPixmap KeyPicture(LetterIndex letter, const QRawFont& font, qreal dpr,
 // The size a picture takes in `room`: 30 x 35, shrunk to fit.
 QSize PictureSizeFor(const QSize& room);
 
+// A right-pointing arrow filling `size`, for the backspace button: drawn, so
+// that no symbol font has to be found and loaded for one character.
+QPixmap ArrowPicture(const QSize& size, qreal dpr);
+
 // The window icon at 16 and 32 pixels: hha on the line's text colour.
 QIcon WindowIcon(const QRawFont& font);
 
