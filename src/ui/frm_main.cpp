@@ -165,12 +165,14 @@ void frmMain::BuildPanel() {
   fra1->setObjectName(QStringLiteral("fra1"));
   fra1->setGeometry(Twips(120, 120, 9855, 4575));
 
+  // The panel carries the line's font, so that the line box is made with it
+  // rather than laid out once more in a font it never shows.
+  QFont lineFont(displayFamily_);
+  lineFont.setPointSizeF(24);
+  fra1->setFont(lineFont);
   txtT = new GlyphLineEdit(fra1);
   txtT->setObjectName(QStringLiteral("txtT"));
   txtT->setGeometry(Twips(240, 360, 9405, 1155));
-  QFont lineFont(displayFamily_);
-  lineFont.setPointSizeF(24);
-  txtT->setFont(lineFont);
   // The box never cuts its text: clicks can grow the line past the limit on
   // typing, and a box that cut it would lose letters.
   txtT->setMaxLength(std::numeric_limits<int>::max());

@@ -81,9 +81,7 @@ QString PictureText(LetterIndex letter) {
 }
 
 QRawFont PictureFont(const QFont& font) {
-  QFont unmerged = font;
-  unmerged.setStyleStrategy(QFont::NoFontMerging);
-  return QRawFont::fromFont(unmerged);
+  return QRawFont::fromFont(font);
 }
 
 QPixmap KeyPicture(LetterIndex letter, const QRawFont& font, qreal dpr, QSizeF size) {
