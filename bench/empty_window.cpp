@@ -1,23 +1,9 @@
 // The yardstick for Harf's start-up: an empty Qt Widgets window, shown, ended
 // once it has painted for the first time.
 #include <QApplication>
-#include <QTimer>
 #include <QWidget>
 
-namespace {
-
-class QuitAfterFirstPaint : public QObject {
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint) {
-      watched->removeEventFilter(this);
-      QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-    }
-    return false;
-  }
-};
-
-}  // namespace
+#include "ui/first_frame.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -25,8 +11,8 @@ int main(int argc, char** argv) {
   QWidget window;
   window.setWindowTitle(QStringLiteral("Empty"));
   window.setFixedSize(677, 621);
-  QuitAfterFirstPaint quitter;
-  window.installEventFilter(&quitter);
+  harf::ui::QuitAfterFirstPaint quitter;
+  quitter.watch(&window);
   window.show();
   return QApplication::exec();
 }
