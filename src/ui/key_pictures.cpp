@@ -6,35 +6,12 @@
 #include <QRawFont>
 
 #include "shaping/glyph_text.h"
+#include "tables/unicode_table.h"
 
 namespace harf::ui {
 namespace {
 
 constexpr char16_t kDottedCircle = 0x25CC;
-
-// The Unicode mark of each vowel sign, for its picture.
-char16_t MarkOf(LetterIndex letter) {
-  switch (letter) {
-    case 40:
-      return 0x064E;  // fatha
-    case 41:
-      return 0x0650;  // kasra
-    case 42:
-      return 0x064F;  // damma
-    case 43:
-      return 0x064B;  // fathatan
-    case 44:
-      return 0x064D;  // kasratan
-    case 45:
-      return 0x064C;  // dammatan
-    case 56:
-      return 0x0652;  // sukun
-    case 57:
-      return 0x0651;  // shadda
-    default:
-      return 0;
-  }
-}
 
 QChar BoxChar(GlyphCode code) {
   return QChar(static_cast<char16_t>(kBoxBase + code));
@@ -75,8 +52,9 @@ QPainterPath Outline(const QRawFont& font, const QString& text) {
 }  // namespace
 
 QString PictureText(LetterIndex letter) {
-  if (const char16_t mark = MarkOf(letter)) return QString(QChar(kDottedCircle)) + QChar(mark);
-  if (letter == 64) return QString(QChar(kDottedCircle)) + BoxChar(IsoGlyph[64]);
+  if (IsSignLetter(letter)) {
+    return QString(QChar(kDottedCircle)) + QChar(static_cast<char16_t>(CodePointOf(letter)));
+  }
   return QString(BoxChar(IsoGlyph[letter]));
 }
 

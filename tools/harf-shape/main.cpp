@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <iostream>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "input/typist.h"
@@ -88,41 +90,41 @@ std::string ValueOf(std::string_view arg, std::string_view name, int& i, int arg
   return argv[++i];
 }
 
+// "--name" or "--name=value".
+bool IsOption(std::string_view arg, std::string_view name) {
+  return arg.starts_with(name) && (arg.size() == name.size() || arg[name.size()] == '=');
+}
+
+// The value an option's word stands for; any other word fails with the list.
+template <typename T>
+T Choose(std::string_view arg, const std::string& value,
+         std::initializer_list<std::pair<std::string_view, T>> choices) {
+  std::string names;
+  for (const auto& [name, meaning] : choices) {
+    if (value == name) return meaning;
+    names += (names.empty() ? "" : ", ") + std::string(name);
+  }
+  const std::string option(arg.substr(0, arg.find('=')));
+  Fail("bad value for " + option + ": '" + value + "' (expected " + names + ")");
+}
+
 Options Parse(int argc, char** argv) {
   Options o;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       o.help = true;
-    } else if (arg.starts_with("--layout") && (arg.size() == 8 || arg[8] == '=')) {
-      const std::string v = ValueOf(arg, "--layout", i, argc, argv);
-      if (v == "systematic") {
-        o.layout = harf::Layout::Systematic;
-      } else if (v == "arabic") {
-        o.layout = harf::Layout::Arabic;
-      } else {
-        Fail("bad value for --layout: '" + v + "' (expected systematic or arabic)");
-      }
-    } else if (arg.starts_with("--format") && (arg.size() == 8 || arg[8] == '=')) {
-      const std::string v = ValueOf(arg, "--format", i, argc, argv);
-      if (v == "codes") {
-        o.format = Format::Codes;
-      } else if (v == "bytes") {
-        o.format = Format::Bytes;
-      } else if (v == "unicode") {
-        o.format = Format::Unicode;
-      } else {
-        Fail("bad value for --format: '" + v + "' (expected codes, bytes or unicode)");
-      }
-    } else if (arg.starts_with("--from") && (arg.size() == 6 || arg[6] == '=')) {
-      const std::string v = ValueOf(arg, "--from", i, argc, argv);
-      if (v == "keys") {
-        o.from = Source::Keys;
-      } else if (v == "unicode") {
-        o.from = Source::Unicode;
-      } else {
-        Fail("bad value for --from: '" + v + "' (expected keys or unicode)");
-      }
+    } else if (IsOption(arg, "--layout")) {
+      o.layout = Choose<harf::Layout>(
+          arg, ValueOf(arg, "--layout", i, argc, argv),
+          {{"systematic", harf::Layout::Systematic}, {"arabic", harf::Layout::Arabic}});
+    } else if (IsOption(arg, "--format")) {
+      o.format = Choose<Format>(
+          arg, ValueOf(arg, "--format", i, argc, argv),
+          {{"codes", Format::Codes}, {"bytes", Format::Bytes}, {"unicode", Format::Unicode}});
+    } else if (IsOption(arg, "--from")) {
+      o.from = Choose<Source>(arg, ValueOf(arg, "--from", i, argc, argv),
+                              {{"keys", Source::Keys}, {"unicode", Source::Unicode}});
     } else {
       Fail("unknown option '" + std::string(arg) + "' (try --help)");
     }
