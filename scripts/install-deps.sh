@@ -10,6 +10,12 @@ PACKAGES="
   qt6-base-dev libgl-dev
   python3 python3-fonttools fonts-hosny-amiri
   xvfb xdotool xclip time
+  libzip-dev libpugixml-dev zip unzip
+  python3-docx python3-odf libreoffice-writer-nogui poppler-utils
+  emscripten chromium
+  pango1.0-tools libharfbuzz-bin python3-brotli imagemagick
+  qt6-l10n-tools qt6-tools-dev-tools
+  lintian desktop-file-utils appstream librsvg2-bin dpkg-dev file fakeroot
 "
 
 missing=""
