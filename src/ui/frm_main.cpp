@@ -11,7 +11,7 @@
 
 #include "input/unicode_text.h"
 #include "shaping/engine.h"
-#include "shaping/glyph_text.h"
+#include "input/glyph_encoding.h"
 #include "tables/letter_names.h"
 #include "ui/display_font.h"
 #include "ui/glyph_widgets.h"
@@ -61,7 +61,7 @@ void SetBackground(QWidget* w, const QColor& c) {
 }
 
 QString BoxText(const std::vector<GlyphCode>& codes) {
-  const std::u16string text = ToBoxText(codes);
+  const std::u16string text = EncodeCodesUtf16(codes, GlyphEncoding::Symbol);
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
@@ -463,7 +463,7 @@ void frmMain::AppendToText(const std::vector<Line>& lines) {
 void frmMain::CopyToClipboard(const std::vector<GlyphCode>& codes) {
   // One Latin-1 character per glyph code: X11's STRING target then carries
   // exactly the byte of each code, which documents set in the font expect.
-  const std::string bytes = ToLatin1(codes);
+  const std::string bytes = EncodeBytes(codes);
   QClipboard* clipboard = QGuiApplication::clipboard();
   clipboard->clear();
   clipboard->setText(QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())));

@@ -5,7 +5,7 @@
 #include <QPainterPath>
 #include <QRawFont>
 
-#include "shaping/glyph_text.h"
+#include "input/glyph_encoding.h"
 #include "tables/unicode_table.h"
 
 namespace harf::ui {
@@ -14,7 +14,7 @@ namespace {
 constexpr char16_t kDottedCircle = 0x25CC;
 
 QChar BoxChar(GlyphCode code) {
-  return QChar(static_cast<char16_t>(kBoxBase + code));
+  return QChar(static_cast<char16_t>(CharOfCode(code, GlyphEncoding::Symbol)));
 }
 
 // Fills `path` into a box, centred on the path's outline: scaled by `scale`,

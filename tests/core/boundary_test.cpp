@@ -1,29 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "input/utf8.h"
-#include "shaping/glyph_text.h"
 
 namespace harf {
 namespace {
-
-TEST(GlyphText, BoxTextRoundTripsEveryCode) {
-  std::vector<GlyphCode> all(256);
-  for (int c = 0; c < 256; ++c) all[c] = static_cast<GlyphCode>(c);
-  const std::u16string box = ToBoxText(all);
-  ASSERT_EQ(box.size(), 256U);
-  EXPECT_EQ(box[0], u'\uF000');
-  EXPECT_EQ(box[173], u'\uF0AD');  // the soft hyphen code survives
-  EXPECT_EQ(FromBoxText(box), all);
-  EXPECT_EQ(ToLatin1(all).size(), 256U);
-  EXPECT_EQ(static_cast<unsigned char>(ToLatin1(all)[160]), 160);
-}
-
-TEST(GlyphText, RefusesCharactersThatAreNoGlyphCode) {
-  EXPECT_FALSE(FromBoxText(u"\uF062a"));
-  EXPECT_FALSE(FromBoxText(u"\uF100"));
-  EXPECT_FALSE(FromBoxText(u"\uEFFF"));
-  EXPECT_EQ(FromBoxText(u""), std::vector<GlyphCode>{});
-}
 
 TEST(Utf8, DecodesAndRefusesMalformedInput) {
   std::optional<Utf8Error> err;

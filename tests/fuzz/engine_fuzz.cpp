@@ -15,11 +15,12 @@
 #include <string_view>
 #include <vector>
 
+#include "input/glyph_encoding.h"
+#include "input/glyph_reader.h"
 #include "input/typed_keys.h"
 #include "input/unicode_text.h"
 #include "input/utf8.h"
 #include "shaping/engine.h"
-#include "shaping/glyph_text.h"
 #include "tables/key_layout.h"
 #include "tables/ligature_table.h"
 #include "tables/unicode_table.h"
@@ -377,15 +378,21 @@ class Session {
 
   // The line to Unicode and back. A line typed at the left end from an empty
   // line, all of whose letters have code points, comes back glyph for glyph
-  // and letter for letter; the glyph codes survive the window's box text.
+  // and letter for letter, and its glyph codes read back into letters that
+  // type the same codes; the codes survive every encoding.
   void RoundTrip() {
     const std::vector<GlyphCode> codes = line_.Codes();
-    const auto box = FromBoxText(ToBoxText(codes));
-    CHECK(box && *box == codes, line_);
+    for (const GlyphEncoding e : kGlyphEncodings) {
+      const DecodedCodes d = DecodeChars(EncodeCodes(codes, e), e);
+      CHECK(d.codes == codes && d.invalid == 0, line_);
+    }
     const std::u32string text = ToUnicode(line_);
     std::optional<Utf8Error> error;
     CHECK(DecodeUtf8(EncodeUtf8(text), &error) == text && !error, line_);
     if (!clean_ || loaded_ || !HasCodePoints(line_)) return;
+    const ReadLetters read = ReadGlyphCodes(codes);
+    CHECK(read.skipped == 0, line_);
+    CHECK(TypeLetters(read.letters).Codes() == codes, TypeLetters(read.letters));
     const UnicodeLines r = FromUnicode(text);
     CHECK(r.lines.size() == 1 && r.skipped == 0, line_);
     CHECK(r.lines[0].Reading() == line_.Reading(), r.lines[0]);

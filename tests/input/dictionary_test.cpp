@@ -2,13 +2,18 @@
 // (package hunspell-ar), typed from Unicode into glyph codes and turned back
 // into Unicode, is the word again after NFKC, for every word whose characters
 // all have letters and whose vowel signs are all accepted. Typing the word
-// that came back gives the same glyph codes again.
+// that came back gives the same glyph codes again. And every word typed on
+// the Arabic layout's keys reads back from its glyph codes into letters that
+// type the same codes, directly and by way of Unicode.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <iostream>
 #include <string>
 
+#include "input/glyph_reader.h"
+#include "input/typed_keys.h"
 #include "input/unicode_text.h"
 #include "input/utf8.h"
 #include "tables/unicode_table.h"
@@ -59,6 +64,54 @@ TEST(Dictionary, EveryArabicWordRoundTrips) {
   }
   std::cout << "[ info ] dictionary words checked: " << checked
             << ", skipped (a character with no letter, or a refused sign): " << skipped << "\n";
+  EXPECT_EQ(failed, 0U);
+  EXPECT_GT(checked, 150'000U);
+}
+
+TEST(Dictionary, EveryWordTypedOnTheArabicKeysReadsBack) {
+  // The character that types each letter with the Arabic layout shown.
+  std::array<char32_t, kLetterCount> keyOf{};
+  for (const TypedKey& k : ArabicKeyOf()) {
+    if (keyOf[LetterOfKey(k.key)] == 0) keyOf[LetterOfKey(k.key)] = k.typed;
+  }
+  keyOf[kSpaceLetter] = U' ';
+
+  std::ifstream in(kDictionary);
+  ASSERT_TRUE(in) << kDictionary;
+  std::string raw;
+  std::getline(in, raw);
+  std::size_t checked = 0, untypable = 0, failed = 0;
+  for (std::size_t n = 2; std::getline(in, raw); ++n) {
+    const std::string word = raw.substr(0, raw.find_first_of("/\t"));
+    if (word.empty()) continue;
+    Typist typist(Layout::Arabic);
+    bool typable = true;
+    for (const char32_t cp : Nfkc(DecodeUtf8(word, nullptr))) {
+      const LetterIndex L = LetterOfCodePoint(cp);
+      if (L == kNoLetterIndex || keyOf[L] == 0) {
+        typable = false;
+        break;
+      }
+      typist.Type(keyOf[L]);
+    }
+    if (!typable) {
+      ++untypable;
+      continue;
+    }
+    ++checked;
+    const std::vector<GlyphCode> codes = typist.line().Codes();
+    const ReadLetters read = ReadGlyphCodes(codes);
+    const Line again = TypeLetters(read.letters);
+    const UnicodeLines viaUnicode = FromUnicode(ToUnicode(again));
+    if (read.skipped != 0 || again.Codes() != codes || viaUnicode.lines[0].Codes() != codes) {
+      if (++failed <= 10) {
+        ADD_FAILURE() << kDictionary << ":" << n << ": " << word << " reads back as "
+                      << EncodeUtf8(ToUnicode(again));
+      }
+    }
+  }
+  std::cout << "[ info ] dictionary words typed on the Arabic keys: " << checked
+            << ", with a letter no Arabic key types: " << untypable << "\n";
   EXPECT_EQ(failed, 0U);
   EXPECT_GT(checked, 150'000U);
 }

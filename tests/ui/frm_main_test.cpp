@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "input/unicode_text.h"
-#include "shaping/glyph_text.h"
+#include "input/glyph_encoding.h"
 #include "tables/key_layout.h"
 #include "typing_cases.h"
 #include "ui/glyph_widgets.h"

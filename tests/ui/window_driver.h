@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "shaping/glyph_text.h"
+#include "input/glyph_encoding.h"
 #include "ui/frm_main.h"
 
 namespace harf::testing {
@@ -21,8 +21,12 @@ using Codes = std::vector<GlyphCode>;
 // The glyph codes a box's text stands for; three 255s where the text holds a
 // character no glyph code makes, so a comparison fails visibly.
 inline Codes CodesOf(const QString& boxText) {
-  const auto codes = FromBoxText(boxText.toStdU16String());
-  return codes ? *codes : Codes{0xFF, 0xFF, 0xFF};
+  const std::u16string text = boxText.toStdU16String();
+  std::u32string chars(text.begin(), text.end());
+  for (const char32_t ch : chars) {
+    if (ch < kSymbolBase || ch > kSymbolBase + 0xFF) return Codes{0xFF, 0xFF, 0xFF};
+  }
+  return DecodeChars(chars, GlyphEncoding::Symbol).codes;
 }
 
 inline Codes ClipboardBytes() {

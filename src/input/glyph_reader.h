@@ -1,0 +1,37 @@
+// Glyph codes read back into the letters that typing them would take: the way
+// back from text set in the legacy font (a document, the clipboard, a file of
+// codes) to letters, Unicode and an editable line.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <vector>
+
+#include "shaping/line.h"
+#include "tables/glyph_table.h"
+
+namespace harf {
+
+struct ReadLetters {
+  std::vector<LetterIndex> letters;  // in logical (typing) order
+  std::vector<std::size_t> source;   // per letter: index into the display-order input of
+                                     // the glyph it came from (both letters of a ligature
+                                     // name the ligature's glyph)
+  std::size_t skipped = 0;           // codes no letter uses, signs with nothing to carry them
+};
+
+// One line of glyph codes in display order (left to right) -> letters in
+// logical order. Ligatures give their two letters, signs follow their
+// carriers, both glyphs of a two-glyph letter read as that letter. A code that
+// letters share reads as the more common one: alif for 97 and 98, the Arabic
+// comma for 76, fatha for 74. The padding space at the right end, which comes
+// in with the first letter of a typed line, gives nothing. A sign is skipped
+// where its carrier would refuse it when typed (after a sign, a digit,
+// punctuation or alif), so typing the letters again with AddChar gives the
+// same codes for every line the engine makes by typing.
+ReadLetters ReadGlyphCodes(std::span<const GlyphCode> display);
+
+// The letters typed into an empty line with AddChar, at its left end.
+Line TypeLetters(std::span<const LetterIndex> letters);
+
+}  // namespace harf
