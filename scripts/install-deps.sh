@@ -16,6 +16,7 @@ PACKAGES="
   pango1.0-tools libharfbuzz-bin python3-brotli imagemagick
   qt6-l10n-tools qt6-tools-dev-tools
   lintian desktop-file-utils appstream librsvg2-bin dpkg-dev file fakeroot
+  man-db bsdextrautils libxml2-utils fontconfig gzip qt6-tools-dev
 "
 
 missing=""

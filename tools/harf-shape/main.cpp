@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "harf_version.h"
 #include "input/typist.h"
 #include "input/unicode_text.h"
 #include "input/utf8.h"
@@ -61,6 +62,7 @@ Options:
   --layout systematic|arabic          keyboard layout shown while typing keys
   --format codes|bytes|unicode        output format
   --help                              show this text
+  --version                           show the version
 
 Invalid UTF-8 on input, an unknown option or a bad value: a one-line message
 on standard error, exit status 2 and nothing on standard output. When standard
@@ -75,6 +77,7 @@ struct Options {
   harf::Layout layout = harf::Layout::Systematic;
   Format format = Format::Codes;
   bool help = false;
+  bool version = false;
 };
 
 [[noreturn]] void Fail(const std::string& message) {
@@ -114,6 +117,8 @@ Options Parse(int argc, char** argv) {
     const std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       o.help = true;
+    } else if (arg == "--version") {
+      o.version = true;
     } else if (IsOption(arg, "--layout")) {
       o.layout = Choose<harf::Layout>(
           arg, ValueOf(arg, "--layout", i, argc, argv),
@@ -233,6 +238,10 @@ int main(int argc, char** argv) {
   const Options o = Parse(argc, argv);
   if (o.help) {
     std::cout << kUsage;
+    return 0;
+  }
+  if (o.version) {
+    std::cout << "harf-shape " << harf::kVersion << "\n";
     return 0;
   }
   return isatty(STDIN_FILENO) ? ShapeInteractive(o) : ShapeAll(o);
