@@ -51,7 +51,7 @@ Words Load() {
     std::u16string utf16;
     for (const char32_t cp : text) {
       const harf::LetterIndex c = harf::LetterOfCodePoint(cp);
-      if (c == harf::kNoLetterIndex || cp > 0xFFFF) break;
+      if (c == harf::kNoLetter || cp > 0xFFFF) break;
       letters.push_back(c);
       utf16.push_back(static_cast<char16_t>(cp));
     }

@@ -30,7 +30,9 @@ namespace {
 // A line of about `glyphs` glyphs typed from a mix of joining letters, spaces
 // and signs, as words are.
 harf::Line LineOf(std::size_t glyphs) {
-  static constexpr harf::LetterIndex kWord[] = {2, 24, 1, 0, 23, 1, 22, 10, 40, 28, 6, 25, 0};
+  using namespace harf;
+  static constexpr LetterIndex kWord[] = {kBa, kMim,   kAlif, kSpaceLetter, kLam, kAlif,       kKaf,
+                                          kRa, kFatha, kYa,   kHha,         kNun, kSpaceLetter};
   harf::Line line;
   line.Reserve(64);
   for (std::size_t i = 0; line.size() < glyphs; ++i) {
@@ -56,13 +58,13 @@ void TypeOneLetter(benchmark::State& state, harf::LetterIndex letter) {
 }
 
 void BM_TypeJoiningLetter(benchmark::State& state) {
-  TypeOneLetter(state, 2);
+  TypeOneLetter(state, harf::kBa);
 }
 void BM_TypeSpace(benchmark::State& state) {
-  TypeOneLetter(state, 0);
+  TypeOneLetter(state, harf::kSpaceLetter);
 }
 void BM_TypeVowelSign(benchmark::State& state) {
-  TypeOneLetter(state, 40);
+  TypeOneLetter(state, harf::kFatha);
 }
 
 void BM_Backspace(benchmark::State& state) {

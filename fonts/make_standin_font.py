@@ -84,96 +84,36 @@ SPACE = 32
 # ---------------------------------------------------------------------------
 # The encoding: which glyph code shows which letter form.
 
+# The glyph and ligature data: src/tables/glyphs.tsv, the file Harf's C++
+# tables are generated from.
+GLYPHS_TSV = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "src", "tables",
+                          "glyphs.tsv")
+sys.path.insert(0, os.path.dirname(GLYPHS_TSV))
+from gen_tables import read_tables  # noqa: E402  (the path is set just above)
+
+LETTERS, _LIGATURE_ROWS = read_tables(GLYPHS_TSV)
+
 # Letters with four contextual forms: letter -> codes (isolated, initial, medial, final).
-FOUR_FORM = {
-    0x0628: (108, 105, 106, 107),  # ba
-    0x062A: (112, 109, 110, 111),  # ta
-    0x062B: (116, 113, 114, 115),  # tha
-    0x062C: (120, 117, 118, 119),  # jim
-    0x062D: (128, 121, 122, 124),  # hha
-    0x062E: (132, 129, 130, 131),  # kha
-    0x0633: (144, 141, 142, 143),  # sin
-    0x0634: (148, 145, 146, 147),  # shin
-    0x0635: (152, 149, 150, 151),  # sad
-    0x0636: (158, 153, 154, 156),  # dad
-    0x0637: (194, 159, 159, 193),  # tah: one glyph for initial and medial
-    0x0638: (198, 195, 196, 197),  # zah
-    0x0639: (202, 199, 200, 201),  # ain
-    0x063A: (206, 203, 204, 205),  # ghain
-    0x0641: (210, 207, 208, 209),  # fa
-    0x0642: (214, 211, 212, 213),  # qaf
-    0x0643: (218, 215, 216, 217),  # kaf
-    0x0644: (222, 219, 220, 221),  # lam
-    0x0645: (226, 223, 224, 225),  # mim
-    0x0646: (230, 227, 228, 229),  # nun
-    0x0647: (234, 231, 232, 233),  # ha
-    0x064A: (240, 237, 238, 239),  # ya
-}
+FOUR_FORM = {l.drawn: (l.iso, l.ini, l.med, l.fin)
+             for l in LETTERS if l.kind == "four-form" and l.drawn is not None}
 
 # Letters that never join a following letter: one free glyph (shown as the
-# isolated form) and one joined glyph (shown as the final form).
+# isolated form) and one joined glyph (shown as the final form). A letter that
+# shares another's codes (alif wasla shares alif's) draws nothing of its own.
 # letter -> (free code, joined code)
-TWO_GLYPH = {
-    0x0627: (97, 98),  # alif; alif wasla shares these codes and shows as alif
-    0x062F: (133, 134),  # dal
-    0x0630: (135, 136),  # dhal
-    0x0631: (137, 138),  # ra
-    0x0632: (139, 140),  # zay
-    0x0648: (235, 236),  # waw
-    0x0629: (241, 242),  # ta marbuta
-    0x0623: (99, 100),  # alif with hamza above
-    0x0626: (249, 248),  # ya with hamza above
-    0x0624: (250, 251),  # waw with hamza above
-    0x0622: (101, 102),  # alif with madda
-    0x0649: (244, 243),  # alif maqsura
-    0x0625: (103, 104),  # alif with hamza below
-}
+TWO_GLYPH = {l.drawn: (l.iso, l.fin)
+             for l in LETTERS if l.kind == "two-glyph" and l.drawn is not None}
 
-# Codes shown by the glyph of one plain character.
-SINGLE = {
-    65: 0x0021,  # exclamation mark
-    72: 0x0028,  # left parenthesis
-    73: 0x0029,  # right parenthesis
-    76: 0x060C,  # Arabic comma; the low comma shares the code
-    78: 0x002E,  # full stop
-    80: 0x0660,  # Arabic-Indic digits 0..9 at 80..89
-    81: 0x0661,
-    82: 0x0662,
-    83: 0x0663,
-    84: 0x0664,
-    85: 0x0665,
-    86: 0x0666,
-    87: 0x0667,
-    88: 0x0668,
-    89: 0x0669,
-    90: 0x003A,  # colon
-    91: 0x061B,  # Arabic semicolon
-    92: 0x00AB,  # quotation mark, key caption "(("
-    94: 0x00BB,  # quotation mark, key caption "))"
-    95: 0x061F,  # Arabic question mark
-    245: 0x0621,  # hamza
-}
+# Codes shown by the glyph of one plain character (the space is set apart).
+SINGLE = {l.iso: l.drawn for l in LETTERS
+          if l.kind == "single" and l.drawn is not None and l.iso != SPACE}
 
-# The zero-advance signs: code -> the mark whose outline they show.
-SIGNS = {
-    74: 0x064E,  # every vowel sign: a fatha-like stroke
-    96: 0x0670,  # superscript alif
-}
+# The zero-advance signs: code -> the mark whose outline they show. Every vowel
+# sign shares code 74, which shows a fatha-like stroke.
+SIGNS = {l.iso: l.drawn for l in LETTERS if l.kind == "initial-only" and l.drawn is not None}
 
 # Two-letter ligatures: (code, glyph of the earlier letter, glyph of the later letter).
-LIGATURES = [
-    (34, 105, 225), (35, 109, 225), (36, 113, 224), (37, 219, 225), (38, 227, 225),
-    (50, 219, 119), (51, 219, 124), (52, 219, 131), (53, 106, 138), (54, 110, 138),
-    (55, 238, 138), (56, 142, 224), (57, 145, 224), (58, 219, 232), (60, 219, 239),
-    (61, 106, 239), (62, 110, 239), (63, 228, 239), (160, 105, 118), (161, 105, 122),
-    (163, 109, 118), (164, 109, 122), (165, 109, 130), (166, 219, 118), (167, 219, 122),
-    (168, 219, 130), (169, 223, 118), (170, 223, 122), (171, 223, 130), (172, 227, 118),
-    (173, 227, 122), (174, 227, 130), (175, 237, 118), (176, 237, 122), (177, 237, 130),
-    (178, 106, 229), (179, 110, 229), (180, 238, 229), (181, 219, 243), (182, 105, 224),
-    (183, 109, 224), (184, 227, 224), (185, 237, 224), (186, 117, 224), (187, 121, 224),
-    (188, 129, 224), (189, 219, 224), (190, 223, 224), (191, 207, 239), (252, 219, 98),
-    (253, 220, 98), (254, 219, 100), (255, 220, 100),
-]
+LIGATURES = [(g.code, g.m, g.n) for g in _LIGATURE_ROWS]
 
 # Where a pair's ligature sits in a word follows from the forms of its letters:
 # the earlier letter joins the letter before the pair only in its medial form,

@@ -58,7 +58,7 @@ TypedAction DecideTyped(char32_t typed, std::size_t lineLength, Layout shown) {
 
 std::vector<char32_t> TypedCharsOf(KeyIndex key) {
   std::vector<char32_t> out;
-  if (key == 0 || key == 122) out.push_back(kSpace);
+  if (key == kSystematicSpaceKey || key == kArabicSpaceKey) out.push_back(kSpace);
   const auto list = key >= kFirstArabicKey ? ArabicKeyOf() : SystKeyOf();
   for (const TypedKey& e : list) {
     if (e.key == key) out.push_back(e.typed);

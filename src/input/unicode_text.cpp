@@ -140,7 +140,7 @@ UnicodeLines FromUnicode(std::u32string_view text, Line first) {
     line.Reserve(line.size() + normal.size() + 1);
     for (const char32_t cp : normal) {
       const LetterIndex c = LetterOfCodePoint(cp);
-      if (c == kNoLetterIndex) {
+      if (c == kNoLetter) {
         ++result.skipped;
       } else if (!AddChar(line, c)) {
         ++result.skipped;

@@ -238,26 +238,31 @@ Link MakeLink(GlyphCode LC, GlyphCode C, std::optional<GlyphCode> TX) {
 
 int AddDiacritic(LetterIndex vv, GlyphCode LastC) {
   const LetterIndex L = LetterOf[LastC];
-  int K;
+  DiacPlacement K;
   if (L >= 0 && L < static_cast<int>(DiacClass.size())) {
     K = DiacClass[L];
-  } else if (L == kHamzaLetter) {
-    K = 0;
+  } else if (L == kHamza) {
+    K = DiacPlacement::Standard;
   } else {
     return 0;
   }
   const bool open = FormOf[LastC] == kIsolated || FormOf[LastC] == kFinal;
   const int standard = IsoGlyph[vv];
   const int alternate = IniGlyph[vv];
-  if (vv == 41 || vv == 44) return K == 2 && open ? alternate : standard;  // kasra, kasratan
-  switch (K) {
-    case 1:
-      return alternate;
-    case 3:
-      return open ? standard : alternate;
-    default:
-      return standard;
+  // Kasra and kasratan are written below the letter, every other sign above it.
+  if (vv == kKasra || vv == kKasratan) {
+    return K == DiacPlacement::BelowAlternateWhenOpen && open ? alternate : standard;
   }
+  switch (K) {
+    case DiacPlacement::AboveAlternate:
+      return alternate;
+    case DiacPlacement::AboveAlternateWhenJoined:
+      return open ? standard : alternate;
+    case DiacPlacement::Standard:
+    case DiacPlacement::BelowAlternateWhenOpen:
+      break;
+  }
+  return standard;
 }
 
 bool AddChar(Line& line, LetterIndex C) {

@@ -12,8 +12,6 @@
 
 namespace harf {
 
-inline constexpr std::uint8_t kNoLetter = 0xFF;
-
 // One glyph of the line. A ligature stands for two letters (earlier, later);
 // the space that comes in with the first letter of a line stands for none.
 struct Cell {

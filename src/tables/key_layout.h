@@ -14,6 +14,11 @@ using KeyIndex = std::int16_t;
 
 inline constexpr int kKeyCount = 136;
 inline constexpr KeyIndex kFirstArabicKey = 68;
+// Keys 134 and 135, the last two, enter nothing.
+inline constexpr KeyIndex kFirstUnusedKey = 134;
+// The space bar of each layout.
+inline constexpr KeyIndex kSystematicSpaceKey = 0;
+inline constexpr KeyIndex kArabicSpaceKey = 122;
 inline constexpr LetterIndex kNoPicture = -1;
 
 enum class Layout : std::uint8_t { Systematic, Arabic };
@@ -43,7 +48,7 @@ const std::array<KeyDef, kKeyCount>& Keys();
 LetterIndex ReDef(KeyIndex Index);
 
 // The letter a press of key `Index` enters: a Systematic key enters its own
-// index, an Arabic key what ReDef gives.
+// index, an Arabic key what ReDef gives, the two unused keys kNoLetter.
 LetterIndex LetterOfKey(KeyIndex Index);
 
 // Frame geometry in twips, shared by both layout frames.

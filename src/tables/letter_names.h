@@ -7,7 +7,7 @@
 
 namespace harf {
 
-// The name of letter C, or an empty view for an index without a letter.
+// The name of letter C, or an empty view for an index outside 0..85.
 std::string_view LetterName(LetterIndex C);
 
 }  // namespace harf

@@ -12,8 +12,8 @@ struct ReverseTable {
 
 constexpr ReverseTable BuildReverse() {
   ReverseTable t;
-  t.latin.fill(kNoLetterIndex);
-  t.arabic.fill(kNoLetterIndex);
+  t.latin.fill(kNoLetter);
+  t.arabic.fill(kNoLetter);
   auto put = [&t](char32_t cp, LetterIndex c) {
     if (cp < 0x100) {
       t.latin[cp] = c;
@@ -25,12 +25,12 @@ constexpr ReverseTable BuildReverse() {
     if (kCodePointOf[c] != kNoCodePoint) put(kCodePointOf[c], c);
   }
   for (LetterIndex d = 0; d < 10; ++d) {
-    put(U'0' + static_cast<char32_t>(d), 30 + d);
-    put(U'\u06F0' + static_cast<char32_t>(d), 30 + d);
+    put(U'0' + static_cast<char32_t>(d), kDigit0 + d);
+    put(U'\u06F0' + static_cast<char32_t>(d), kDigit0 + d);
   }
-  put(U'?', 59);
-  put(U';', 60);
-  put(U'\u06D4', 61);
+  put(U'?', kQuestionMark);
+  put(U';', kSemicolon);
+  put(U'\u06D4', kFullStop);
   return t;
 }
 
@@ -48,7 +48,7 @@ static_assert([] {
 LetterIndex LetterOfCodePoint(char32_t cp) {
   if (cp < 0x100) return kReverse.latin[cp];
   if (cp >= 0x600 && cp <= 0x6FF) return kReverse.arabic[cp - 0x600];
-  return kNoLetterIndex;
+  return kNoLetter;
 }
 
 }  // namespace harf

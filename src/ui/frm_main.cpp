@@ -96,7 +96,7 @@ QString TypedName(char32_t c) {
 // Names the key's letter and the character that types it with its layout
 // shown, so a new user can learn the keyboard from the keys themselves.
 QString KeyTooltip(const KeyDef& k) {
-  if (k.index >= 134) return QStringLiteral("Not in use");
+  if (LetterOfKey(k.index) == kNoLetter) return QStringLiteral("Not in use");
   const std::string_view name = LetterName(LetterOfKey(k.index));
   QString tip = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
   const std::vector<char32_t> chars = TypedCharsOf(k.index);

@@ -103,7 +103,7 @@ QPixmap ArrowPicture(const QSize& size, qreal dpr) {
 }
 
 QIcon WindowIcon(const QRawFont& font) {
-  const QPainterPath hha = Outline(font, QString(BoxChar(IsoGlyph[6])));
+  const QPainterPath hha = Outline(font, QString(BoxChar(IsoGlyph[kHha])));
   QIcon icon;
   for (const int size : {16, 32}) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);

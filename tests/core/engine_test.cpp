@@ -57,26 +57,27 @@ TEST(MakeLink, JoinsOrKeepsTheGlyphBefore) {
 // A sign is accepted by letters 0..29 and hamza, refused by every other
 // carrier; with this font every accepted sign is written as its one glyph.
 TEST(AddDiacritic, AcceptsOnlyLettersWithAPlacementClass) {
-  const LetterIndex signs[] = {40, 41, 42, 43, 44, 45, 56, 57, 64, 85};
+  const LetterIndex signs[] = {kFatha,    kKasra, kDamma,  kFathatan,        kKasratan,
+                               kDammatan, kSukun, kShadda, kSuperscriptAlif, kKeylessSign85};
   for (int code = 0; code < kGlyphCount; ++code) {
     const LetterIndex L = LetterOf[code];
-    const bool takes = (L >= 0 && L <= 29) || L == 55;
+    const bool takes = (L >= kSpaceLetter && L <= kTaMarbuta) || L == kHamza;
     for (LetterIndex vv : signs) {
       const int r = AddDiacritic(vv, static_cast<GlyphCode>(code));
       EXPECT_EQ(r, takes ? IsoGlyph[vv] : 0) << "sign " << vv << " on " << code;
     }
   }
-  EXPECT_EQ(AddDiacritic(40, 97), 0);  // alif's glyphs read back as alif wasla
-  EXPECT_EQ(AddDiacritic(40, 74), 0);  // no sign on a sign
-  EXPECT_EQ(AddDiacritic(40, 245), 74);
-  EXPECT_EQ(AddDiacritic(64, 108), 96);
+  EXPECT_EQ(AddDiacritic(kFatha, 97), 0);  // alif's glyphs read back as alif wasla
+  EXPECT_EQ(AddDiacritic(kFatha, 74), 0);  // no sign on a sign
+  EXPECT_EQ(AddDiacritic(kFatha, 245), 74);
+  EXPECT_EQ(AddDiacritic(kSuperscriptAlif, 108), 96);
 }
 
 TEST(AddChar, PlacesAtTheCursorInsideTheLine) {
   {  // right end of a line ending in a space: free form plus a space
-    Line line = Typed({2});
+    Line line = Typed({kBa});
     line.SetCursor(2);
-    AddChar(line, 3);
+    AddChar(line, kTa);
     EXPECT_EQ(line.Codes(), (Codes{108, 32, 112, 32}));
     EXPECT_EQ(line.cursor(), 0U);
   }
@@ -84,50 +85,50 @@ TEST(AddChar, PlacesAtTheCursorInsideTheLine) {
     const Codes start = {81, 108};
     Line line = Line::FromCodes(start);
     line.SetCursor(2);
-    AddChar(line, 3);
+    AddChar(line, kTa);
     EXPECT_EQ(line.Codes(), (Codes{81, 107, 109, 32}));
   }
   {  // a real space left of the cursor stays; only the glyph before re-forms
-    Line line = Typed({2, 0, 2});
+    Line line = Typed({kBa, kSpaceLetter, kBa});
     ASSERT_EQ(line.Codes(), (Codes{108, 32, 108, 32}));
     line.SetCursor(2);
-    AddChar(line, 3);
+    AddChar(line, kTa);
     EXPECT_EQ(line.Codes(), (Codes{108, 32, 111, 105, 32}));
   }
   {  // between a letter and its sign: the new letter goes after the sign
-    Line line = Typed({2, 40});
+    Line line = Typed({kBa, kFatha});
     line.SetCursor(1);
-    AddChar(line, 3);
+    AddChar(line, kTa);
     EXPECT_EQ(line.Codes(), (Codes{111, 74, 105, 32}));
   }
   {  // after a sign, before a letter: joined on both sides, sign kept in between
-    Line line = Typed({2, 40, 2});
+    Line line = Typed({kBa, kFatha, kBa});
     ASSERT_EQ(line.Codes(), (Codes{107, 74, 105, 32}));
     line.SetCursor(1);
-    AddChar(line, 3);
+    AddChar(line, kTa);
     EXPECT_EQ(line.Codes(), (Codes{107, 110, 74, 105, 32}));
   }
   {  // spaces and digits go to the left end whatever the cursor
-    Line line = Typed({2, 2});
+    Line line = Typed({kBa, kBa});
     line.SetCursor(2);
-    AddChar(line, 31);
+    AddChar(line, kDigit1);
     EXPECT_EQ(line.Codes(), (Codes{81, 107, 105, 32}));
   }
 }
 
 TEST(AddChar, RefusedSignLeavesLineAndCursor) {
-  Line line = Typed({1, 2});  // alif, then ba: 108 97 32
-  line.SetCursor(1);          // the glyph before the cursor is alif
+  Line line = Typed({kAlif, kBa});  // alif, then ba: 108 97 32
+  line.SetCursor(1);                // the glyph before the cursor is alif
   const Line before = line;
-  EXPECT_FALSE(AddChar(line, 40));
+  EXPECT_FALSE(AddChar(line, kFatha));
   EXPECT_EQ(line, before);
   EXPECT_EQ(line.cursor(), 1U);
   line.SetCursor(0);  // the glyph before the cursor is ba now
-  EXPECT_TRUE(AddChar(line, 40));
+  EXPECT_TRUE(AddChar(line, kFatha));
 }
 
 TEST(AddChar, IgnoresLetterIndexesOutsideTheTables) {
-  Line line = Typed({2});
+  Line line = Typed({kBa});
   const Line before = line;
   EXPECT_FALSE(AddChar(line, 86));
   EXPECT_FALSE(AddChar(line, -1));
@@ -150,7 +151,7 @@ TEST(LigaturePass, MergesOnlyTheSecondAndThirdGlyph) {
 }
 
 TEST(Backspace, KeepsWhatTheLettersWere) {
-  Line line = Typed({23, 1, 0});  // lam alif space: a ligature
+  Line line = Typed({kLam, kAlif, kSpaceLetter});  // lam alif space: a ligature
   ASSERT_EQ(line.Codes(), (Codes{32, 252, 32}));
   Backspace(line);
   EXPECT_EQ(line.Codes(), (Codes{98, 219, 32}));

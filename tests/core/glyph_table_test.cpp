@@ -36,7 +36,7 @@ TEST(GlyphTable, FourFormLettersReadBackWithTheirFourClasses) {
     SCOPED_TRACE(i);
     const GlyphCode forms[] = {IsoGlyph[i], IniGlyph[i], MedGlyph[i], FinGlyph[i]};
     for (int f = 0; f < 4; ++f) {
-      if (i == 16 && forms[f] == 159) continue;  // tah: initial and medial share 159
+      if (i == kTah && forms[f] == 159) continue;  // initial and medial share 159
       EXPECT_EQ(LetterOf[forms[f]], i);
       EXPECT_EQ(FormOf[forms[f]], f + 1);
     }
@@ -73,10 +73,12 @@ TEST(GlyphTable, TheLettersUseExactlyTheFontsCodes) {
 }
 
 TEST(GlyphTable, KindsOfLetters) {
-  EXPECT_EQ(DiacClass[1], 1);  // alif has a class although no code reads back as it
-  EXPECT_EQ(DiacClass[9], 1);
-  EXPECT_EQ(DiacClass[23], 3);
-  EXPECT_EQ(DiacClass[28], 2);
+  // Alif has a class although no code reads back as it.
+  EXPECT_EQ(DiacClass[kAlif], DiacPlacement::AboveAlternate);
+  EXPECT_EQ(DiacClass[kDhal], DiacPlacement::AboveAlternate);
+  EXPECT_EQ(DiacClass[kLam], DiacPlacement::AboveAlternateWhenJoined);
+  EXPECT_EQ(DiacClass[kYa], DiacPlacement::BelowAlternateWhenOpen);
+  EXPECT_EQ(DiacClass[kMim], DiacPlacement::Standard);
   for (int i = 0; i < kLetterCount; ++i) {
     SCOPED_TRACE(i);
     // Two-glyph letters: the free glyph is both isolated and initial.
@@ -88,9 +90,9 @@ TEST(GlyphTable, KindsOfLetters) {
       EXPECT_EQ(IsoGlyph[i], IniGlyph[i]);
     }
   }
-  EXPECT_TRUE(IsSignLetter(40));
-  EXPECT_TRUE(IsSignLetter(64));
-  EXPECT_FALSE(IsSignLetter(55));
+  EXPECT_TRUE(IsSignLetter(kFatha));
+  EXPECT_TRUE(IsSignLetter(kSuperscriptAlif));
+  EXPECT_FALSE(IsSignLetter(kHamza));
   EXPECT_TRUE(IsSignGlyph(74));
   EXPECT_TRUE(IsSignGlyph(96));
   EXPECT_FALSE(IsSignGlyph(245));

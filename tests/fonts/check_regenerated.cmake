@@ -1,8 +1,8 @@
-# Rebuilds the stand-in font into the build tree and compares it byte for byte
-# with the committed copy, so the generator and the font cannot drift apart.
-# Arguments: PYTHON, GENERATOR, OUTPUT, COMMITTED.
+# Runs a generator into the build tree and compares its output byte for byte
+# with the committed copy, so a generator and its output cannot drift apart.
+# Arguments: PYTHON, GENERATOR, OUTPUT, COMMITTED, optional ARGS (a list).
 execute_process(
-  COMMAND ${PYTHON} ${GENERATOR} --out ${OUTPUT}
+  COMMAND ${PYTHON} ${GENERATOR} ${ARGS} --out ${OUTPUT}
   RESULT_VARIABLE status
 )
 if(NOT status EQUAL 0)

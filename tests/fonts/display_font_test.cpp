@@ -201,7 +201,7 @@ TEST(StandInFont, SignsAreZeroWidthMarksOverTheLetterToTheirRight) {
     EXPECT_LT(mark.boundingRect().bottom(), 0) << "not above the baseline";
     for (int carrier = 0; carrier < kGlyphCount; ++carrier) {
       const LetterIndex letter = LetterOf[carrier];
-      if (!(letter >= 1 && letter <= 29) && letter != kHamzaLetter) continue;
+      if (!(letter >= kAlif && letter <= kTaMarbuta) && letter != kHamza) continue;
       const QPainterPath body = font.pathForGlyph(GlyphOf(font, kBoxBase + carrier));
       EXPECT_FALSE(mark.intersects(body)) << "touches carrier glyph " << carrier;
     }

@@ -324,7 +324,7 @@ class Session {
       const std::u32string normal = Nfkc(text.substr(start, end - start), &skipped);
       for (const char32_t cp : normal) {
         const LetterIndex c = LetterOfCodePoint(cp);
-        if (c == kNoLetterIndex) {
+        if (c == kNoLetter) {
           ++skipped;
         } else {
           CHECK(IsLetterIndex(c), line_);

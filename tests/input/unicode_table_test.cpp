@@ -99,10 +99,10 @@ TEST(UnicodeTable, DigitsQuotesAndParenthesesOpenAndCloseInTypingOrder) {
     EXPECT_EQ(ublock_getCode(static_cast<UChar32>(CodePointOf(d))), UBLOCK_ARABIC);
   }
   // 51 and 66 are the marks typed first ("<" and "(" on the Systematic keys).
-  EXPECT_EQ(u_charType(static_cast<UChar32>(CodePointOf(51))), U_INITIAL_PUNCTUATION);
-  EXPECT_EQ(u_charType(static_cast<UChar32>(CodePointOf(54))), U_FINAL_PUNCTUATION);
-  EXPECT_EQ(u_charType(static_cast<UChar32>(CodePointOf(66))), U_START_PUNCTUATION);
-  EXPECT_EQ(u_charType(static_cast<UChar32>(CodePointOf(67))), U_END_PUNCTUATION);
+  EXPECT_EQ(u_charType(static_cast<UChar32>(CodePointOf(kOpeningQuote))), U_INITIAL_PUNCTUATION);
+  EXPECT_EQ(u_charType(static_cast<UChar32>(CodePointOf(kClosingQuote))), U_FINAL_PUNCTUATION);
+  EXPECT_EQ(u_charType(static_cast<UChar32>(CodePointOf(kLeftParenthesis))), U_START_PUNCTUATION);
+  EXPECT_EQ(u_charType(static_cast<UChar32>(CodePointOf(kRightParenthesis))), U_END_PUNCTUATION);
   for (const LetterIndex c : {51, 54, 66, 67}) {
     EXPECT_TRUE(u_isMirrored(static_cast<UChar32>(CodePointOf(c)))) << c;
   }
@@ -132,7 +132,7 @@ TEST(UnicodeTable, EveryCodePointWithALetterIsNfkcStable) {
   for (char32_t cp = 0; cp <= 0x10FFFF; ++cp) {
     if (cp >= 0xD800 && cp <= 0xDFFF) continue;
     const LetterIndex c = LetterOfCodePoint(cp);
-    if (c == kNoLetterIndex) continue;
+    if (c == kNoLetter) continue;
     ASSERT_TRUE(IsLetterIndex(c));
     const std::u32string one(1, cp);
     EXPECT_EQ(Nfkc(one), one) << std::hex << static_cast<unsigned>(cp);

@@ -197,8 +197,8 @@ TEST(FromUnicode, SplitsLinesAtEveryKindOfLineBreak) {
 // typing would: lam typed, then alif and a space pasted, make lam-alif.
 TEST(FromUnicode, GoesOnFromTheLineAlreadyTyped) {
   Line start;
-  AddChar(start, 23);  // lam: 222 32
-  start.SetCursor(2);  // wherever the caret was, the paste goes in at the left end
+  AddChar(start, kLam);  // 222 32
+  start.SetCursor(2);    // wherever the caret was, the paste goes in at the left end
   const UnicodeLines r = FromUnicode(U"\u0627 \n\u0628", start);
   ASSERT_EQ(r.lines.size(), 2U);
   EXPECT_EQ(r.lines[0].Codes(), (Codes{32, 252, 32}));
