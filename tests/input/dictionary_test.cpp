@@ -88,7 +88,7 @@ TEST(Dictionary, EveryWordTypedOnTheArabicKeysReadsBack) {
     bool typable = true;
     for (const char32_t cp : Nfkc(DecodeUtf8(word, nullptr))) {
       const LetterIndex L = LetterOfCodePoint(cp);
-      if (L == kNoLetterIndex || keyOf[L] == 0) {
+      if (L == kNoLetter || keyOf[L] == 0) {
         typable = false;
         break;
       }
