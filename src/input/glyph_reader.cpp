@@ -8,16 +8,12 @@
 namespace harf {
 namespace {
 
-constexpr LetterIndex kNone = -1;
-constexpr LetterIndex kAlif = 1;
-constexpr LetterIndex kFatha = 40;
-
 // What one glyph code reads as: up to two letters (a ligature's earlier and
 // later letter), whether it is a sign, and the glyph a following sign would
 // sit on (a ligature's later letter).
 struct Reading {
-  LetterIndex first = kNone;
-  LetterIndex second = kNone;
+  LetterIndex first = kNoLetter;
+  LetterIndex second = kNoLetter;
   GlyphCode carrier = 0;
   bool sign = false;
 };
@@ -78,13 +74,13 @@ ReadLetters ReadGlyphCodes(std::span<const GlyphCode> display) {
   GlyphCode carrier = kSpaceCode;
   for (std::size_t i = display.size(); i-- > 0;) {
     const Reading& r = kReadings[display[i]];
-    if (r.first == kNone || (r.sign && AddDiacritic(r.first, carrier) == 0)) {
+    if (r.first == kNoLetter || (r.sign && AddDiacritic(r.first, carrier) == 0)) {
       ++out.skipped;
       continue;
     }
     out.letters.push_back(r.first);
     out.source.push_back(i);
-    if (r.second != kNone) {
+    if (r.second != kNoLetter) {
       out.letters.push_back(r.second);
       out.source.push_back(i);
     }

@@ -19,7 +19,8 @@ inline constexpr KeyIndex kFirstUnusedKey = 134;
 // The space bar of each layout.
 inline constexpr KeyIndex kSystematicSpaceKey = 0;
 inline constexpr KeyIndex kArabicSpaceKey = 122;
-inline constexpr LetterIndex kNoPicture = -1;
+// A key without a picture shows no letter.
+inline constexpr LetterIndex kNoPicture = kNoLetter;
 
 enum class Layout : std::uint8_t { Systematic, Arabic };
 
