@@ -1,0 +1,478 @@
+#!/usr/bin/python3
+"""harf-convert on real documents: the generated German letter with legacy
+runs (.docx and .odt) converted to Unicode and back, tables and text files,
+and every kind of bad input.
+
+usage: convert_docs_test.py HARF_CONVERT HARF_SHAPE WORK_DIR
+"""
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import unittest
+import xml.etree.ElementTree as ET
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+W = "{http://schemas.openxmlformats.org/wordprocessingml/2006/main}"
+TEXT = "{urn:oasis:names:tc:opendocument:xmlns:text:1.0}"
+STYLE = "{urn:oasis:names:tc:opendocument:xmlns:style:1.0}"
+OFFICE = "{urn:oasis:names:tc:opendocument:xmlns:office:1.0}"
+FO = "{urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0}"
+LEGACY = "VarnelNormal"
+CONVERT = SHAPE = WORK = None
+EXPECTED = {}
+
+
+def run(*args, ok=(0,)):
+    p = subprocess.run([CONVERT, *args], capture_output=True, text=True)
+    if p.returncode not in ok:
+        raise AssertionError("harf-convert %s: exit %d\n%s" % (args, p.returncode, p.stderr))
+    return p
+
+
+def fresh(name):
+    d = os.path.join(WORK, name)
+    shutil.rmtree(d, ignore_errors=True)
+    os.makedirs(d)
+    return d
+
+
+def part(path, name):
+    with zipfile.ZipFile(path) as z:
+        return z.read(name)
+
+
+def docx_paragraphs(xml):
+    """Each w:p as (element, its own text: text boxes inside it left out)."""
+    root = ET.fromstring(xml)
+    out = []
+    for p in root.iter(W + "p"):
+        nested = {id(t) for q in p.iter(W + "p") if q is not p for t in q.iter(W + "t")}
+        out.append((p, "".join(t.text or "" for t in p.iter(W + "t") if id(t) not in nested)))
+    return out
+
+
+def odt_paragraphs(xml):
+    root = ET.fromstring(xml)
+    out = []
+    for p in root.iter():
+        if p.tag not in (TEXT + "p", TEXT + "h"):
+            continue
+        out.append((p, odt_text(p)))
+    return out
+
+
+def odt_text(e, skip_nested=True):
+    s = e.text or ""
+    for c in e:
+        if c.tag == TEXT + "s":
+            s += " " * int(c.get(TEXT + "c", "1"))
+        elif c.tag in (TEXT + "note", "{urn:oasis:names:tc:opendocument:xmlns:drawing:1.0}frame"):
+            pass
+        else:
+            s += odt_text(c)
+        s += c.tail or ""
+    return s
+
+
+def legacy_codes(text, encoding):
+    """The glyph codes of legacy text written in `encoding`."""
+    if encoding == "symbol":
+        return [ord(c) - 0xF000 for c in text]
+    if encoding == "latin1":
+        return [ord(c) for c in text]
+    return [ord(c) if ord(c) in (0x81, 0x8D, 0x8F, 0x90, 0x9D) else c.encode("cp1252")[0]
+            for c in text]
+
+
+def canonical(xml):
+    return ET.canonicalize(xml_data=xml, strip_text=False)
+
+
+class Letter(unittest.TestCase):
+    """The generated letter, converted to Unicode."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.dir = fresh("letter")
+        subprocess.run([sys.executable, os.path.join(HERE, "make_test_docs.py"), SHAPE, cls.dir],
+                       check=True)
+        with open(os.path.join(cls.dir, "expected.json"), encoding="utf-8") as f:
+            EXPECTED.update(json.load(f))
+        cls.docx = os.path.join(cls.dir, "letter.docx")
+        cls.odt = os.path.join(cls.dir, "letter.odt")
+        p = run(cls.docx, cls.odt)
+        assert "2 converted" in p.stderr and "0 failed" in p.stderr, p.stderr
+        cls.udocx = os.path.join(cls.dir, "letter.unicode.docx")
+        cls.uodt = os.path.join(cls.dir, "letter.unicode.odt")
+
+    def where(self, key):
+        return {"header": "header", "footnote": "notes"}.get(key, "body")
+
+    def test_docx_holds_the_unicode_words_where_they_were(self):
+        parts = {"body": docx_paragraphs(part(self.udocx, "word/document.xml")),
+                 "header": docx_paragraphs(part(self.udocx, "word/header1.xml")),
+                 "notes": docx_paragraphs(part(self.udocx, "word/footnotes.xml"))}
+        for key, e in EXPECTED.items():
+            if key == "bold_split":
+                continue
+            texts = [t for _, t in parts[self.where(key)]]
+            self.assertTrue(any(e["unicode"] in t for t in texts), "%s: %s not in %s" %
+                            (key, e["unicode"], texts))
+        body = dict((t.strip(), p) for p, t in parts["body"])
+        self.assertIn("der Titel lautet „%s “ und wurde gedruckt." % EXPECTED["symbol"]["unicode"],
+                      body)
+        # A paragraph of Arabic alone turns right to left; a mixed one does not.
+        ppr = body[EXPECTED["paragraph"]["unicode"]].find(W + "pPr")
+        self.assertIsNotNone(ppr.find(W + "bidi"))
+        mixed = body["Auf Latin-1: " + EXPECTED["latin1"]["unicode"]].find(W + "pPr")
+        self.assertTrue(mixed is None or mixed.find(W + "bidi") is None)
+        # Converted runs: the Unicode font in every slot, right to left.
+        for p, _ in parts["body"] + parts["header"] + parts["notes"]:
+            for r in p.findall(W + "r"):
+                fonts = r.find(W + "rPr/" + W + "rFonts")
+                if fonts is not None and fonts.get(W + "cs") == "Amiri":
+                    self.assertEqual({fonts.get(W + s) for s in ("ascii", "hAnsi", "eastAsia")},
+                                     {"Amiri"})
+                    self.assertIsNotNone(r.find(W + "rPr/" + W + "rtl"))
+                text = "".join(t.text or "" for t in r.findall(W + "t"))
+                if re.search("[\u0600-\u06ff]", text):
+                    self.assertEqual(fonts.get(W + "cs"), "Amiri", text)
+        # Two legacy lines of one paragraph stay two lines.
+        last = [p for p, t in parts["body"] if EXPECTED["second_line"]["unicode"] in t][0]
+        self.assertEqual(len(last.findall(".//" + W + "br")), 1)
+
+    def check_bold_split(self, runs):
+        """runs: (text, bold) of the converted word's runs, in logical order."""
+        word = EXPECTED["bold_split"]["unicode"]
+        self.assertEqual("".join(t for t, _ in runs).strip(), word)
+        bold = "".join(t for t, b in runs if b)
+        # The bold glyphs were the right half: the start of the word.
+        self.assertTrue(bold and word.startswith(bold) and bold != word, runs)
+
+    def test_docx_word_split_by_bold_stays_one_word(self):
+        for p, t in docx_paragraphs(part(self.udocx, "word/document.xml")):
+            if t.startswith("Fett im Wort: "):
+                runs = [("".join(x.text for x in r.iter(W + "t")),
+                         r.find(W + "rPr/" + W + "b") is not None) for r in p.findall(W + "r")]
+                self.check_bold_split(runs[1:])
+                colour = [r.find(W + "rPr/" + W + "color") for r in p.findall(W + "r")]
+                self.assertIsNotNone(colour[1], "the bold glyphs' colour went missing")
+                return
+        self.fail("no bold-split paragraph")
+
+    def test_odt_holds_the_unicode_words_where_they_were(self):
+        content = odt_paragraphs(part(self.uodt, "content.xml"))
+        styles = odt_paragraphs(part(self.uodt, "styles.xml"))
+        texts = [t for _, t in content]
+        for key, e in EXPECTED.items():
+            if key == "bold_split":
+                continue
+            where = [t for _, t in styles] if key == "header" else texts
+            self.assertTrue(any(e["unicode"] in t for t in where), "%s: %s" % (key, where))
+        root = ET.fromstring(part(self.uodt, "content.xml"))
+        autos = {s.get(STYLE + "name"): s for s in root.iter(STYLE + "style")}
+        for p, t in content:
+            if t == EXPECTED["paragraph"]["unicode"]:
+                props = autos[p.get(TEXT + "style-name")].find(STYLE + "paragraph-properties")
+                self.assertEqual(props.get(STYLE + "writing-mode"), "rl-tb")
+            for span in p.iter(TEXT + "span"):
+                if re.search("[\u0600-\u06ff]", odt_text(span)):
+                    props = autos[span.get(TEXT + "style-name")].find(STYLE + "text-properties")
+                    self.assertEqual(props.get(STYLE + "font-name-complex"), "Amiri")
+                    self.assertEqual(props.get(STYLE + "font-name"), "Amiri")
+            if t.startswith("Fett im Wort: "):
+                runs = [(odt_text(s), autos[s.get(TEXT + "style-name")].find(
+                    STYLE + "text-properties").get(FO + "font-weight") == "bold")
+                    for s in p.findall(TEXT + "span")]
+                self.check_bold_split(runs)
+
+    def test_docx_everything_else_is_unchanged(self):
+        changed = {"word/document.xml", "word/header1.xml", "word/footnotes.xml"}
+        with zipfile.ZipFile(self.docx) as a, zipfile.ZipFile(self.udocx) as b:
+            self.assertEqual(a.namelist(), b.namelist())
+            for info in a.infolist():
+                other = b.getinfo(info.filename)
+                if info.filename in changed:
+                    continue
+                # Copied as stored: same compressed bytes, so same CRC and size.
+                self.assertEqual((info.CRC, info.compress_size, info.compress_type),
+                                 (other.CRC, other.compress_size, other.compress_type),
+                                 info.filename)
+            styles_ids = {"LegacyChar", "LegacyCharBased"}
+            for name in changed:
+                self.assertEqual(self.strip_docx(a.read(name), styles_ids, legacy=True),
+                                 self.strip_docx(b.read(name), styles_ids, legacy=False), name)
+
+    @staticmethod
+    def strip_docx(xml, legacy_styles, legacy):
+        """The part without the legacy (or converted) runs and the right-to-left
+        marks the conversion adds, canonical."""
+        root = ET.fromstring(xml)
+        for p in list(root.iter(W + "p")):
+            ppr = p.find(W + "pPr")
+            style = ppr.find(W + "pStyle") if ppr is not None else None
+            whole = style is not None and style.get(W + "val") == "LegacyPara"
+            for r in list(p.findall(W + "r")):
+                fonts = r.find(W + "rPr/" + W + "rFonts")
+                rstyle = r.find(W + "rPr/" + W + "rStyle")
+                font = fonts.get(W + "ascii") if fonts is not None else None
+                if (font == (LEGACY if legacy else "Amiri") or
+                        (legacy and (whole or (rstyle is not None and
+                                               rstyle.get(W + "val") in legacy_styles)))):
+                    p.remove(r)
+            if ppr is not None and ppr.find(W + "bidi") is not None:
+                ppr.remove(ppr.find(W + "bidi"))
+                if len(ppr) == 0:
+                    p.remove(ppr)
+        return canonical(ET.tostring(root, encoding="unicode"))
+
+    def test_odt_everything_else_is_unchanged(self):
+        with zipfile.ZipFile(self.odt) as a, zipfile.ZipFile(self.uodt) as b:
+            self.assertEqual(a.namelist(), b.namelist())
+            self.assertEqual(b.infolist()[0].filename, "mimetype")
+            self.assertEqual(b.infolist()[0].compress_type, zipfile.ZIP_STORED)
+            for info in a.infolist():
+                if info.filename in ("content.xml", "styles.xml"):
+                    self.assertEqual(self.strip_odt(a.read(info.filename), True),
+                                     self.strip_odt(b.read(info.filename), False), info.filename)
+                else:
+                    self.assertEqual(a.read(info.filename), b.read(info.filename), info.filename)
+
+    @staticmethod
+    def strip_odt(xml, legacy):
+        root = ET.fromstring(xml)
+        parents = {c: p for p in root.iter() for c in p}
+        for e in list(root.iter()):
+            if e.tag in (TEXT + "p", TEXT + "h"):
+                name = e.get(TEXT + "style-name", "")
+                if name == "ArabischAbsatz" or name.startswith("HarfP"):
+                    for c in list(e):
+                        if c.tag in (TEXT + "s", TEXT + "span"):
+                            e.remove(c)
+                    e.text = None
+                    e.attrib.pop(TEXT + "style-name", None)
+            if e.tag == TEXT + "span":
+                name = e.get(TEXT + "style-name", "")
+                if name in ("T1", "T2", "Arabisch") or name.startswith("HarfT"):
+                    parent = parents[e]
+                    if e not in list(parent):
+                        continue
+                    i = list(parent).index(e)
+                    tail = e.tail or ""
+                    parent.remove(e)
+                    if tail:
+                        if i == 0:
+                            parent.text = (parent.text or "") + tail
+                        else:
+                            prev = parent[i - 1]
+                            prev.tail = (prev.tail or "") + tail
+            if e.tag == STYLE + "style" and e.get(STYLE + "name", "").startswith("Harf"):
+                parents[e].remove(e)
+            if e.tag == STYLE + "font-face" and e.get(STYLE + "name") == "Amiri":
+                parents[e].remove(e)
+        return canonical(ET.tostring(root, encoding="unicode"))
+
+    def test_round_trip_gives_the_same_codes(self):
+        for src, ext in ((self.udocx, "docx"), (self.uodt, "odt")):
+            out = os.path.join(self.dir, "back." + ext)
+            run("--to", "legacy", "-o", out, "--force", src)
+            if ext == "docx":
+                paragraphs = []
+                for name in ("word/document.xml", "word/header1.xml", "word/footnotes.xml"):
+                    root = ET.fromstring(part(out, name))
+                    for p in root.iter(W + "p"):
+                        codes = []
+                        for r in p.iter(W + "r"):
+                            fonts = r.find(W + "rPr/" + W + "rFonts")
+                            if fonts is not None and fonts.get(W + "ascii") == LEGACY:
+                                codes += legacy_codes("".join(t.text or "" for t in
+                                                              r.findall(W + "t")), "cp1252")
+                        paragraphs.append(codes)
+            else:
+                root = ET.fromstring(part(out, "content.xml"))
+                styles = ET.fromstring(part(out, "styles.xml"))
+                autos = {s.get(STYLE + "name"): s for s in root.iter(STYLE + "style")}
+                paragraphs = []
+                for tree in (root, styles):
+                    for p in tree.iter(TEXT + "p"):
+                        codes = []
+                        for s in p.iter(TEXT + "span"):
+                            st = autos.get(s.get(TEXT + "style-name"))
+                            if st is not None and st.find(STYLE + "text-properties").get(
+                                    STYLE + "font-name") == LEGACY:
+                                codes += legacy_codes(odt_text(s), "cp1252")
+                        paragraphs.append(codes)
+            for key, e in EXPECTED.items():
+                want = e["codes"]
+                self.assertTrue(any(self.contains(c, want) for c in paragraphs),
+                                "%s %s: %s not in %s" % (ext, key, want, paragraphs))
+
+    @staticmethod
+    def contains(codes, want):
+        # The padding space at a line's right end comes back with its line.
+        want = want[:-1] if want and want[-1] == 32 else want
+        return any(codes[i:i + len(want)] == want for i in range(len(codes) - len(want) + 1))
+
+
+class PlainFiles(unittest.TestCase):
+    def test_text_in_bytes_and_in_symbol_characters(self):
+        d = fresh("text")
+        src = os.path.join(d, "words.txt")
+        with open(src, "w", encoding="utf-8", newline="") as f:
+            f.write("بسم الله الرحمن الرحيم\r\nفي عام 2024\n\nمستشفى")
+        run("--to", "legacy", src)
+        with open(os.path.join(d, "words.legacy.txt"), "rb") as f:
+            raw = f.read()
+        self.assertEqual(raw.count(b"\r\n"), 1)  # line endings kept
+        self.assertIn(bytes([82, 80, 82, 84]), raw)  # 2024 reads 2024 on screen
+        run(os.path.join(d, "words.legacy.txt"))
+        with open(os.path.join(d, "words.legacy.unicode.txt"), encoding="utf-8", newline="") as f:
+            self.assertEqual(f.read(), "بسم الله الرحمن الرحيم\r\nفي عام ٢٠٢٤\n\nمستشفى")
+        run("--to", "legacy", "--encoding", "symbol", "-o", os.path.join(d, "sym.txt"), src)
+        with open(os.path.join(d, "sym.txt"), encoding="utf-8") as f:
+            self.assertTrue(all(0xF000 <= ord(c) <= 0xF0FF for c in f.read() if c not in "\r\n"))
+        run("-o", os.path.join(d, "sym.unicode.txt"), os.path.join(d, "sym.txt"))
+        with open(os.path.join(d, "sym.unicode.txt"), encoding="utf-8", newline="") as f:
+            self.assertIn("مستشفى", f.read())
+
+    def test_long_lines_are_broken_at_spaces(self):
+        d = fresh("long")
+        src = os.path.join(d, "long.txt")
+        with open(src, "w", encoding="utf-8") as f:
+            f.write(" ".join(["كتاب"] * 40) + "\n")
+        run("--to", "legacy", "--line-glyphs", "20", src)
+        with open(os.path.join(d, "long.legacy.txt"), "rb") as f:
+            lines = f.read().split(b"\n")[:-1]
+        self.assertGreater(len(lines), 5)
+        self.assertTrue(all(len(l) <= 20 for l in lines), [len(l) for l in lines])
+
+    def test_table_columns_by_name_and_number(self):
+        d = fresh("table")
+        src = os.path.join(d, "list.csv")
+        with open(src, "w", encoding="utf-8", newline="") as f:
+            f.write('Name,Arabisch,Nr\r\nBuch,كتاب,1\r\n"Stift, rot","قلم أحمر",2\r\n')
+        run("--to", "legacy", "--columns", "Arabisch", src)
+        out = os.path.join(d, "list.legacy.csv")
+        with open(out, encoding="utf-8", newline="") as f:
+            text = f.read()
+        self.assertTrue(text.startswith('Name,Arabisch,Nr\r\nBuch,'))
+        self.assertIn('"Stift, rot",', text)
+        run("--columns", "2", "-o", os.path.join(d, "back.csv"), out)
+        with open(os.path.join(d, "back.csv"), encoding="utf-8", newline="") as f:
+            back = f.read().split("\r\n")
+        self.assertEqual(back[1], "Buch,كتاب,1")
+        self.assertEqual(back[2], '"Stift, rot",قلم أحمر,2')
+        p = run("--columns", "Nope", src, ok=(2,))
+        self.assertIn("no column named 'Nope'", p.stderr)
+
+
+class BadInput(unittest.TestCase):
+    """Every bad input: its message, exit status 2, nothing written."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.dir = fresh("bad")
+        letter = os.path.join(WORK, "letter")
+        if not os.path.exists(os.path.join(letter, "letter.docx")):
+            subprocess.run([sys.executable, os.path.join(HERE, "make_test_docs.py"), SHAPE,
+                            letter], check=True)
+        cls.good = os.path.join(letter, "letter.docx")
+        cls.good_odt = os.path.join(letter, "letter.odt")
+
+    def make(self, name, build):
+        path = os.path.join(self.dir, name)
+        build(path)
+        return path
+
+    def check_refused(self, path, message):
+        before = set(os.listdir(self.dir))
+        p = run(path, ok=(2,))
+        self.assertIn(message, p.stderr)
+        self.assertEqual(len([l for l in p.stderr.splitlines() if path in l]), 1, p.stderr)
+        self.assertEqual(set(os.listdir(self.dir)), before, "something was written")
+
+    def test_not_a_zip(self):
+        def build(path):
+            with open(path, "w") as f:
+                f.write("Sehr geehrte Damen und Herren\n")
+        self.check_refused(self.make("text.docx", build), "not a zip package")
+
+    def test_malformed_xml(self):
+        def build(path):
+            with zipfile.ZipFile(self.good) as a, zipfile.ZipFile(path, "w") as b:
+                for info in a.infolist():
+                    data = a.read(info.filename)
+                    if info.filename == "word/document.xml":
+                        data = data.replace(b"</w:body>", b"</w:bod>")
+                    b.writestr(info, data)
+        self.check_refused(self.make("broken.docx", build), "malformed XML in word/document.xml")
+
+    def test_encrypted_entry(self):
+        def build(path):
+            src = os.path.join(self.dir, "plain")
+            shutil.rmtree(src, ignore_errors=True)
+            os.makedirs(src)
+            with zipfile.ZipFile(self.good) as a:
+                a.extractall(src)
+            subprocess.run(["zip", "-q", "-r", "-e", "-P", "secret", path, "."], cwd=src,
+                           check=True)
+            shutil.rmtree(src)
+        self.check_refused(self.make("locked.docx", build), "encrypted")
+
+    def test_zip_bomb(self):
+        def build(path):
+            with zipfile.ZipFile(self.good) as a, zipfile.ZipFile(
+                    path, "w", zipfile.ZIP_DEFLATED) as b:
+                for info in a.infolist():
+                    b.writestr(info, a.read(info.filename))
+                b.writestr("word/media/big.bin", b"\0" * (40 << 20))
+        self.check_refused(self.make("bomb.docx", build), "more than 200 times")
+
+    def test_a_docx_that_is_an_odt_and_back(self):
+        self.check_refused(self.make("odt.docx", lambda p: shutil.copy(self.good_odt, p)),
+                           "not a .docx document: it is an OpenDocument file")
+        self.check_refused(self.make("docx.odt", lambda p: shutil.copy(self.good, p)),
+                           "not an .odt document")
+
+    def test_outputs_are_never_overwritten_without_force(self):
+        d = fresh("outputs")
+        src = os.path.join(d, "letter.docx")
+        shutil.copy(self.good, src)
+        run(src)
+        p = run(src, ok=(1,))
+        self.assertIn("exists", p.stderr)
+        run("--force", src)
+        p = run("-o", src, "--force", src, ok=(2,))
+        self.assertIn("is the input itself", p.stderr)
+        with open(src, "rb") as a, open(self.good, "rb") as b:
+            self.assertEqual(a.read(), b.read())
+        self.assertEqual(sorted(os.listdir(d)), ["letter.docx", "letter.unicode.docx"])
+
+    def test_a_bad_file_does_not_stop_the_batch(self):
+        d = fresh("batch")
+        bad = os.path.join(d, "bad.docx")
+        with open(bad, "w") as f:
+            f.write("x")
+        good = os.path.join(d, "good.odt")
+        shutil.copy(self.good_odt, good)
+        p = run(bad, good, ok=(2,))
+        self.assertTrue(os.path.exists(os.path.join(d, "good.unicode.odt")))
+        self.assertIn("2 files, 1 converted", p.stderr)
+        self.assertIn("1 failed", p.stderr)
+
+    def test_bad_usage(self):
+        for args in (["--to", "sideways", "x.docx"], ["--encoding", "utf-7", "x.docx"], [],
+                     ["-o", "a.docx", "b.docx", "c.docx"], ["--line-glyphs", "-3", "x.docx"],
+                     ["--frobnicate", "x.docx"]):
+            p = run(*args, ok=(2,))
+            self.assertTrue(p.stderr.startswith("harf-convert: "), p.stderr)
+
+
+if __name__ == "__main__":
+    CONVERT, SHAPE, WORK = sys.argv[1:4]
+    os.makedirs(WORK, exist_ok=True)
+    unittest.main(argv=[sys.argv[0], "-v"])

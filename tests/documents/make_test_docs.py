@@ -1,0 +1,344 @@
+#!/usr/bin/python3
+"""Makes the test documents for harf-convert: a German letter with Arabic
+runs in the legacy font, in each of the three encodings, as .docx and .odt.
+
+The legacy text is made by harf-shape from known Unicode phrases, so the
+Unicode a conversion must give back is known. Writes DIR/letter.docx,
+DIR/letter.odt and DIR/expected.json (the phrases, their glyph codes and where
+they stand).
+
+usage: make_test_docs.py HARF_SHAPE OUT_DIR
+"""
+import json
+import os
+import re
+import subprocess
+import sys
+import zipfile
+
+import docx
+from docx.oxml import parse_xml
+from docx.oxml.ns import nsdecls, qn
+from docx.enum.style import WD_STYLE_TYPE
+from docx.shared import RGBColor
+
+from odf.opendocument import OpenDocumentText
+from odf import teletype
+from odf.style import (FontFace, MasterPage, PageLayout, PageLayoutProperties, Header,
+                       Style, TextProperties, GraphicProperties)
+from odf.text import P, Span, Note, NoteCitation, NoteBody, LineBreak
+from odf.table import Table, TableColumn, TableRow, TableCell
+from odf.draw import Frame, TextBox
+
+LEGACY = "VarnelNormal"
+
+# (key, Unicode phrase, encoding of its legacy run). Words with sin, shin,
+# sad, dad, hha and kha use the codes 128..159, where the encodings differ.
+PHRASES = [
+    ("symbol", "بسم الله الرحمن الرحيم", "symbol"),
+    ("latin1", "كتاب جديد", "latin1"),
+    ("cp1252", "شمس وحياة خضراء", "windows-1252"),
+    ("paragraph", "صباح الخير يا صديقي", "windows-1252"),
+    ("styled", "مدرسة كبيرة", "windows-1252"),
+    ("para_style", "سلام عليكم", "symbol"),
+    ("bold_split", "مستشفى", "windows-1252"),
+    ("table", "قلم أحمر", "latin1"),
+    ("footnote", "مكتبة الجامعة", "windows-1252"),
+    ("header", "رسالة رسمية", "symbol"),
+    ("textbox", "صندوق نص", "windows-1252"),
+    ("second_line", "شكرا جزيلا", "windows-1252"),
+]
+
+CP1252_UNDEFINED = {0x81, 0x8D, 0x8F, 0x90, 0x9D}
+
+
+def encode(codes, encoding):
+    if encoding == "symbol":
+        return "".join(chr(0xF000 + c) for c in codes)
+    if encoding == "latin1":
+        return "".join(chr(c) for c in codes)
+    return "".join(chr(c) if c in CP1252_UNDEFINED else bytes([c]).decode("cp1252")
+                   for c in codes)
+
+
+def shape(harf_shape, phrases):
+    # Each phrase as typed with a space after it, which closes its last
+    # ligature; the space stays in the legacy text, as a typist's would.
+    out = subprocess.run([harf_shape, "--from", "unicode"], check=True, capture_output=True,
+                         input="".join(p + " \n" for p in phrases), text=True).stdout
+    return [[int(c) for c in line.split()] for line in out.splitlines()]
+
+
+def make_docx(path, legacy):
+    d = docx.Document()
+    styles = d.styles
+    char_style = styles.add_style("LegacyChar", WD_STYLE_TYPE.CHARACTER)
+    char_style.font.name = LEGACY
+    based = styles.add_style("LegacyCharBased", WD_STYLE_TYPE.CHARACTER)
+    based.base_style = char_style
+    para_style = styles.add_style("LegacyPara", WD_STYLE_TYPE.PARAGRAPH)
+    para_style.base_style = styles["Normal"]
+    para_style.font.name = LEGACY
+
+    def run(p, key, **kw):
+        r = p.add_run(legacy[key][0])
+        r.font.name = LEGACY
+        for k, v in kw.items():
+            setattr(r.font, k, v)
+        return r
+
+    header = d.sections[0].header.paragraphs[0]
+    header.add_run("Briefkopf der Firma Müller – ")
+    run(header, "header")
+
+    d.add_paragraph("Sehr geehrte Damen und Herren,")
+    p = d.add_paragraph("der Titel lautet „")
+    run(p, "symbol")
+    p.add_run("“ und wurde gedruckt.")
+    p = d.add_paragraph("Auf Latin-1: ")
+    run(p, "latin1")
+    p = d.add_paragraph("Auf Windows-1252: ")
+    run(p, "cp1252")
+    p.add_run(" – Ende.")
+    p = d.add_paragraph()
+    run(p, "paragraph")
+    p = d.add_paragraph("Mit Zeichenformat: ")
+    p.add_run(legacy["styled"][0], style="LegacyCharBased")
+    d.add_paragraph(legacy["para_style"][0], style="LegacyPara")
+
+    # One word, its right half (the start of the word) bold and red.
+    codes = legacy["bold_split"][1]
+    half = len(codes) // 2
+    p = d.add_paragraph("Fett im Wort: ")
+    left = p.add_run(encode(codes[:half], "windows-1252"))
+    left.font.name = LEGACY
+    right = p.add_run(encode(codes[half:], "windows-1252"))
+    right.font.name = LEGACY
+    right.font.bold = True
+    right.font.color.rgb = RGBColor(0xC0, 0, 0)
+
+    table = d.add_table(rows=1, cols=2)
+    table.cell(0, 0).text = "Stift"
+    run(table.cell(0, 1).paragraphs[0], "table")
+
+    p = d.add_paragraph("Siehe Fußnote")
+    p._p.append(parse_xml(
+        '<w:r %s><w:rPr><w:vertAlign w:val="superscript"/></w:rPr>'
+        '<w:footnoteReference w:id="1"/></w:r>' % nsdecls("w")))
+
+    p = d.add_paragraph("Textfeld: ")
+    box = legacy["textbox"][0]
+    p._p.append(parse_xml(
+        '<w:r %s %s><w:pict><v:shape style="width:200pt;height:40pt" type="#_x0000_t202">'
+        '<v:textbox><w:txbxContent><w:p><w:r><w:rPr><w:rFonts w:ascii="%s" w:hAnsi="%s"/>'
+        '</w:rPr><w:t xml:space="preserve">%s</w:t></w:r></w:p></w:txbxContent></v:textbox>'
+        '</v:shape></w:pict></w:r>' % (nsdecls("w"), 'xmlns:v="urn:schemas-microsoft-com:vml"',
+                                      LEGACY, LEGACY, xml_escape(box))))
+
+    p = d.add_paragraph()
+    run(p, "paragraph")
+    r = p.add_run()
+    r.add_break()
+    run(p, "second_line")
+    d.add_paragraph("Mit freundlichen Grüßen")
+    d.save(path)
+    add_footnote(path, legacy["footnote"][0])
+
+
+def xml_escape(s):
+    return s.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
+
+
+def add_footnote(path, text):
+    """python-docx has no footnotes: add the part, its relationship and its
+    content type by hand."""
+    w = "http://schemas.openxmlformats.org/wordprocessingml/2006/main"
+    footnotes = (
+        '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
+        '<w:footnotes xmlns:w="%s">'
+        '<w:footnote w:type="separator" w:id="-1"><w:p><w:r><w:separator/></w:r></w:p></w:footnote>'
+        '<w:footnote w:type="continuationSeparator" w:id="0"><w:p><w:r><w:continuationSeparator/>'
+        '</w:r></w:p></w:footnote>'
+        '<w:footnote w:id="1"><w:p><w:r><w:rPr><w:vertAlign w:val="superscript"/></w:rPr>'
+        '<w:footnoteRef/></w:r><w:r><w:t xml:space="preserve"> Quelle: </w:t></w:r>'
+        '<w:r><w:rPr><w:rFonts w:ascii="%s" w:hAnsi="%s" w:cs="%s"/><w:i/></w:rPr>'
+        '<w:t xml:space="preserve">%s</w:t></w:r></w:p></w:footnote></w:footnotes>'
+        % (w, LEGACY, LEGACY, LEGACY, xml_escape(text)))
+    with zipfile.ZipFile(path) as z:
+        entries = [(i, z.read(i.filename)) for i in z.infolist()]
+    tmp = path + ".tmp"
+    with zipfile.ZipFile(tmp, "w", zipfile.ZIP_DEFLATED) as z:
+        for info, data in entries:
+            if info.filename == "[Content_Types].xml":
+                data = data.replace(b"</Types>", (
+                    '<Override PartName="/word/footnotes.xml" ContentType="application/'
+                    'vnd.openxmlformats-officedocument.wordprocessingml.footnotes+xml"/>'
+                    '</Types>').encode())
+            elif info.filename == "word/_rels/document.xml.rels":
+                data = data.replace(b"</Relationships>", (
+                    '<Relationship Id="rIdFootnotes" Type="http://schemas.openxmlformats.org/'
+                    'officeDocument/2006/relationships/footnotes" Target="footnotes.xml"/>'
+                    '</Relationships>').encode())
+            z.writestr(info, data)
+        z.writestr("word/footnotes.xml", footnotes.encode())
+    os.replace(tmp, path)
+
+
+def c1_safe(legacy):
+    """odfpy turns C1 controls (codes 128..159 in Latin-1) into U+FFFD; carry
+    them as private-use stand-ins and put them back in the written package."""
+    return {k: ("".join(chr(0xE000 + ord(ch)) if 0x80 <= ord(ch) < 0xA0 else ch for ch in t), c)
+            for k, (t, c) in legacy.items()}
+
+
+def restore_c1(path):
+    with zipfile.ZipFile(path) as z:
+        entries = [(i, z.read(i.filename)) for i in z.infolist()]
+    tmp = path + ".tmp"
+    with zipfile.ZipFile(tmp, "w") as z:
+        for info, data in entries:
+            if info.filename.endswith(".xml"):
+                text = data.decode("utf-8")
+                data = re.sub("[\ue080-\ue09f]", lambda m: chr(ord(m.group()) - 0xE000),
+                              text).encode("utf-8")
+            z.writestr(info, data)
+    os.replace(tmp, path)
+
+
+def make_odt(path, legacy):
+    legacy = c1_safe(legacy)
+    d = OpenDocumentText()
+    d.fontfacedecls.addElement(FontFace(name=LEGACY, fontfamily=LEGACY, fontpitch="variable"))
+    auto = Style(name="T1", family="text")
+    auto.addElement(TextProperties(fontname=LEGACY))
+    d.automaticstyles.addElement(auto)
+    bold = Style(name="T2", family="text")
+    bold.addElement(TextProperties(fontname=LEGACY, fontweight="bold", color="#c00000"))
+    d.automaticstyles.addElement(bold)
+    # A common style naming the font through fo:font-family, and one based on it.
+    common = Style(name="Arabisch", family="text")
+    common.addElement(TextProperties(fontfamily=LEGACY))
+    d.styles.addElement(common)
+    para = Style(name="ArabischAbsatz", family="paragraph")
+    para.addElement(TextProperties(fontname=LEGACY))
+    d.styles.addElement(para)
+    frame_style = Style(name="fr1", family="graphic")
+    frame_style.addElement(GraphicProperties(anchortype="paragraph"))
+    d.automaticstyles.addElement(frame_style)
+
+    layout = PageLayout(name="pm1")
+    layout.addElement(PageLayoutProperties(pagewidth="21cm", pageheight="29.7cm"))
+    d.automaticstyles.addElement(layout)
+    master = MasterPage(name="Standard", pagelayoutname=layout)
+    header = Header()
+    hp = P(text="Briefkopf der Firma Müller – ")
+    hs = Span(stylename=auto)
+    teletype.addTextToElement(hs, legacy["header"][0])
+    hp.addElement(hs)
+    header.addElement(hp)
+    master.addElement(header)
+    d.masterstyles.addElement(master)
+
+    def para_with(prefix, key, style=auto, suffix=None):
+        p = P(text=prefix)
+        s = Span(stylename=style)
+        teletype.addTextToElement(s, legacy[key][0])
+        p.addElement(s)
+        if suffix:
+            p.addText(suffix)
+        d.text.addElement(p)
+        return p
+
+    d.text.addElement(P(text="Sehr geehrte Damen und Herren,"))
+    para_with("der Titel lautet „", "symbol", suffix="“ und wurde gedruckt.")
+    para_with("Auf Latin-1: ", "latin1")
+    para_with("Auf Windows-1252: ", "cp1252", suffix=" – Ende.")
+    p = P()
+    s = Span(stylename=auto)
+    teletype.addTextToElement(s, legacy["paragraph"][0])
+    p.addElement(s)
+    d.text.addElement(p)
+    para_with("Mit Zeichenformat: ", "styled", style=common)
+    p = P(stylename=para)
+    teletype.addTextToElement(p, legacy["para_style"][0])
+    d.text.addElement(p)
+
+    codes = legacy["bold_split"][1]
+    half = len(codes) // 2
+    p = P(text="Fett im Wort: ")
+    split = c1_safe({"l": (encode(codes[:half], "windows-1252"), []),
+                     "r": (encode(codes[half:], "windows-1252"), [])})
+    p.addElement(Span(stylename=auto, text=split["l"][0]))
+    p.addElement(Span(stylename=bold, text=split["r"][0]))
+    d.text.addElement(p)
+
+    table = Table(name="Tabelle1")
+    table.addElement(TableColumn(numbercolumnsrepeated=2))
+    row = TableRow()
+    c1 = TableCell()
+    c1.addElement(P(text="Stift"))
+    c2 = TableCell()
+    cp = P()
+    cs = Span(stylename=auto)
+    teletype.addTextToElement(cs, legacy["table"][0])
+    cp.addElement(cs)
+    c2.addElement(cp)
+    row.addElement(c1)
+    row.addElement(c2)
+    table.addElement(row)
+    d.text.addElement(table)
+
+    p = P(text="Siehe Fußnote")
+    note = Note(id="ftn1", noteclass="footnote")
+    note.addElement(NoteCitation(text="1"))
+    body = NoteBody()
+    np_ = P(text=" Quelle: ")
+    ns = Span(stylename=auto)
+    teletype.addTextToElement(ns, legacy["footnote"][0])
+    np_.addElement(ns)
+    body.addElement(np_)
+    note.addElement(body)
+    p.addElement(note)
+    d.text.addElement(p)
+
+    p = P(text="Textfeld: ")
+    frame = Frame(stylename=frame_style, width="7cm", height="1.5cm", anchortype="paragraph")
+    box = TextBox()
+    bp = P()
+    bs = Span(stylename=auto)
+    teletype.addTextToElement(bs, legacy["textbox"][0])
+    bp.addElement(bs)
+    box.addElement(bp)
+    frame.addElement(box)
+    p.addElement(frame)
+    d.text.addElement(p)
+
+    p = P()
+    s = Span(stylename=auto)
+    teletype.addTextToElement(s, legacy["paragraph"][0])
+    p.addElement(s)
+    p.addElement(LineBreak())
+    s = Span(stylename=auto)
+    teletype.addTextToElement(s, legacy["second_line"][0])
+    p.addElement(s)
+    d.text.addElement(p)
+    d.text.addElement(P(text="Mit freundlichen Grüßen"))
+    d.save(path)
+    restore_c1(path)
+
+
+def main():
+    harf_shape, out_dir = sys.argv[1], sys.argv[2]
+    os.makedirs(out_dir, exist_ok=True)
+    codes = shape(harf_shape, [p for _, p, _ in PHRASES])
+    legacy = {key: (encode(c, enc), c) for (key, _, enc), c in zip(PHRASES, codes)}
+    make_docx(os.path.join(out_dir, "letter.docx"), legacy)
+    make_odt(os.path.join(out_dir, "letter.odt"), legacy)
+    expected = {key: {"unicode": phrase, "codes": c, "encoding": enc}
+                for (key, phrase, enc), c in zip(PHRASES, codes)}
+    with open(os.path.join(out_dir, "expected.json"), "w", encoding="utf-8") as f:
+        json.dump(expected, f, ensure_ascii=False, indent=1)
+
+
+if __name__ == "__main__":
+    main()
