@@ -1,5 +1,6 @@
 #include "input/unicode_text.h"
 
+#include <unicode/ubidi.h>
 #include <unicode/unorm2.h>
 #include <unicode/utypes.h>
 
@@ -8,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "input/bidi_order.h"
 #include "shaping/engine.h"
 #include "tables/unicode_table.h"
 
@@ -92,17 +94,35 @@ class Normaliser {
 
 }  // namespace
 
-std::u32string ToUnicode(const Line& line) {
-  std::u32string out;
-  out.reserve(line.size());
-  for (const Cell& cell : line.Reading()) {
-    for (const std::uint8_t letter : {cell.letter, cell.later}) {
-      if (letter == kNoLetter) continue;
-      const char32_t cp = CodePointOf(static_cast<LetterIndex>(letter));
-      if (cp != kNoCodePoint) out.push_back(cp);
-    }
+std::vector<std::size_t> IcuBidiOrder(std::u32string_view bases, bool inverse) {
+  if (bases.empty()) return {};
+  if (bases.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    throw std::length_error("text too long to reorder");
   }
-  return out;
+  std::u16string text;
+  text.reserve(bases.size());
+  for (const char32_t ch : bases) {
+    // Every letter's code point lies in the BMP; anything else counts as a neutral.
+    text.push_back(ch < 0x10000 ? static_cast<char16_t>(ch) : u'!');
+  }
+  const auto length = static_cast<std::int32_t>(text.size());
+  UErrorCode status = U_ZERO_ERROR;
+  UBiDi* bidi = ubidi_openSized(length, 0, &status);
+  std::vector<std::int32_t> map(text.size());
+  if (U_SUCCESS(status)) {
+    if (inverse) ubidi_setReorderingMode(bidi, UBIDI_REORDER_INVERSE_LIKE_DIRECT);
+    ubidi_setPara(bidi, reinterpret_cast<const UChar*>(text.data()), length, 1, nullptr, &status);
+    ubidi_getVisualMap(bidi, map.data(), &status);
+  }
+  ubidi_close(bidi);
+  if (U_FAILURE(status)) {
+    throw std::runtime_error(std::string("ICU bidi reordering failed: ") + u_errorName(status));
+  }
+  return std::vector<std::size_t>(map.begin(), map.end());
+}
+
+std::u32string ToUnicode(const Line& line) {
+  return LogicalText(line, IcuBidiOrder);
 }
 
 std::u32string ToUnicode(const TextArea& text) {
@@ -128,6 +148,7 @@ UnicodeLines FromUnicode(std::u32string_view text, Line first) {
   result.lines.push_back(std::move(first));
   Normaliser normaliser;
   std::u32string normal;
+  std::u32string letters;
   std::size_t start = 0;
   while (true) {
     std::size_t end = start;
@@ -138,11 +159,19 @@ UnicodeLines FromUnicode(std::u32string_view text, Line first) {
     if (start > 0) result.lines.emplace_back();
     Line& line = result.lines.back();
     line.Reserve(line.size() + normal.size() + 1);
+    // The letters as their own code points (ASCII digits become Arabic-Indic
+    // ones), then in the order that makes the line show them as written.
+    letters.clear();
     for (const char32_t cp : normal) {
       const LetterIndex c = LetterOfCodePoint(cp);
       if (c == kNoLetter) {
         ++result.skipped;
-      } else if (!AddChar(line, c)) {
+      } else {
+        letters.push_back(CodePointOf(c));
+      }
+    }
+    for (const char32_t cp : TypingOrder(letters, IcuBidiOrder)) {
+      if (!AddChar(line, LetterOfCodePoint(cp))) {
         ++result.skipped;
         ++result.refused;
       }

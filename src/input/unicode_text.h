@@ -22,8 +22,11 @@
 
 namespace harf {
 
-// The letters of the line in logical order. A letter without a code point
-// (68..85, only reachable through Line::FromCodes) gives nothing.
+// The letters of the line in logical order, so that the text shows what the
+// line shows: a number comes out in the order it is read on screen (typed 2,
+// 0, 2, 4, each digit at the left end, the line shows and the text holds
+// ٤٢٠٢). A letter without a code point (68..85, only reachable through
+// Line::FromCodes) gives nothing.
 std::u32string ToUnicode(const Line& line);
 
 // The text area's lines, each as above, joined by U+000A.
@@ -43,12 +46,18 @@ struct UnicodeLines {
 };
 
 // Types Unicode text into lines: the first line goes on from `first` (at its
-// left end, where typing goes on), every further line starts empty. Lines
+// left end, where typing goes on), every further line starts empty. The
+// letters go in so that the line shows the text as written: a number goes in
+// from its last digit (`عام 2024` shows ٢٠٢٤). Lines
 // break at LF, CR LF, CR, NEL (U+0085), U+2028 and U+2029. Each line is
 // normalised to NFKC first, so presentation forms (U+FB50..U+FDFF,
 // U+FE70..U+FEFF), the lam-alif ligatures among them, and compatibility
 // spaces become the letters they stand for.
 UnicodeLines FromUnicode(std::u32string_view text, Line first = {});
+
+// The bidi order of input/bidi_order.h by ICU's ubidi: a right-to-left
+// paragraph, logical to visual, or visual to logical with `inverse`.
+std::vector<std::size_t> IcuBidiOrder(std::u32string_view bases, bool inverse);
 
 // NFKC of text. Values that are not Unicode scalar values (surrogates, above
 // U+10FFFF) are left out; `dropped`, when given, is increased by their number.

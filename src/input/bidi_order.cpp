@@ -1,0 +1,116 @@
+#include "input/bidi_order.h"
+
+#include <algorithm>
+
+#include "tables/unicode_table.h"
+
+namespace harf {
+namespace {
+
+bool IsDigit(char32_t ch) {
+  return ch >= U'\u0660' && ch <= U'\u0669';
+}
+
+// Common number separators (bidi class CS) among the font's characters.
+bool IsSeparator(char32_t ch) {
+  return ch == U'.' || ch == U',' || ch == U':' || ch == U'\u060C';
+}
+
+std::u32string Bases(std::u32string_view text, const std::vector<Cluster>& clusters) {
+  std::u32string out;
+  out.reserve(clusters.size());
+  // A sign with nothing before it stands for itself as a right-to-left letter:
+  // the bidi algorithm resolves a sign at the start of a paragraph to the
+  // paragraph's direction, and the sign must not join a number beside it.
+  for (const Cluster& c : clusters) {
+    out.push_back(IsMark(text[c.begin]) ? U'\u0621' : text[c.begin]);
+  }
+  return out;
+}
+
+// The clusters of text in the order given, as one text.
+std::u32string Arrange(std::u32string_view text, const std::vector<Cluster>& clusters,
+                       const std::vector<std::size_t>& order) {
+  std::u32string out;
+  out.reserve(text.size());
+  for (const std::size_t k : order) {
+    out.append(text.substr(clusters[k].begin, clusters[k].end - clusters[k].begin));
+  }
+  return out;
+}
+
+}  // namespace
+
+bool IsMark(char32_t ch) {
+  return (ch >= U'\u064B' && ch <= U'\u0652') || ch == U'\u0670';
+}
+
+std::vector<Cluster> Clusters(std::u32string_view text) {
+  std::vector<Cluster> clusters;
+  clusters.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IsMark(text[i]) && !clusters.empty()) {
+      clusters.back().end = i + 1;
+    } else {
+      clusters.push_back({i, i + 1});
+    }
+  }
+  return clusters;
+}
+
+std::vector<std::size_t> PlainBidiOrder(std::u32string_view bases, bool /*inverse*/) {
+  const std::size_t n = bases.size();
+  // A digit is part of a number, and so is a single separator between two
+  // digits; a number is shown left to right, everything else right to left.
+  std::vector<bool> number(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    const char32_t ch = bases[k];
+    number[k] = IsDigit(ch) || (IsSeparator(ch) && k > 0 && k + 1 < n && IsDigit(bases[k - 1]) &&
+                                IsDigit(bases[k + 1]));
+  }
+  // Reverse the whole line, then each number back into its own order.
+  std::vector<std::size_t> order(n);
+  for (std::size_t k = 0; k < n; ++k) order[k] = n - 1 - k;
+  for (std::size_t v = 0; v < n;) {
+    std::size_t w = v;
+    while (w < n && number[order[w]]) ++w;
+    if (w == v) {
+      ++v;
+      continue;
+    }
+    std::reverse(order.begin() + static_cast<std::ptrdiff_t>(v),
+                 order.begin() + static_cast<std::ptrdiff_t>(w));
+    v = w;
+  }
+  return order;
+}
+
+std::u32string TypedText(const Line& line) {
+  std::u32string out;
+  out.reserve(line.size());
+  for (const Cell& cell : line.Reading()) {
+    for (const std::uint8_t letter : {cell.letter, cell.later}) {
+      if (letter == kNoLetter) continue;
+      const char32_t cp = CodePointOf(static_cast<LetterIndex>(letter));
+      if (cp != kNoCodePoint) out.push_back(cp);
+    }
+  }
+  return out;
+}
+
+std::u32string LogicalText(const Line& line, BidiOrder order) {
+  const std::u32string typed = TypedText(line);
+  std::vector<Cluster> visual = Clusters(typed);
+  // The line's clusters right to left are its visual order.
+  std::reverse(visual.begin(), visual.end());
+  return Arrange(typed, visual, order(Bases(typed, visual), true));
+}
+
+std::u32string TypingOrder(std::u32string_view logical, BidiOrder order) {
+  const std::vector<Cluster> clusters = Clusters(logical);
+  std::vector<std::size_t> visual = order(Bases(logical, clusters), false);
+  std::reverse(visual.begin(), visual.end());
+  return Arrange(logical, clusters, visual);
+}
+
+}  // namespace harf
