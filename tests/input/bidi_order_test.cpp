@@ -45,7 +45,7 @@ TEST(BidiOrder, AgreesWithIcuOnEveryDictionaryWord) {
     std::u32string text;
     for (const char32_t cp : Nfkc(DecodeUtf8(word, nullptr))) {
       const LetterIndex L = LetterOfCodePoint(cp);
-      if (L != kNoLetterIndex) text.push_back(CodePointOf(L));
+      if (L != kNoLetter) text.push_back(CodePointOf(L));
     }
     ExpectSameOrder(text);
     // The word in a sentence with a number: before, after, or both.

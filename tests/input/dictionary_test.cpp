@@ -72,7 +72,8 @@ TEST(Dictionary, EveryWordTypedOnTheArabicKeysReadsBack) {
   // The character that types each letter with the Arabic layout shown.
   std::array<char32_t, kLetterCount> keyOf{};
   for (const TypedKey& k : ArabicKeyOf()) {
-    if (keyOf[LetterOfKey(k.key)] == 0) keyOf[LetterOfKey(k.key)] = k.typed;
+    const LetterIndex L = LetterOfKey(k.key);
+    if (IsLetterIndex(L) && keyOf[L] == 0) keyOf[L] = k.typed;
   }
   keyOf[kSpaceLetter] = U' ';
 
