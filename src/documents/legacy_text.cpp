@@ -139,7 +139,7 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
   typed.reserve(text.size());
   for (const Tagged& t : text) {
     const LetterIndex c = LetterOfCodePoint(t.ch);
-    if (c == kNoLetterIndex || !AddChar(line, c)) {
+    if (c == kNoLetter || !AddChar(line, c)) {
       ++out.left_out;
     } else {
       typed.push_back({c, t.run});

@@ -42,7 +42,7 @@ std::u32string AsLetters(std::u32string_view text) {
   std::u32string out;
   for (const char32_t ch : Nfkc(text)) {
     LetterIndex l = LetterOfCodePoint(ch);
-    if (l == kNoLetterIndex) continue;
+    if (l == kNoLetter) continue;
     if (IsoGlyph[l] == IsoGlyph[LetterOfCodePoint(U'\u064E')]) l = LetterOfCodePoint(U'\u064E');
     out.push_back(CodePointOf(l));
   }
