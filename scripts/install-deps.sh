@@ -19,6 +19,9 @@ PACKAGES="
   man-db bsdextrautils libxml2-utils fontconfig gzip qt6-tools-dev
 "
 
+# The web page's tests need npm; a machine with a node of its own keeps it.
+command -v npm >/dev/null 2>&1 || PACKAGES="$PACKAGES nodejs npm"
+
 missing=""
 for p in $PACKAGES; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -35,3 +35,13 @@ cp -R tests/fuzz/corpus build-fuzz/corpus
   }
   awk '/number_of_executed_units/ { n += $2 } END { print "fuzzer: " n " inputs, no finding" }' fuzz-*.log
 )
+
+# The web page: the core compiled to WebAssembly by emscripten, tested in
+# Debian's Chromium through Playwright (pinned in web/package-lock.json)
+# against harf-shape from the build above.
+scripts/web.sh --no-serve >/dev/null
+(
+  cd web
+  npm ci --no-audit --no-fund --loglevel=error >/dev/null
+  HARF_SHAPE="$PWD/../build/tools/harf-shape" node_modules/.bin/playwright test
+)

@@ -9,9 +9,10 @@
 #include <QPlainTextEdit>
 #include <map>
 
+#include "input/glyph_encoding.h"
+#include "input/key_faces.h"
 #include "input/unicode_text.h"
 #include "shaping/engine.h"
-#include "input/glyph_encoding.h"
 #include "tables/letter_names.h"
 #include "ui/display_font.h"
 #include "ui/glyph_widgets.h"
@@ -44,8 +45,8 @@ const QColor kGlyphText(128, 64, 64);
 // Lines longer than this (glyphs) turn the text area's wrapping off.
 constexpr std::size_t kLongestWrappedLine = 4096;
 
-const QString kCaptionSystematic = QStringLiteral("Keyboard: Systematic");
-const QString kCaptionArabic = QStringLiteral("Keyboard: Arabic");
+const QString kCaptionSystematic = QString::fromUtf8(KeybCaption(Layout::Systematic));
+const QString kCaptionArabic = QString::fromUtf8(KeybCaption(Layout::Arabic));
 
 QFont Arial(qreal points, bool bold = false) {
   QFont f(QStringLiteral("Arial"));
@@ -88,27 +89,8 @@ int ShiftState(Qt::KeyboardModifiers m) {
          (m.testFlag(Qt::AltModifier) ? 4 : 0);
 }
 
-QString TypedName(char32_t c) {
-  if (c == U' ') return QStringLiteral("the space bar");
-  return QStringLiteral("\u201c%1\u201d").arg(QString::fromUcs4(&c, 1));
-}
-
-// Names the key's letter and the character that types it with its layout
-// shown, so a new user can learn the keyboard from the keys themselves.
 QString KeyTooltip(const KeyDef& k) {
-  if (LetterOfKey(k.index) == kNoLetter) return QStringLiteral("Not in use");
-  const std::string_view name = LetterName(LetterOfKey(k.index));
-  QString tip = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-  const std::vector<char32_t> chars = TypedCharsOf(k.index);
-  if (chars.empty()) {
-    tip += QStringLiteral("\nclick the key to enter it");
-  } else {
-    QStringList typed;
-    for (const char32_t c : chars) typed << TypedName(c);
-    tip += QStringLiteral("\ntype ") + typed.join(QStringLiteral(" or "));
-  }
-  if (!k.enabled) tip += QStringLiteral(" (the key itself cannot be clicked)");
-  return tip;
+  return QString::fromStdString(harf::KeyTooltip(k.index));
 }
 
 FlatButton* CommandButton(QWidget* parent, const char* name, const QString& caption,

@@ -6,12 +6,11 @@
 #include <QRawFont>
 
 #include "input/glyph_encoding.h"
+#include "input/key_faces.h"
 #include "tables/unicode_table.h"
 
 namespace harf::ui {
 namespace {
-
-constexpr char16_t kDottedCircle = 0x25CC;
 
 QChar BoxChar(GlyphCode code) {
   return QChar(static_cast<char16_t>(CharOfCode(code, GlyphEncoding::Symbol)));
@@ -52,10 +51,7 @@ QPainterPath Outline(const QRawFont& font, const QString& text) {
 }  // namespace
 
 QString PictureText(LetterIndex letter) {
-  if (IsSignLetter(letter)) {
-    return QString(QChar(kDottedCircle)) + QChar(static_cast<char16_t>(CodePointOf(letter)));
-  }
-  return QString(BoxChar(IsoGlyph[letter]));
+  return QString::fromStdU32String(KeyPictureText(letter));
 }
 
 QRawFont PictureFont(const QFont& font) {

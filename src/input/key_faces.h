@@ -1,0 +1,28 @@
+// What a key shows and says, for every front end that draws the keyboard: the
+// picture's characters, the tooltip and the layout switch's caption. Decided
+// here once, so that the window and the web page cannot drift apart.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "tables/key_layout.h"
+
+namespace harf {
+
+inline constexpr char32_t kDottedCircle = 0x25CC;
+
+// What a key's picture shows for `letter`, as characters of the display font:
+// the letter's isolated glyph (U+F000 + code), or for a vowel sign the sign on
+// a dotted circle, since every sign shares one glyph code and the code alone
+// would draw them alike. Empty for kNoPicture.
+std::u32string KeyPictureText(LetterIndex letter);
+
+// The key's tooltip, UTF-8: its letter's name and the characters that type it
+// with its layout shown, or that it is entered by clicking only.
+std::string KeyTooltip(KeyIndex Index);
+
+// The caption of the layout switch, which names the layout shown.
+std::string_view KeybCaption(Layout shown);
+
+}  // namespace harf

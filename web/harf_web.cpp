@@ -1,0 +1,235 @@
+// The web page's way into the core: one keyboard model, driven through a small
+// C interface. Text crosses as UTF-16 (what JavaScript strings hold) or UTF-8
+// in one shared buffer; the page reads it right after the call that filled it.
+// Everything the page shows or decides comes from here: the keys, their
+// captions, pictures and tooltips, what a typed character or a released key
+// does, the line, the text area and what a copy writes.
+#include <emscripten/emscripten.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "input/glyph_encoding.h"
+#include "input/key_faces.h"
+#include "input/typist.h"
+#include "input/utf8.h"
+#include "shaping/engine.h"
+#include "tables/letter_names.h"
+
+namespace {
+
+harf::Typist typist;
+
+// The last answer handed to the page, and the page's input for the next call.
+std::string out;
+std::u16string in;
+// Counts changes of the text area, so the page repaints it only when it changed.
+std::uint32_t textRevision = 0;
+
+void Put(std::u16string_view s) {
+  out.assign(reinterpret_cast<const char*>(s.data()), s.size() * sizeof(char16_t));
+}
+
+void PutUtf8(std::string_view s) {
+  out.assign(s);
+}
+
+// The JSON is written by hand: its shape is fixed and small, and the core
+// takes no library for it.
+void JsonString(std::string& j, std::string_view s) {
+  j.push_back('"');
+  for (const char c : s) {
+    switch (c) {
+      case '"':
+        j += "\\\"";
+        break;
+      case '\\':
+        j += "\\\\";
+        break;
+      case '\n':
+        j += "\\n";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          static constexpr char kHex[] = "0123456789abcdef";
+          j += "\\u00";
+          j.push_back(kHex[(c >> 4) & 0xF]);
+          j.push_back(kHex[c & 0xF]);
+        } else {
+          j.push_back(c);
+        }
+    }
+  }
+  j.push_back('"');
+}
+
+void JsonRect(std::string& j, const harf::TwipsRect& r) {
+  j += "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.width) +
+       "," + std::to_string(r.height) + "]";
+}
+
+std::u16string BoxTextOfLines() {
+  std::u16string s;
+  const auto& lines = typist.text().lines();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) s.push_back(u'\n');
+    s += harf::EncodeCodesUtf16(lines[i].Codes(), harf::GlyphEncoding::Symbol);
+  }
+  return s;
+}
+
+// Glyph codes as the clipboard text a Windows document in the font holds in
+// Latin-1: one character per code, U+0000..U+00FF.
+std::u16string Latin1Text(const std::vector<harf::GlyphCode>& codes) {
+  std::u16string s(codes.size(), u'\0');
+  for (std::size_t i = 0; i < codes.size(); ++i) s[i] = codes[i];
+  return s;
+}
+
+}  // namespace
+
+extern "C" {
+
+// The answer buffer: its address and its size in bytes.
+EMSCRIPTEN_KEEPALIVE const char* harf_out() {
+  return out.data();
+}
+EMSCRIPTEN_KEEPALIVE int harf_out_size() {
+  return static_cast<int>(out.size());
+}
+
+// Room for `units` UTF-16 code units of input; the page writes them there.
+EMSCRIPTEN_KEEPALIVE char16_t* harf_in(int units) {
+  in.assign(static_cast<std::size_t>(units < 0 ? 0 : units), u'\0');
+  return in.data();
+}
+
+// The keyboard as JSON (UTF-8): both layouts' keys with their places,
+// captions, caption fonts, pictures, names and tooltips, the frames and the
+// captions of the layout switch.
+EMSCRIPTEN_KEEPALIVE void harf_keyboard_json() {
+  std::string j = "{\"frame\":";
+  JsonRect(j, harf::kLayoutFrame);
+  j += ",\"enter\":";
+  JsonRect(j, harf::kEnterButton);
+  j += ",\"backspace\":";
+  JsonRect(j, harf::kBackspaceButton);
+  j += ",\"keyb\":[";
+  JsonString(j, harf::KeybCaption(harf::Layout::Systematic));
+  j += ",";
+  JsonString(j, harf::KeybCaption(harf::Layout::Arabic));
+  j += "],\"keys\":[";
+  for (const harf::KeyDef& k : harf::Keys()) {
+    if (k.index > 0) j += ",";
+    j += "{\"layout\":" + std::to_string(static_cast<int>(k.frame)) + ",\"caption\":";
+    JsonString(j, k.caption);
+    j += ",\"rect\":";
+    JsonRect(j, {k.left, k.top, k.width, k.height});
+    j += ",\"points\":" + std::to_string(k.font.points);
+    j += std::string(",\"bold\":") + (k.font.bold ? "true" : "false");
+    j += std::string(",\"enabled\":") + (k.enabled ? "true" : "false");
+    j += ",\"picture\":";
+    JsonString(j, harf::EncodeUtf8(harf::KeyPictureText(k.picture)));
+    j += ",\"name\":";
+    const harf::LetterIndex letter = harf::LetterOfKey(k.index);
+    JsonString(
+        j, letter == harf::kNoLetter ? std::string_view("not in use") : harf::LetterName(letter));
+    j += ",\"tooltip\":";
+    JsonString(j, harf::KeyTooltip(k.index));
+    j += "}";
+  }
+  j += "]}";
+  PutUtf8(j);
+}
+
+// A character typed on the physical keyboard (13 for Enter).
+EMSCRIPTEN_KEEPALIVE void harf_type(std::uint32_t typed) {
+  const std::size_t lines = typist.text().lines().size();
+  typist.Type(static_cast<char32_t>(typed));
+  if (typist.text().lines().size() != lines) ++textRevision;
+}
+
+// A click on on-screen key `index`.
+EMSCRIPTEN_KEEPALIVE void harf_press(int index) {
+  if (index < 0 || index >= harf::kKeyCount) return;
+  typist.Press(static_cast<harf::KeyIndex>(index));
+}
+
+// What releasing the key with virtual key code `code` does, without doing it
+// (the page must hold back the browser's own use of F5 and F7 before the
+// release comes): the value of harf::ReleaseAction.
+EMSCRIPTEN_KEEPALIVE int harf_key_up_action(int code) {
+  return static_cast<int>(harf::DecideKeyUp(code));
+}
+
+// The release of the key with virtual key code `code`; returns what it did.
+EMSCRIPTEN_KEEPALIVE int harf_release(int code) {
+  typist.Release(code);
+  return static_cast<int>(harf::DecideKeyUp(code));
+}
+
+EMSCRIPTEN_KEEPALIVE void harf_enter() {
+  typist.Enter();
+  ++textRevision;
+}
+
+EMSCRIPTEN_KEEPALIVE void harf_backspace() {
+  typist.Release(static_cast<int>(harf::VirtualKey::Backspace));
+}
+
+EMSCRIPTEN_KEEPALIVE void harf_clear_line() {
+  typist.line().Clear();
+}
+
+EMSCRIPTEN_KEEPALIVE void harf_clear_text() {
+  typist.text().Clear();
+  ++textRevision;
+}
+
+EMSCRIPTEN_KEEPALIVE void harf_switch_layout() {
+  typist.SwitchLayout();
+}
+
+// 0 Systematic, 1 Arabic.
+EMSCRIPTEN_KEEPALIVE int harf_layout_shown() {
+  return static_cast<int>(typist.shown());
+}
+
+EMSCRIPTEN_KEEPALIVE int harf_cursor() {
+  return static_cast<int>(typist.line().cursor());
+}
+
+EMSCRIPTEN_KEEPALIVE void harf_set_cursor(int cursor) {
+  typist.line().SetCursor(cursor < 0 ? 0 : static_cast<std::size_t>(cursor));
+}
+
+EMSCRIPTEN_KEEPALIVE int harf_line_size() {
+  return static_cast<int>(typist.line().size());
+}
+
+EMSCRIPTEN_KEEPALIVE std::uint32_t harf_text_revision() {
+  return textRevision;
+}
+
+// The line as the box shows it (UTF-16, U+F000 + code, left to right).
+EMSCRIPTEN_KEEPALIVE void harf_line_box() {
+  Put(harf::EncodeCodesUtf16(typist.line().Codes(), harf::GlyphEncoding::Symbol));
+}
+
+// The text area as the box shows it, lines separated by U+000A.
+EMSCRIPTEN_KEEPALIVE void harf_text_box() {
+  Put(BoxTextOfLines());
+}
+
+// What a copy of the line writes to the clipboard (UTF-16).
+EMSCRIPTEN_KEEPALIVE void harf_line_copy() {
+  Put(Latin1Text(typist.line().Codes()));
+}
+
+// What a copy of the text area writes, lines separated by CR LF.
+EMSCRIPTEN_KEEPALIVE void harf_text_copy() {
+  Put(Latin1Text(typist.text().Codes()));
+}
+
+}  // extern "C"
