@@ -186,8 +186,14 @@
   }
 
   function encoding() {
-    const checked = document.querySelector('input[name="encoding"]:checked');
-    return checked ? checked.value : 'latin1';
+    core._harf_encoding();
+    return outUtf8();
+  }
+
+  // Hands the core an encoding's name; false when it knows no such encoding.
+  function setEncoding(name) {
+    putInput(name);
+    return core._harf_set_encoding() === 1;
   }
 
   // --- Handlers ---------------------------------------------------------------
@@ -241,7 +247,8 @@
     await copy(text, `Text copied (${encoding()}).`);
   }
 
-  // A field of the page's own (the encoding choice) keeps its keys.
+  // A field of the page's own (the encoding choice) keeps its characters and
+  // arrows; the bound keys (F5, F7, Backspace) work from there too.
   function ownsKeys(target) {
     return target instanceof HTMLInputElement || target instanceof HTMLTextAreaElement ||
       target instanceof HTMLSelectElement;
@@ -257,10 +264,10 @@
   }
 
   function Form_KeyDown(e) {
-    if (ownsKeys(e.target) || e.isComposing) return;
-    // Keys bound on release (Backspace, Delete, F5, F7, Right arrow) must not
-    // do the browser's own thing on the way down (F5 would reload the page).
+    if (e.isComposing) return;
+    const field = ownsKeys(e.target);
     if (e.key === 'ArrowLeft' || e.key === 'ArrowRight') {
+      if (field) return;
       // The arrows move the caret as in a text box (a letter typed inside
       // joins both neighbours); the release of Right puts it back at the end.
       e.preventDefault();
@@ -269,17 +276,13 @@
       paintLine();
       return;
     }
+    // Keys bound on release (Backspace, Delete, F5, F7) must not do the
+    // browser's own thing on the way down (F5 would reload the page).
     if (core._harf_key_up_action(e.keyCode) !== 0) {
       e.preventDefault();
       return;
     }
-    if (e.key === 'ArrowLeft') {
-      e.preventDefault();
-      // The caret moves one glyph left; a letter typed there joins both sides.
-      core._harf_set_cursor(Math.max(0, core._harf_cursor() - 1));
-      paintLine();
-      return;
-    }
+    if (field) return;
     // Browser shortcuts stay the browser's (AltGr arrives as Ctrl+Alt).
     if ((e.ctrlKey && !e.altKey) || e.metaKey) return;
     const typed = typedOf(e);
@@ -291,7 +294,7 @@
   }
 
   function Form_KeyUp(e) {
-    if (ownsKeys(e.target)) return;
+    if (ownsKeys(e.target) && e.key.startsWith('Arrow')) return;
     const action = core._harf_release(e.keyCode);
     if (action === 0) return;
     e.preventDefault();
@@ -315,11 +318,17 @@
     document.addEventListener('keydown', Form_KeyDown);
     document.addEventListener('keyup', Form_KeyUp);
 
+    // The choice of what a copy writes is kept in this browser.
     const saved = localStorage.getItem(ENCODING_KEY);
+    if (saved === null || !setEncoding(saved)) {
+      const checked = document.querySelector('input[name="encoding"]:checked');
+      setEncoding(checked.value);
+    }
+    const chosen = encoding();
     for (const r of document.querySelectorAll('input[name="encoding"]')) {
-      if (r.value === saved) r.checked = true;
+      r.checked = r.value === chosen;
       r.addEventListener('change', () => {
-        if (r.checked) localStorage.setItem(ENCODING_KEY, r.value);
+        if (r.checked && setEncoding(r.value)) localStorage.setItem(ENCODING_KEY, r.value);
       });
     }
   }

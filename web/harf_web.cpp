@@ -24,6 +24,8 @@ harf::Typist typist;
 // The last answer handed to the page, and the page's input for the next call.
 std::string out;
 std::u16string in;
+// What a copy writes; the page keeps the user's choice.
+harf::GlyphEncoding copyEncoding = harf::GlyphEncoding::Latin1;
 // Counts changes of the text area, so the page repaints it only when it changed.
 std::uint32_t textRevision = 0;
 
@@ -79,11 +81,15 @@ std::u16string BoxTextOfLines() {
   return s;
 }
 
-// Glyph codes as the clipboard text a Windows document in the font holds in
-// Latin-1: one character per code, U+0000..U+00FF.
-std::u16string Latin1Text(const std::vector<harf::GlyphCode>& codes) {
-  std::u16string s(codes.size(), u'\0');
-  for (std::size_t i = 0; i < codes.size(); ++i) s[i] = codes[i];
+// The text area as a copy writes it: each line in the chosen encoding, lines
+// separated by CR LF (a line break, not glyph codes 13 and 10).
+std::u16string TextCopy() {
+  std::u16string s;
+  const auto& lines = typist.text().lines();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) s += u"\r\n";
+    s += harf::EncodeCodesUtf16(lines[i].Codes(), copyEncoding);
+  }
   return s;
 }
 
@@ -222,14 +228,34 @@ EMSCRIPTEN_KEEPALIVE void harf_text_box() {
   Put(BoxTextOfLines());
 }
 
+// Chooses what a copy writes by the encoding's name ("symbol", "latin1",
+// "windows-1252", read from the input buffer); 0 for a name the core does not
+// know, which leaves the choice as it was.
+EMSCRIPTEN_KEEPALIVE int harf_set_encoding() {
+  std::string name;
+  for (const char16_t u : in) {
+    if (u > 0x7F) return 0;  // every name is ASCII
+    name.push_back(static_cast<char>(u));
+  }
+  const auto e = harf::ParseEncodingName(name);
+  if (!e) return 0;
+  copyEncoding = *e;
+  return 1;
+}
+
+// The name of the encoding a copy writes.
+EMSCRIPTEN_KEEPALIVE void harf_encoding() {
+  PutUtf8(harf::EncodingName(copyEncoding));
+}
+
 // What a copy of the line writes to the clipboard (UTF-16).
 EMSCRIPTEN_KEEPALIVE void harf_line_copy() {
-  Put(Latin1Text(typist.line().Codes()));
+  Put(harf::EncodeCodesUtf16(typist.line().Codes(), copyEncoding));
 }
 
 // What a copy of the text area writes, lines separated by CR LF.
 EMSCRIPTEN_KEEPALIVE void harf_text_copy() {
-  Put(Latin1Text(typist.text().Codes()));
+  Put(TextCopy());
 }
 
 }  // extern "C"

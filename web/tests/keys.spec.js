@@ -2,7 +2,7 @@
 // page takes from the browser, and what the page remembers.
 const { test, expect } = require('@playwright/test');
 const {
-  copyWith, encodeLines, openPage, shape, showLayout, typeText,
+  chooseEncoding, copyWith, encodeLines, openPage, shape, showLayout, typeText,
 } = require('./support');
 
 const latin1 = (codes) => encodeLines([codes], 'latin1');
@@ -19,6 +19,7 @@ function key(page, layout, name) {
 
 test.beforeEach(async ({ page }) => {
   await openPage(page);
+  await chooseEncoding(page, 'latin1');
 });
 
 test('clicked keys shape like typed ones, in both layouts', async ({ page }) => {
@@ -131,6 +132,24 @@ test('F5 copies the line instead of reloading the page', async ({ page }) => {
   await typeText(page, cdp, "l' ");
   expect(await copyWith(page, () => page.keyboard.press('F5'))).toBe(latin1(shape("l' ")[0]));
   expect(await page.evaluate(() => window.notReloaded)).toBe(true);
+});
+
+test('the copy encoding is remembered across visits', async ({ page }) => {
+  await chooseEncoding(page, 'symbol');
+  await page.reload();
+  await expect(page.locator('html[data-ready="1"]')).toHaveCount(1);
+  await expect(page.locator('input[value="symbol"]')).toBeChecked();
+  await key(page, 'syst', 'ba').click();
+  expect(await copyLine(page)).toBe(encodeLines([shape('b')[0]], 'symbol'));
+  await chooseEncoding(page, 'windows-1252');
+  await page.reload();
+  await expect(page.locator('html[data-ready="1"]')).toHaveCount(1);
+  await expect(page.locator('input[value="windows-1252"]')).toBeChecked();
+  // A stored name the core does not know leaves the default in force.
+  await page.evaluate(() => localStorage.setItem('harf.copyEncoding', 'symbolic'));
+  await page.reload();
+  await expect(page.locator('html[data-ready="1"]')).toHaveCount(1);
+  await expect(page.locator('input[value="latin1"]')).toBeChecked();
 });
 
 test('usable on a 360-pixel phone screen', async ({ page }) => {

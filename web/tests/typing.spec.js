@@ -2,7 +2,7 @@
 // exactly what harf-shape gives, in each encoding a copy can write.
 const { test, expect } = require('@playwright/test');
 const {
-  copyWith, encodeLines, openPage, shape, showLayout, typeText,
+  ENCODINGS, chooseEncoding, copyWith, encodeLines, openPage, shape, showLayout, typeText,
   typingCases,
 } = require('./support');
 
@@ -22,7 +22,8 @@ test('typed-key cases copy what harf-shape gives, in every encoding', async ({ p
     // Enter on an empty text area with an empty line leaves it empty, so
     // leading empty lines never reach it.
     while (lines.length > 0 && lines[0].length === 0) lines.shift();
-    for (const encoding of ['latin1']) {
+    for (const encoding of Object.keys(ENCODINGS)) {
+      await chooseEncoding(page, encoding);
       await page.locator('#txtT').focus();
       const copied = await copyWith(page, () => page.keyboard.press('F5'));
       if (copied !== encodeLines([line], encoding)) {
