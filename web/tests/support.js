@@ -40,27 +40,51 @@ function unescape(s) {
   return out;
 }
 
-// The lines harf-shape prints for typed characters: one array of glyph codes
-// per line typed (every Enter ends one).
-function shape(typed, layout = 'systematic') {
-  const out = execFileSync(HARF_SHAPE, ['--layout', layout], { input: `${typed}\n` });
-  const lines = out.toString('utf8').replace(/\n$/, '').split('\n')
+// The lines harf-shape prints for each of `typed` (one run per layout): for
+// each, one array of glyph codes per line typed (every Enter ends one).
+function shapeAll(typed, layout = 'systematic') {
+  const out = execFileSync(HARF_SHAPE, ['--layout', layout], {
+    input: typed.map((t) => `${t}\n`).join(''),
+  });
+  const printed = out.toString('utf8').replace(/\n$/, '').split('\n')
     .map((l) => (l === '' ? [] : l.split(' ').map(Number)));
-  // harf-shape reads a CR right before the line feed as part of the line
-  // ending; on the page it is one more Enter.
-  if (typed.endsWith('\r')) lines.push([]);
-  return lines;
+  let next = 0;
+  return typed.map((t) => {
+    // harf-shape reads a CR right before the line feed as part of the line
+    // ending; on the page it is one more Enter.
+    const trailing = t.endsWith('\r');
+    const count = t.split('\r').length - (trailing ? 1 : 0);
+    const lines = printed.slice(next, next + count);
+    next += count;
+    if (trailing) lines.push([]);
+    return lines;
+  });
+}
+
+function shape(typed, layout = 'systematic') {
+  return shapeAll([typed], layout)[0];
 }
 
 // What the clipboard holds for glyph codes in each encoding, made without the
-// page's code: the symbol area, Latin-1, and the browser's own Windows-1252
-// decoder (which, like Windows, keeps the five undefined bytes as U+0081 …).
-const win1252 = new TextDecoder('windows-1252');
+// page's code: the symbol area, Latin-1, and Windows-1252 as Chromium's own
+// decoder reads it (which, like Windows, keeps the five undefined bytes as
+// U+0081 …). Node's decoder will not do: it reads windows-1252 as Latin-1.
 const ENCODINGS = {
   symbol: (codes) => String.fromCharCode(...codes.map((c) => 0xf000 + c)),
   latin1: (codes) => String.fromCharCode(...codes),
-  'windows-1252': (codes) => win1252.decode(Uint8Array.from(codes)),
+  'windows-1252': null,
 };
+let win1252 = null;
+
+// Fills the Windows-1252 table from the browser's decoder; call once per page.
+async function learnWindows1252(page) {
+  if (win1252) return;
+  win1252 = await page.evaluate(() => {
+    const bytes = Uint8Array.from({ length: 256 }, (_, i) => i);
+    return [...new TextDecoder('windows-1252').decode(bytes)];
+  });
+  ENCODINGS['windows-1252'] = (codes) => codes.map((c) => win1252[c]).join('');
+}
 
 // Lines of glyph codes as a text copy writes them: CR LF between lines.
 function encodeLines(lines, encoding) {
@@ -88,6 +112,7 @@ async function typeText(page, cdp, text) {
 async function openPage(page) {
   await page.goto('index.html');
   await expect(page.locator('html[data-ready="1"]')).toHaveCount(1);
+  await learnWindows1252(page);
   await page.locator('#txtT').focus();
 }
 
@@ -107,8 +132,10 @@ async function copyWith(page, action) {
       document.addEventListener('harf-copied', (e) => resolve(e.detail), { once: true }));
   });
   await action();
-  expect(await page.evaluate(() => window.harfCopied)).toBe(true);
-  return readClipboard(page);
+  const copied = await page.evaluate(async () =>
+    ((await window.harfCopied) ? navigator.clipboard.readText() : null));
+  expect(copied).not.toBeNull();
+  return copied;
 }
 
 async function chooseEncoding(page, encoding) {
@@ -130,6 +157,7 @@ module.exports = {
   openPage,
   readClipboard,
   shape,
+  shapeAll,
   showLayout,
   typeChar,
   typeText,
