@@ -7,17 +7,29 @@ contextual letter form, ligature, digit, punctuation mark or vowel sign, and the
 display font must show at each code exactly that glyph, with no shaping of its
 own. This script cuts such a font out of Amiri (SIL OFL, Debian package
 fonts-hosny-amiri): every glyph code gets the outline of the matching Unicode
-presentation form, and the result is encoded twice:
+presentation form (which code shows which letter comes from
+src/tables/glyphs.tsv, the data Harf's own tables are generated from), and the
+result is encoded three ways:
 
   U+F000 + code  what Harf's text boxes hold. Private-use characters are never
                  reordered, joined or mirrored by a text engine, so the boxes
                  show the codes exactly as stored, left to right.
-  U+0000 + code  Latin-1, what lands on the clipboard (one byte per glyph code),
-                 so a document pasted into another program shows the same
-                 glyphs once this font is installed and selected there.
+  U+0000 + code  Latin-1, one byte per glyph code, so a document pasted into
+                 another program shows the same glyphs once this font is
+                 installed and selected there.
+  Windows-1252   codes 0x80..0x9F also at the characters Windows decodes those
+                 bytes as (U+20AC euro sign for 0x80, U+201A for 0x82, ...), so
+                 documents written on Windows show them too. Its five undefined
+                 bytes decode to U+0081, U+008D, U+008F, U+0090, U+009D, the
+                 Latin-1 code points already mapped.
 
-Code 32 is a plain space in both ranges. Codes no letter or ligature uses are
+Code 32 is a plain space in every range. Codes no letter or ligature uses are
 left unmapped, and so are the C0 controls.
+
+The parentheses (codes 72, 73) and the quotation marks (92, 94) show their
+mirror images: the line runs right to left but holds private-use characters,
+which no bidi pass mirrors, so the opening parenthesis typed first, at the
+right, must already be drawn facing left, as ")".
 
 GSUB, GPOS and GDEF are not carried over: a renderer must not re-shape glyphs
 that are already shaped. The presentation forms themselves are not in the cmap
@@ -80,6 +92,16 @@ TIMESTAMP = timestampFromString("Tue Jun  2 00:00:00 2020")
 
 PUA_BASE = 0xF000
 SPACE = 32
+
+
+def windows_1252(code):
+    """The character Windows decodes byte `code` as, where that differs from
+    Latin-1 (only bytes 0x80..0x9F can), or None."""
+    try:
+        ch = bytes([code]).decode("cp1252")
+    except UnicodeDecodeError:
+        return None  # undefined in Windows-1252: Windows keeps U+0080 + low bits
+    return ord(ch) if ord(ch) != code else None
 
 # ---------------------------------------------------------------------------
 # The encoding: which glyph code shows which letter form.
@@ -258,6 +280,8 @@ def build(source):
         name = source.name(chosen[code])
         add(name, source.outline(name), source.advance(name))
         cmap[PUA_BASE + code] = cmap[code] = name
+        if windows_1252(code) is not None:
+            cmap[windows_1252(code)] = name
 
     # The signs: zero advance, ink over the carrier to the right.
     for code, mark in sorted(SIGNS.items()):
@@ -319,7 +343,8 @@ def build(source):
             "designer": source.font["name"].getDebugName(9),
             "description": (
                 "Display font of the Harf Arabic typing tool: one pre-shaped glyph per "
-                "8-bit glyph code, at U+F000+code and at the Latin-1 code point. "
+                "8-bit glyph code, at U+F000+code, at the Latin-1 code point and at "
+                "the Windows-1252 character of codes 0x80..0x9F. "
                 "A modified version of Amiri " + AMIRI_VERSION[8:] + "."),
             "licenseDescription": source.font["name"].getDebugName(13),
             "licenseInfoURL": source.font["name"].getDebugName(14),

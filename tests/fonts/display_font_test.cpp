@@ -1,8 +1,8 @@
 // The display font: the bundled stand-in must show, at every glyph code the
-// glyph and ligature tables write, a drawn glyph of the right kind, both at
-// U+F000+code (what the text boxes hold) and at the Latin-1 code point (what
-// the clipboard carries); and the start-up choice must prefer an installed
-// VarnelNormal to it.
+// glyph and ligature tables write, a drawn glyph of the right kind, at
+// U+F000+code (what the text boxes hold), at the Latin-1 code point and at the
+// Windows-1252 character (what documents hold); and the start-up choice must
+// prefer an installed VarnelNormal to it.
 #include "ui/display_font.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +24,7 @@
 #include <set>
 #include <string>
 
+#include "input/glyph_encoding.h"
 #include "tables/glyph_table.h"
 #include "tables/ligature_table.h"
 
@@ -90,15 +91,49 @@ TEST(StandInFont, LoadsFromTheResourceUnderItsOwnFamily) {
   EXPECT_EQ(StandIn().familyName(), family) << "Qt substituted another font";
 }
 
-TEST(StandInFont, DrawsEveryTableCodeInBothRanges) {
+TEST(StandInFont, DrawsEveryTableCodeInEveryEncoding) {
   const QRawFont font = StandIn();
   for (int code : TableCodes()) {
     if (code == kSpaceCode) continue;
     SCOPED_TRACE("glyph code " + std::to_string(code));
     const quint32 boxed = GlyphOf(font, kBoxBase + code);
     ASSERT_NE(boxed, 0u) << "U+" << Hex(kBoxBase + code) << " is not mapped";
-    EXPECT_EQ(GlyphOf(font, char16_t(code)), boxed) << "U+" << Hex(code) << " differs";
     EXPECT_FALSE(font.pathForGlyph(boxed).isEmpty());
+    for (const GlyphEncoding e : kGlyphEncodings) {
+      const char32_t ch = CharOfCode(static_cast<GlyphCode>(code), e);
+      EXPECT_EQ(GlyphOf(font, static_cast<char16_t>(ch)), boxed)
+          << "U+" << Hex(static_cast<int>(ch)) << " (" << EncodingName(e) << ") differs";
+    }
+  }
+}
+
+// How far the middle third of a glyph's ink lies right of its top third: ")"
+// and ">>" bulge or point to the right (positive), "(" and "<<" to the left.
+qreal Bulge(const QRawFont& font, GlyphCode code) {
+  const QPainterPath ink = font.pathForGlyph(GlyphOf(font, kBoxBase + code));
+  const QRectF box = ink.boundingRect();
+  auto centre = [&](qreal from, qreal to) {
+    QPainterPath band;
+    band.addRect(QRectF(box.left() - 1, box.top() + box.height() * from, box.width() + 2,
+                        box.height() * (to - from)));
+    return ink.intersected(band).boundingRect().center().x();
+  };
+  return centre(1.0 / 3, 2.0 / 3) - centre(0, 1.0 / 3);
+}
+
+// The line runs right to left and holds private-use characters, which no bidi
+// pass mirrors: the opening mark, typed first, stands at the right end of what
+// it encloses and must face left, like ")" and ">>"; typed "(ktb) <qlm>" reads
+// (ktb) <<qlm>> on the screen.
+TEST(StandInFont, BracketsAndGuillemetsFaceTheTextTheyEnclose) {
+  const QRawFont font = StandIn();
+  for (const LetterIndex opening : {kLeftParenthesis, kOpeningQuote}) {
+    SCOPED_TRACE(std::to_string(opening));
+    EXPECT_GT(Bulge(font, IsoGlyph[opening]), 0);
+  }
+  for (const LetterIndex closing : {kRightParenthesis, kClosingQuote}) {
+    SCOPED_TRACE(std::to_string(closing));
+    EXPECT_LT(Bulge(font, IsoGlyph[closing]), 0);
   }
 }
 
