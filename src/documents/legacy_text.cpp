@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "input/bidi_order.h"
 #include "input/glyph_reader.h"
 #include "input/unicode_text.h"
 #include "shaping/engine.h"
@@ -17,45 +18,32 @@ struct Tagged {
   std::size_t run;
 };
 
-bool IsDigit(char32_t c) {
-  return (c >= U'0' && c <= U'9') || (c >= 0x0660 && c <= 0x0669) || (c >= 0x06F0 && c <= 0x06F9);
-}
-
-// Common separators: a single one between two digits belongs to the number.
-bool IsNumberSeparator(char32_t c) {
-  return c == U',' || c == U'.' || c == U':' || c == U'/' || c == 0x060C || c == 0x066B ||
-         c == 0x066C;
-}
-
-// Every glyph the engine places, digits too, goes to the left end of the line,
-// so a number typed 2024 shows 4202; Unicode must hold what the screen shows,
-// which in right-to-left text is the number written the other way round. The
-// font knows only Arabic letters, neutrals and numbers (Unicode's bidi rules
-// W4 and W5 on numbers with single separators), so reversing each number is
-// the whole reordering, and it is its own inverse, which the round trip
-// between the two directions needs.
-void ReverseNumbers(std::vector<Tagged>& text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    if (!IsDigit(text[i].ch)) {
-      ++i;
-      continue;
-    }
-    std::size_t end = i + 1;
-    while (end < text.size()) {
-      if (IsDigit(text[end].ch)) {
-        ++end;
-      } else if (IsNumberSeparator(text[end].ch) && end + 1 < text.size() &&
-                 IsDigit(text[end + 1].ch)) {
-        end += 2;
-      } else {
-        break;
-      }
-    }
-    std::reverse(text.begin() + static_cast<std::ptrdiff_t>(i),
-                 text.begin() + static_cast<std::ptrdiff_t>(end));
-    i = end;
+// The characters in another order, by clusters (a letter and its signs):
+// typed order to logical order, or back. The line shows every glyph, a digit
+// too, at the left end as it is typed, so a number typed 2024 shows 4202, and
+// Unicode must hold what the screen shows; the order is the one the window's
+// Unicode copy and paste use, ICU's bidi algorithm on a right-to-left line.
+std::vector<Tagged> Reordered(const std::vector<Tagged>& text, bool to_logical) {
+  std::u32string chars;
+  chars.reserve(text.size());
+  for (const Tagged& t : text) chars.push_back(t.ch);
+  std::vector<Cluster> clusters = Clusters(chars);
+  // Typed order, read right to left, is the order on screen.
+  if (to_logical) std::reverse(clusters.begin(), clusters.end());
+  std::u32string bases;
+  bases.reserve(clusters.size());
+  for (const Cluster& c : clusters) {
+    // A sign with nothing before it stands alone, as a right-to-left letter.
+    bases.push_back(IsMark(chars[c.begin]) ? U'\u0621' : chars[c.begin]);
   }
+  std::vector<std::size_t> order = IcuBidiOrder(bases, to_logical);
+  if (!to_logical) std::reverse(order.begin(), order.end());
+  std::vector<Tagged> out;
+  out.reserve(text.size());
+  for (const std::size_t k : order) {
+    for (std::size_t i = clusters[k].begin; i < clusters[k].end; ++i) out.push_back(text[i]);
+  }
+  return out;
 }
 
 void Append(std::vector<Piece>& pieces, char32_t ch, std::size_t run) {
@@ -101,8 +89,7 @@ UnicodePieces CodesToUnicode(std::span<const GlyphCode> display,
       text.push_back({cp, source < runs.size() ? runs[source] : 0});
     }
   }
-  ReverseNumbers(text);
-  for (const Tagged& t : text) Append(out.pieces, t.ch, t.run);
+  for (const Tagged& t : Reordered(text, true)) Append(out.pieces, t.ch, t.run);
   return out;
 }
 
@@ -125,13 +112,22 @@ UnicodePieces LegacyToUnicode(std::span<const Piece> runs, std::optional<GlyphEn
 LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
                             std::size_t max_glyphs) {
   LegacyLines out;
-  std::vector<Tagged> text;
+  // Each letter as its own code point (ASCII digits become Arabic-Indic
+  // ones), then in the order that makes the line show the text as written.
+  std::vector<Tagged> letters;
   for (const Piece& piece : runs) {
     std::size_t dropped = 0;
-    for (const char32_t ch : Nfkc(piece.text, &dropped)) text.push_back({ch, piece.run});
+    for (const char32_t ch : Nfkc(piece.text, &dropped)) {
+      const LetterIndex c = LetterOfCodePoint(ch);
+      if (c == kNoLetter) {
+        ++out.left_out;
+      } else {
+        letters.push_back({CodePointOf(c), piece.run});
+      }
+    }
     out.left_out += dropped;
   }
-  ReverseNumbers(text);
+  const std::vector<Tagged> text = Reordered(letters, false);
 
   Line line;
   line.Reserve(text.size() + 2);
@@ -139,7 +135,7 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
   typed.reserve(text.size());
   for (const Tagged& t : text) {
     const LetterIndex c = LetterOfCodePoint(t.ch);
-    if (c == kNoLetter || !AddChar(line, c)) {
+    if (!AddChar(line, c)) {
       ++out.left_out;
     } else {
       typed.push_back({c, t.run});
