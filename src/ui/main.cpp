@@ -6,6 +6,7 @@
 #include "harf_version.h"
 #include "ui/first_frame.h"
 #include "ui/frm_main.h"
+#include "ui/translations.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "harf: %s (try --help)\n", qPrintable(error));
     return 2;
   }
+  harf::ui::InstallTranslations(app);
   // Fusion draws the background colours the buttons and keys are given on
   // every platform.
   QApplication::setStyle(QStringLiteral("Fusion"));
