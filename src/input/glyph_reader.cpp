@@ -1,9 +1,11 @@
 #include "input/glyph_reader.h"
 
 #include <array>
+#include <string>
 
 #include "shaping/engine.h"
 #include "tables/ligature_table.h"
+#include "tables/unicode_table.h"
 
 namespace harf {
 namespace {
@@ -64,7 +66,132 @@ bool Joins(LetterIndex L) {
   return L != kSpaceLetter && K != kSign && K != kSingle;
 }
 
+// Whether a carrier glyph takes a vowel sign. Every sign is accepted by the
+// same carriers (AddDiacritic asks only the carrier's letter), so fatha
+// stands for all of them.
+constexpr std::array<bool, kGlyphCount> BuildTakesSign() {
+  std::array<bool, kGlyphCount> t{};
+  for (int c = 0; c < kGlyphCount; ++c) {
+    const LetterIndex L = LetterOf[c];
+    t[c] = (L >= 0 && L < static_cast<int>(DiacClass.size())) || L == kHamza;
+  }
+  return t;
+}
+
+constexpr std::array<bool, kGlyphCount> kTakesSign = BuildTakesSign();
+
+// What the Unicode writer needs of one code: its letters as UTF-8, and its
+// part in a number.
+struct Written {
+  char utf8[7] = {};
+  std::uint8_t size = 0;
+  bool digit = false;
+  bool separator = false;  // . , : and the Arabic comma, between two digits
+  bool joins = false;      // its first letter brings the padding space
+};
+
+// UTF-8 of one code point below U+10000 (every letter's); the core has no
+// library for it.
+void PutUtf8(char32_t cp, Written& w) {
+  if (cp < 0x80) {
+    w.utf8[w.size++] = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    w.utf8[w.size++] = static_cast<char>(0xC0 | (cp >> 6));
+    w.utf8[w.size++] = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    w.utf8[w.size++] = static_cast<char>(0xE0 | (cp >> 12));
+    w.utf8[w.size++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    w.utf8[w.size++] = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+std::array<Written, kGlyphCount> BuildWritten() {
+  std::array<Written, kGlyphCount> t{};
+  for (int c = 0; c < kGlyphCount; ++c) {
+    const Reading& r = kReadings[c];
+    Written& w = t[c];
+    if (r.first == kNoLetter) continue;
+    for (const LetterIndex L : {r.first, r.second}) {
+      if (L != kNoLetter) PutUtf8(CodePointOf(L), w);
+    }
+    const char32_t cp = CodePointOf(r.first);
+    w.digit = r.second == kNoLetter && cp >= U'\u0660' && cp <= U'\u0669';
+    w.separator =
+        r.second == kNoLetter && (cp == U'.' || cp == U',' || cp == U':' || cp == U'\u060C');
+    w.joins = Joins(r.first);
+  }
+  return t;
+}
+
+const std::array<Written, kGlyphCount> kWritten = BuildWritten();
+
 }  // namespace
+
+std::size_t AppendUnicodeOfCodes(std::span<const GlyphCode> display, std::string& out) {
+  std::size_t skipped = 0;
+  GlyphCode carrier = kSpaceCode;
+  // A number (digits, with single separators between them) is written left
+  // to right, in the order it is read on screen, which is the display order:
+  // it is collected in reading order and written reversed. This is the bidi
+  // rule of PlainBidiOrder, done in one pass for lines of any length.
+  std::string number;
+  GlyphCode pendingSeparator = 0;  // a separator after a digit, until the next letter
+  bool haveSeparator = false;
+  auto flushNumber = [&] {
+    for (auto it = number.rbegin(); it != number.rend(); ++it) {
+      const Written& w = kWritten[static_cast<GlyphCode>(*it)];
+      out.append(w.utf8, w.size);
+    }
+    number.clear();
+    if (haveSeparator) {
+      const Written& w = kWritten[pendingSeparator];
+      out.append(w.utf8, w.size);
+      haveSeparator = false;
+    }
+  };
+  // The first letter, while it may still be the padding space: it is, when
+  // the next letter that is no sign joins.
+  bool first = true;
+  bool padding = false;
+  std::size_t paddingAt = 0;
+  for (std::size_t i = display.size(); i-- > 0;) {
+    const GlyphCode g = display[i];
+    const Reading& r = kReadings[g];
+    if (r.first == kNoLetter || (r.sign && !kTakesSign[carrier])) {
+      ++skipped;
+      continue;
+    }
+    carrier = r.carrier;
+    const Written& w = kWritten[g];
+    if (first) {
+      first = false;
+      if (g == kSpaceCode) {
+        padding = true;
+        paddingAt = out.size();
+      }
+    } else if (padding && !r.sign) {
+      if (w.joins) out.erase(paddingAt, 1);
+      padding = false;
+    }
+    if (w.digit) {
+      if (haveSeparator) {
+        number.push_back(static_cast<char>(pendingSeparator));
+        haveSeparator = false;
+      }
+      number.push_back(static_cast<char>(g));
+      continue;
+    }
+    if (w.separator && !number.empty() && !haveSeparator) {
+      pendingSeparator = g;
+      haveSeparator = true;
+      continue;
+    }
+    if (!number.empty()) flushNumber();
+    out.append(w.utf8, w.size);
+  }
+  flushNumber();
+  return skipped;
+}
 
 ReadLetters ReadGlyphCodes(std::span<const GlyphCode> display) {
   ReadLetters out;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "shaping/line.h"
@@ -30,6 +31,13 @@ struct ReadLetters {
 // punctuation or alif), so typing the letters again with AddChar gives the
 // same codes for every line the engine makes by typing.
 ReadLetters ReadGlyphCodes(std::span<const GlyphCode> display);
+
+// One line of glyph codes in display order -> its Unicode text in logical
+// order, as UTF-8 appended to out; returns how many codes were skipped. The
+// text is the one ToUnicode gives for the line that ReadGlyphCodes's letters
+// type, a number in the order it is read on screen, but made in one pass
+// without a line or a letter list, for input of any size.
+std::size_t AppendUnicodeOfCodes(std::span<const GlyphCode> display, std::string& out);
 
 // The letters typed into an empty line with AddChar, at its left end.
 Line TypeLetters(std::span<const LetterIndex> letters);

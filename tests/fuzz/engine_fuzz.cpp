@@ -1,6 +1,7 @@
 // libFuzzer target on the core. The input is a little program: each opcode
 // byte types a letter, moves the cursor, deletes, pastes Unicode built from
-// the following bytes, loads bare glyph codes, or checks a round trip. After
+// the following bytes, loads bare glyph codes, decodes bytes as glyph-code
+// text and reads them back into letters, or checks a round trip. After
 // every step the line must hold exactly the letters typed less those deleted,
 // every glyph must be a form of the letter(s) it stands for, and the cursor
 // must be inside the line. A violation prints what broke and aborts, which
@@ -218,7 +219,11 @@ class Session {
           Load(in.Bytes(in.Byte() % 64));
           break;
         case 14:
-          Ligatures();
+          if (op & 0x10) {
+            Decode(in);
+          } else {
+            Ligatures();
+          }
           break;
         case 15:
           if (op & 0x10) {
@@ -369,6 +374,48 @@ class Session {
     expected_ = LettersOf(line_);
     clean_ = codes.empty();
     loaded_ = !codes.empty();
+  }
+
+  // Arbitrary bytes as glyph-code text: raw bytes, or (leniently decoded)
+  // UTF-8 read as characters of one kind. Every code reads as letters or is
+  // counted as skipped; the letters type a line without a refusal, and that
+  // line reads back as the same letters. The line goes on from there.
+  void Decode(Program& in) {
+    const std::uint8_t how = in.Byte();
+    const std::string_view bytes = in.Bytes(in.Byte());
+    std::vector<GlyphCode> codes;
+    std::size_t invalid = 0;
+    if (how % 4 == 3) {
+      codes.assign(bytes.begin(), bytes.end());
+    } else {
+      const GlyphEncoding e = kGlyphEncodings[how % 4];
+      const std::u32string text = DecodeLeniently(bytes);
+      const DecodedCodes d = DecodeChars(text, e);
+      codes = d.codes;
+      invalid = d.invalid;
+      CHECK(codes.size() + invalid == text.size(), line_);
+      for (const char32_t ch : text) {
+        const auto code = CodeOfChar(ch, e);
+        if (code) CHECK(CodeOfChar(CharOfCode(*code, e), e) == code, line_);
+      }
+    }
+    const ReadLetters read = ReadGlyphCodes(codes);
+    CHECK(read.letters.size() == read.source.size(), line_);
+    CHECK(read.letters.size() <= 2 * codes.size(), line_);
+    Line typed;
+    for (std::size_t i = 0; i < read.letters.size(); ++i) {
+      CHECK(IsLetterIndex(read.letters[i]) && read.source[i] < codes.size(), typed);
+      CHECK(i == 0 || read.source[i] <= read.source[i - 1], typed);
+      CHECK(AddChar(typed, read.letters[i]), typed);
+    }
+    const std::vector<GlyphCode> again = typed.Codes();
+    const ReadLetters reread = ReadGlyphCodes(again);
+    CHECK(reread.skipped == 0 && reread.letters == read.letters, typed);
+    CHECK(TypeLetters(reread.letters).Codes() == again, typed);
+    line_ = typed;
+    expected_ = LettersOf(line_);
+    clean_ = true;
+    loaded_ = false;
   }
 
   void Ligatures() {

@@ -143,6 +143,29 @@ TEST(ReadGlyphCodes, RandomTypingRoundTrips) {
   EXPECT_GT(lines, 40'000U);
 }
 
+// The one-pass writer gives the text ToUnicode (ICU's bidi order) gives for
+// the letters read, on arbitrary codes weighted towards digits, separators,
+// signs, spaces and ligatures, and on typed lines.
+TEST(AppendUnicodeOfCodes, IsToUnicodeOfTheLettersRead) {
+  std::vector<GlyphCode> pool;
+  for (int c = 0; c < 256; ++c) pool.push_back(static_cast<GlyphCode>(c));
+  for (const int c : {80, 81, 82, 89, 76, 78, 90, 74, 96, 32, 32, 32, 252, 173, 108, 105, 97, 98}) {
+    for (int k = 0; k < 6; ++k) pool.push_back(static_cast<GlyphCode>(c));
+  }
+  std::mt19937 random(5);
+  for (int round = 0; round < 40000; ++round) {
+    Codes codes(random() % 16);
+    for (GlyphCode& g : codes) g = pool[random() % pool.size()];
+    if (round % 4 == 0) codes = TypeLetters(ReadGlyphCodes(codes).letters).Codes();
+    const ReadLetters read = ReadGlyphCodes(codes);
+    std::string text = "kept";
+    const std::size_t skipped = AppendUnicodeOfCodes(codes, text);
+    ASSERT_EQ(text, "kept" + EncodeUtf8(ToUnicode(TypeLetters(read.letters))))
+        << ::testing::PrintToString(codes);
+    ASSERT_EQ(skipped, read.skipped);
+  }
+}
+
 // Codes no letter uses, anywhere in a typed line, are skipped and counted, and
 // the rest reads as the line without them would.
 TEST(ReadGlyphCodes, UnusedCodesAreSkippedWherever) {
