@@ -20,10 +20,6 @@ bool IsScalarValue(char32_t cp) {
   return cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
 }
 
-bool IsLineBreak(char32_t cp) {
-  return cp == U'\n' || cp == U'\r' || cp == U'\u0085' || cp == U'\u2028' || cp == U'\u2029';
-}
-
 // NFKC through ICU, which works on UTF-16. The buffers live as long as the
 // normaliser, so converting many lines allocates only when a line is longer
 // than any before it.
@@ -143,45 +139,13 @@ std::u32string Nfkc(std::u32string_view text, std::size_t* dropped) {
 }
 
 UnicodeLines FromUnicode(std::u32string_view text, Line first) {
-  UnicodeLines result;
-  first.SetCursor(0);
-  result.lines.push_back(std::move(first));
   Normaliser normaliser;
-  std::u32string normal;
-  std::u32string letters;
-  std::size_t start = 0;
-  while (true) {
-    std::size_t end = start;
-    while (end < text.size() && !IsLineBreak(text[end])) ++end;
-
-    normal.clear();
-    result.skipped += normaliser.Append(text.substr(start, end - start), normal);
-    if (start > 0) result.lines.emplace_back();
-    Line& line = result.lines.back();
-    line.Reserve(line.size() + normal.size() + 1);
-    // The letters as their own code points (ASCII digits become Arabic-Indic
-    // ones), then in the order that makes the line show them as written.
-    letters.clear();
-    for (const char32_t cp : normal) {
-      const LetterIndex c = LetterOfCodePoint(cp);
-      if (c == kNoLetter) {
-        ++result.skipped;
-      } else {
-        letters.push_back(CodePointOf(c));
-      }
-    }
-    for (const char32_t cp : TypingOrder(letters, IcuBidiOrder)) {
-      if (!AddChar(line, LetterOfCodePoint(cp))) {
-        ++result.skipped;
-        ++result.refused;
-      }
-    }
-
-    if (end == text.size()) break;
-    start = end + 1;
-    if (text[end] == U'\r' && start < text.size() && text[start] == U'\n') ++start;
-  }
-  return result;
+  return TypeUnicode(
+      text, std::move(first),
+      [&normaliser](std::u32string_view line, std::u32string& out) {
+        return normaliser.Append(line, out);
+      },
+      IcuBidiOrder);
 }
 
 }  // namespace harf

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "input/pasted_text.h"
 #include "input/typist.h"
 #include "shaping/line.h"
 
@@ -31,19 +32,6 @@ std::u32string ToUnicode(const Line& line);
 
 // The text area's lines, each as above, joined by U+000A.
 std::u32string ToUnicode(const TextArea& text);
-
-struct UnicodeLines {
-  std::vector<Line> lines;  // at least one; n line breaks give n + 1 lines
-  // Characters that reached no line: characters with no letter (Latin
-  // letters, emoji, controls, unassigned code points, tatweel, values that are
-  // not Unicode scalar values) and vowel signs refused by the glyph before
-  // them. Counted so that the caller can tell the user what was left out.
-  std::size_t skipped = 0;
-  // The part of `skipped` that were refused vowel signs: a sign after another
-  // sign (NFKC puts shadda after the vowel it carries, so shadda with a vowel
-  // keeps the vowel), a sign on alif, a digit or punctuation.
-  std::size_t refused = 0;
-};
 
 // Types Unicode text into lines: the first line goes on from `first` (at its
 // left end, where typing goes on), every further line starts empty. The
