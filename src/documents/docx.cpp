@@ -1,6 +1,7 @@
 // .docx: WordprocessingML runs set in the legacy font, found through direct
 // formatting, character and paragraph styles and the document defaults.
 #include <array>
+#include <cstdlib>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -332,10 +333,15 @@ class PartConverter {
         run.items.push_back(std::move(item));
       } else if (name == "w:sym") {
         const std::string_view font = c.attribute("w:font").value();
-        const unsigned long code =
-            std::stoul("0" + std::string(c.attribute("w:char").value()), nullptr, 16);
-        if (!unicode || !SameFont(font, o_.legacy_font) || code > 0x10FFFF) ok = false;
-        run.items.push_back({c, true, std::u32string(1, static_cast<char32_t>(code)), 0});
+        const char* hex = c.attribute("w:char").value();
+        char* end = nullptr;
+        const unsigned long code = std::strtoul(hex, &end, 16);
+        if (!unicode || !SameFont(font, o_.legacy_font) || *hex == '\0' || *end != '\0' ||
+            code > 0x10FFFF) {
+          ok = false;
+        }
+        run.items.push_back(
+            {c, true, std::u32string(1, static_cast<char32_t>(code & 0x1FFFFF)), 0});
         has_text = true;
       } else if (name == "w:tab" || name == "w:br" || name == "w:cr" || name == "w:noBreakHyphen" ||
                  name == "w:softHyphen") {
@@ -500,7 +506,7 @@ ConvertStats ConvertDocx(const std::string& in, const std::string& out, const Co
                         "not a .docx document: no [Content_Types].xml");
   }
   pugi::xml_document types;
-  ParsePart(types, package.Read("[Content_Types].xml"), "[Content_Types].xml");
+  ParsePart(types, package, "[Content_Types].xml");
   std::vector<std::string> parts;
   std::string styles_part;
   bool main_found = false;
@@ -529,7 +535,7 @@ ConvertStats ConvertDocx(const std::string& in, const std::string& out, const Co
 
   pugi::xml_document styles_doc;
   bool have_styles = !styles_part.empty() && package.Has(styles_part);
-  if (have_styles) ParsePart(styles_doc, package.Read(styles_part), styles_part);
+  if (have_styles) ParsePart(styles_doc, package, styles_part);
   const Styles styles(have_styles ? &styles_doc : nullptr);
 
   ConvertStats stats;
@@ -537,9 +543,9 @@ ConvertStats ConvertDocx(const std::string& in, const std::string& out, const Co
   for (const std::string& name : parts) {
     if (!package.Has(name)) continue;
     pugi::xml_document doc;
-    ParsePart(doc, package.Read(name), name);
+    ParsePart(doc, package, name);
     PartConverter converter(styles, o, name, stats);
-    if (converter.Convert(doc)) replaced[name] = SerializePart(doc);
+    if (converter.Convert(doc)) replaced[name] = SerializePart(doc, package.Size(name));
   }
   package.WriteCopy(out, replaced);
   return stats;

@@ -535,7 +535,7 @@ ConvertStats ConvertOdt(const std::string& in, const std::string& out, const Con
   }
   if (package.Has("META-INF/manifest.xml")) {
     pugi::xml_document manifest;
-    ParsePart(manifest, package.Read("META-INF/manifest.xml"), "META-INF/manifest.xml");
+    ParsePart(manifest, package, "META-INF/manifest.xml");
     if (manifest.select_node("//manifest:encryption-data")) {
       Invalid("encrypted document (its parts are encrypted with a password)");
     }
@@ -543,9 +543,9 @@ ConvertStats ConvertOdt(const std::string& in, const std::string& out, const Con
   if (!package.Has("content.xml")) Invalid("not an .odt document: no content.xml");
 
   pugi::xml_document content, styles;
-  ParsePart(content, package.Read("content.xml"), "content.xml");
+  ParsePart(content, package, "content.xml");
   const bool have_styles = package.Has("styles.xml");
-  if (have_styles) ParsePart(styles, package.Read("styles.xml"), "styles.xml");
+  if (have_styles) ParsePart(styles, package, "styles.xml");
   const pugi::xml_node content_root = content.document_element();
   const pugi::xml_node styles_root = styles.document_element();
 
@@ -571,12 +571,12 @@ ConvertStats ConvertOdt(const std::string& in, const std::string& out, const Con
   ConvertStats stats;
   std::map<std::string, std::string> replaced;
   if (PartConverter(content, content_root, content_scope, o, "content.xml", stats).Convert()) {
-    replaced["content.xml"] = SerializePart(content);
+    replaced["content.xml"] = SerializePart(content, package.Size("content.xml"));
   }
   // Headers and footers live in the master pages of styles.xml.
   if (have_styles &&
       PartConverter(styles, styles_root, styles_scope, o, "styles.xml", stats).Convert()) {
-    replaced["styles.xml"] = SerializePart(styles);
+    replaced["styles.xml"] = SerializePart(styles, package.Size("styles.xml"));
   }
   package.WriteCopy(out, replaced);
   return stats;

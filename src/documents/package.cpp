@@ -52,6 +52,18 @@ Package::Package(const std::string& path) : path_(path) {
     }
     Invalid("not a zip package (" + message + ")");
   }
+  // A refused package is closed here: the destructor of a constructor that
+  // throws never runs.
+  try {
+    CheckEntries();
+  } catch (...) {
+    zip_discard(zip_);
+    zip_ = nullptr;
+    throw;
+  }
+}
+
+void Package::CheckEntries() const {
   const zip_int64_t count = zip_get_num_entries(zip_, 0);
   for (zip_int64_t i = 0; i < count; ++i) {
     zip_stat_t st;
@@ -95,30 +107,39 @@ std::vector<std::string> Package::Names() const {
   return names;
 }
 
-std::string Package::Read(std::string_view name) const {
+std::size_t Package::Size(std::string_view name) const {
   const std::string entry(name);
   zip_stat_t st;
   zip_stat_init(&st);
   if (zip_stat(zip_, entry.c_str(), 0, &st) != 0) Invalid("no " + entry + " in the package");
+  return static_cast<std::size_t>(st.size);
+}
+
+std::string Package::Read(std::string_view name) const {
+  std::string data(Size(name), '\0');
+  ReadInto(name, data.data(), data.size());
+  return data;
+}
+
+void Package::ReadInto(std::string_view name, char* out, std::size_t size) const {
+  const std::string entry(name);
   zip_file_t* file = zip_fopen(zip_, entry.c_str(), 0);
   if (!file) Invalid("cannot open " + entry + ": " + zip_strerror(zip_));
   // The size was checked against the limits when the package was opened;
   // reading stops there whatever the compressed data holds.
-  std::string data(static_cast<std::size_t>(st.size), '\0');
-  zip_int64_t done = 0;
-  while (static_cast<zip_uint64_t>(done) < st.size) {
-    const zip_int64_t n = zip_fread(file, data.data() + done, st.size - done);
+  std::size_t done = 0;
+  while (done < size) {
+    const zip_int64_t n = zip_fread(file, out + done, size - done);
     if (n < 0) {
       const std::string message = zip_file_strerror(file);
       zip_fclose(file);
       Invalid("damaged zip entry " + entry + ": " + message);
     }
     if (n == 0) break;
-    done += n;
+    done += static_cast<std::size_t>(n);
   }
   zip_fclose(file);
-  if (static_cast<zip_uint64_t>(done) != st.size) Invalid("damaged zip entry " + entry);
-  return data;
+  if (done != size) Invalid("damaged zip entry " + entry);
 }
 
 void Package::WriteCopy(const std::string& out,

@@ -45,12 +45,18 @@ class Package {
   std::vector<std::string> Names() const;
   // The uncompressed bytes of an entry; a missing entry is Invalid.
   std::string Read(std::string_view name) const;
+  // The same into a buffer of Size(name) bytes, for callers that own the memory.
+  std::size_t Size(std::string_view name) const;
+  void ReadInto(std::string_view name, char* out, std::size_t size) const;
 
   // Writes the package to out: entries in `replaced` get the new bytes,
   // every other entry is copied compressed as it is, in the same order.
   void WriteCopy(const std::string& out, const std::map<std::string, std::string>& replaced) const;
 
  private:
+  // Refuses encrypted entries and entries past the limits.
+  void CheckEntries() const;
+
   zip* zip_ = nullptr;
   std::string path_;
 };

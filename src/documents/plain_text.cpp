@@ -15,6 +15,8 @@
 namespace harf::documents {
 namespace {
 
+constexpr std::string_view kCrLf = "\r\n";
+
 [[noreturn]] void Invalid(const std::string& message) {
   throw DocumentError(DocumentError::Kind::Invalid, message);
 }
@@ -63,10 +65,10 @@ class LineReader {
     while ((c = std::getc(f_)) != EOF) {
       any = true;
       if (c == '\n') {
-        ending = "\n";
+        ending.assign(1, '\n');
         if (!line.empty() && line.back() == '\r') {
           line.pop_back();
-          ending = "\r\n";
+          ending.assign(kCrLf);
         }
         return true;
       }
@@ -221,14 +223,14 @@ class RecordReader {
         fields.emplace_back();
         was_quoted = false;
       } else if (ch == '\n') {
-        ending = "\n";
+        ending.assign(1, '\n');
         if (!field.raw.empty() && field.raw.back() == '\r' && !was_quoted) {
           field.raw.pop_back();
           field.text.pop_back();
-          ending = "\r\n";
+          ending.assign(kCrLf);
         } else if (!field.raw.empty() && field.raw.back() == '\r') {
           field.raw.pop_back();
-          ending = "\r\n";
+          ending.assign(kCrLf);
         }
         return true;
       } else {

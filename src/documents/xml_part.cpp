@@ -1,28 +1,50 @@
 #include "documents/xml_part.h"
 
 #include <optional>
-#include <sstream>
 
 #include "documents/package.h"
 #include "input/utf8.h"
 
 namespace harf::documents {
 
-void ParsePart(pugi::xml_document& doc, const std::string& bytes, std::string_view part) {
-  const unsigned options = pugi::parse_full & ~pugi::parse_doctype;
+void ParsePart(pugi::xml_document& doc, const Package& package, const std::string& part) {
+  const std::size_t size = package.Size(part);
+  void* buffer = pugi::get_memory_allocation_function()(size ? size : 1);
+  if (!buffer) throw DocumentError(DocumentError::Kind::Io, "out of memory reading " + part);
+  try {
+    package.ReadInto(part, static_cast<char*>(buffer), size);
+  } catch (...) {
+    pugi::get_memory_deallocation_function()(buffer);
+    throw;
+  }
+  // Whitespace-only text is text too: a run of one space must stay a space.
+  const unsigned options = (pugi::parse_full | pugi::parse_ws_pcdata) & ~pugi::parse_doctype;
+  // The document takes the buffer over, also when parsing fails.
   const pugi::xml_parse_result result =
-      doc.load_buffer(bytes.data(), bytes.size(), options, pugi::encoding_utf8);
+      doc.load_buffer_inplace_own(buffer, size, options, pugi::encoding_utf8);
   if (!result) {
-    throw DocumentError(DocumentError::Kind::Invalid,
-                        "malformed XML in " + std::string(part) + " at byte " +
-                            std::to_string(result.offset) + ": " + result.description());
+    throw DocumentError(DocumentError::Kind::Invalid, "malformed XML in " + part + " at byte " +
+                                                          std::to_string(result.offset) + ": " +
+                                                          result.description());
   }
 }
 
-std::string SerializePart(const pugi::xml_document& doc) {
-  std::ostringstream out;
-  doc.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-  return std::move(out).str();
+namespace {
+
+struct StringWriter : pugi::xml_writer {
+  std::string out;
+  void write(const void* data, std::size_t size) override {
+    out.append(static_cast<const char*>(data), size);
+  }
+};
+
+}  // namespace
+
+std::string SerializePart(const pugi::xml_document& doc, std::size_t size_hint) {
+  StringWriter writer;
+  writer.out.reserve(size_hint + size_hint / 8);
+  doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+  return std::move(writer.out);
 }
 
 std::u32string Utf32Of(std::string_view utf8, std::string_view part) {

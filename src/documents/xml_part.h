@@ -9,11 +9,15 @@
 
 namespace harf::documents {
 
-// Parses a part; malformed XML is a DocumentError (Invalid) naming the part
-// and the byte offset.
-void ParsePart(pugi::xml_document& doc, const std::string& bytes, std::string_view part);
+class Package;
 
-std::string SerializePart(const pugi::xml_document& doc);
+// Parses a part of a package; malformed XML is a DocumentError (Invalid)
+// naming the part and the byte offset. The part is read straight into memory
+// the document owns, so a large part is held once, not twice.
+void ParsePart(pugi::xml_document& doc, const Package& package, const std::string& part);
+
+// The part written back; size_hint: about how long it is.
+std::string SerializePart(const pugi::xml_document& doc, std::size_t size_hint = 0);
 
 // UTF-8 of the XML to code points; invalid UTF-8 is Invalid, naming the part.
 std::u32string Utf32Of(std::string_view utf8, std::string_view part);

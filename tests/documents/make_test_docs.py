@@ -47,7 +47,9 @@ PHRASES = [
     ("header", "رسالة رسمية", "symbol"),
     ("textbox", "صندوق نص", "windows-1252"),
     ("second_line", "شكرا جزيلا", "windows-1252"),
+    ("word_sym", "نور الهدى", "symbol"),  # .docx only: Word's w:sym elements
 ]
+DOCX_ONLY = {"word_sym"}
 
 CP1252_UNDEFINED = {0x81, 0x8D, 0x8F, 0x90, 0x9D}
 
@@ -140,6 +142,11 @@ def make_docx(path, legacy):
     r = p.add_run()
     r.add_break()
     run(p, "second_line")
+    # Word keeps symbol-font text typed with Insert Symbol as w:sym elements.
+    p = d.add_paragraph("Symbole: ")
+    for c in legacy["word_sym"][1]:
+        p._p.append(parse_xml('<w:r %s><w:sym w:font="%s" w:char="F0%02X"/></w:r>' % (
+            nsdecls("w"), LEGACY.lower(), c)))
     d.add_paragraph("Mit freundlichen Grüßen")
     d.save(path)
     add_footnote(path, legacy["footnote"][0])
@@ -334,7 +341,7 @@ def main():
     legacy = {key: (encode(c, enc), c) for (key, _, enc), c in zip(PHRASES, codes)}
     make_docx(os.path.join(out_dir, "letter.docx"), legacy)
     make_odt(os.path.join(out_dir, "letter.odt"), legacy)
-    expected = {key: {"unicode": phrase, "codes": c, "encoding": enc}
+    expected = {key: {"unicode": phrase, "codes": c, "encoding": enc, "docx_only": key in DOCX_ONLY}
                 for (key, phrase, enc), c in zip(PHRASES, codes)}
     with open(os.path.join(out_dir, "expected.json"), "w", encoding="utf-8") as f:
         json.dump(expected, f, ensure_ascii=False, indent=1)

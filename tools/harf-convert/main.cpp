@@ -368,7 +368,11 @@ ConvertStats ConvertFile(const fs::path& in, const Options& o) {
   }
   fs::path dir = out.parent_path();
   if (dir.empty()) dir = ".";
-  const std::string temp = (dir / ("." + out.filename().string() + ".XXXXXX")).string();
+  // A hidden name beside the output, so that the rename stays on one file system.
+  std::string hidden(1, '.');
+  hidden += out.filename().string();
+  hidden += ".XXXXXX";
+  const std::string temp = (dir / hidden).string();
   if (temp.size() >= sizeof g_temp) Io("output path too long");
   std::memcpy(g_temp, temp.c_str(), temp.size() + 1);
   const int fd = ::mkstemp(g_temp);
