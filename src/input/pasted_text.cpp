@@ -11,11 +11,8 @@ bool IsLineBreak(char32_t cp) {
   return cp == U'\n' || cp == U'\r' || cp == U'\u0085' || cp == U'\u2028' || cp == U'\u2029';
 }
 
-UnicodeLines TypeUnicode(std::u32string_view text, Line first, const Normalise& normalise,
-                         BidiOrder order) {
-  UnicodeLines result;
-  first.SetCursor(0);
-  result.lines.push_back(std::move(first));
+LetterLines UnicodeLetters(std::u32string_view text, const Normalise& normalise, BidiOrder order) {
+  LetterLines result;
   std::u32string normal;
   std::u32string letters;
   std::size_t start = 0;
@@ -25,9 +22,6 @@ UnicodeLines TypeUnicode(std::u32string_view text, Line first, const Normalise& 
 
     normal.clear();
     result.skipped += normalise(text.substr(start, end - start), normal);
-    if (start > 0) result.lines.emplace_back();
-    Line& line = result.lines.back();
-    line.Reserve(line.size() + normal.size() + 1);
     // The letters as their own code points (ASCII digits become Arabic-Indic
     // ones), then in the order that makes the line show them as written.
     letters.clear();
@@ -39,12 +33,9 @@ UnicodeLines TypeUnicode(std::u32string_view text, Line first, const Normalise& 
         letters.push_back(CodePointOf(c));
       }
     }
-    for (const char32_t cp : TypingOrder(letters, order)) {
-      if (!AddChar(line, LetterOfCodePoint(cp))) {
-        ++result.skipped;
-        ++result.refused;
-      }
-    }
+    std::vector<LetterIndex>& line = result.lines.emplace_back();
+    line.reserve(letters.size());
+    for (const char32_t cp : TypingOrder(letters, order)) line.push_back(LetterOfCodePoint(cp));
 
     if (end == text.size()) break;
     start = end + 1;
@@ -53,36 +44,173 @@ UnicodeLines TypeUnicode(std::u32string_view text, Line first, const Normalise& 
   return result;
 }
 
-UnicodeLines TypeGlyphText(std::u32string_view text, Line first) {
-  UnicodeLines result;
-  first.SetCursor(0);
-  result.lines.push_back(std::move(first));
-  // One encoding for the whole text: a line of plain letters and spaces tells
-  // nothing, the lines around it do.
-  const GlyphEncoding encoding = DetectEncoding(text);
-  std::size_t start = 0;
-  while (true) {
-    std::size_t end = start;
-    while (end < text.size() && !IsLineBreak(text[end])) ++end;
+namespace {
 
-    if (start > 0) result.lines.emplace_back();
-    Line& line = result.lines.back();
-    const DecodedCodes decoded = DecodeChars(text.substr(start, end - start), encoding);
-    const ReadLetters read = ReadGlyphCodes(decoded.codes);
-    result.skipped += decoded.invalid + read.skipped;
-    line.Reserve(line.size() + decoded.codes.size() + 1);
-    for (const LetterIndex c : read.letters) {
+// Glyph-code text breaks lines at these only: NEL is code 133 in Latin-1.
+bool IsGlyphTextBreak(char32_t ch) {
+  return ch == U'\n' || ch == U'\r' || ch == U'\u2028' || ch == U'\u2029';
+}
+
+// Types the letters of each line without a limit, the first going on from `first`.
+UnicodeLines TypeAll(const LetterLines& letters, Line first) {
+  UnicodeLines result;
+  result.skipped = letters.skipped;
+  first.SetCursor(0);
+  for (std::size_t i = 0; i < letters.lines.size(); ++i) {
+    Line& line = result.lines.emplace_back(i == 0 ? std::move(first) : Line{});
+    line.Reserve(line.size() + letters.lines[i].size() + 1);
+    for (const LetterIndex c : letters.lines[i]) {
       if (!AddChar(line, c)) {
         ++result.skipped;
         ++result.refused;
       }
     }
+  }
+  return result;
+}
 
+// Types letters at the line's left end; returns how many signs were refused.
+std::size_t TypeInto(Line& line, std::span<const LetterIndex> letters) {
+  std::size_t refused = 0;
+  for (const LetterIndex L : letters) {
+    if (!AddChar(line, L)) ++refused;
+  }
+  return refused;
+}
+
+// How long the line is once it is closed.
+std::size_t ClosedSize(const Line& line) {
+  Line closed = line;
+  CloseLine(closed);
+  return closed.size();
+}
+
+// Breaks pasted lines into lines of at most maxLength glyphs.
+class Breaker {
+ public:
+  Breaker(UnicodeLines& out, std::size_t maxLength) : out_(out), max_(maxLength) {}
+
+  void Run(std::span<const LetterIndex> letters, Line line) {
+    line_ = std::move(line);
+    line_.SetCursor(0);
+    std::size_t i = 0;
+    while (i < letters.size()) {
+      // The spaces before the next word, and the word.
+      std::size_t w = i;
+      while (w < letters.size() && letters[w] == kSpaceLetter) ++w;
+      std::size_t end = w;
+      while (end < letters.size() && letters[end] != kSpaceLetter) ++end;
+      AddWord(letters.subspan(i, w - i), letters.subspan(w, end - w));
+      i = end;
+    }
+    CloseLine(line_);
+    out_.lines.push_back(std::move(line_));
+  }
+
+ private:
+  void Refused(std::size_t n) {
+    out_.refused += n;
+    out_.skipped += n;
+  }
+
+  void AddWord(std::span<const LetterIndex> spaces, std::span<const LetterIndex> word) {
+    Line candidate = line_;
+    const std::size_t refused = TypeInto(candidate, spaces) + TypeInto(candidate, word);
+    if (ClosedSize(candidate) <= max_) {
+      line_ = std::move(candidate);
+      Refused(refused);
+      return;
+    }
+    // Break at the spaces before the word; a line that holds nothing yet
+    // takes the word's start instead.
+    if (!line_.empty()) {
+      NextLine();
+      Line alone;
+      const std::size_t r = TypeInto(alone, word);
+      if (ClosedSize(alone) <= max_) {
+        line_ = std::move(alone);
+        Refused(r);
+        return;
+      }
+    } else {
+      Refused(TypeInto(line_, spaces));
+    }
+    // A word longer than a line: letter by letter, a new line where one is full.
+    for (const LetterIndex L : word) {
+      Line next = line_;
+      const bool typed = AddChar(next, L);
+      if (!line_.empty() && ClosedSize(next) > max_) {
+        NextLine();
+        next = Line{};
+        Refused(AddChar(next, L) ? 0 : 1);
+      } else if (!typed) {
+        Refused(1);
+      }
+      line_ = std::move(next);
+    }
+  }
+
+  void NextLine() {
+    CloseLine(line_);
+    out_.lines.push_back(std::move(line_));
+    line_ = Line{};
+  }
+
+  UnicodeLines& out_;
+  std::size_t max_;
+  Line line_;
+};
+
+}  // namespace
+
+UnicodeLines TypeUnicode(std::u32string_view text, Line first, const Normalise& normalise,
+                         BidiOrder order) {
+  return TypeAll(UnicodeLetters(text, normalise, order), std::move(first));
+}
+
+LetterLines GlyphTextLetters(std::u32string_view text) {
+  return GlyphTextLetters(text, DetectEncoding(text));
+}
+
+LetterLines GlyphTextLetters(std::u32string_view text, GlyphEncoding e) {
+  LetterLines out;
+  std::vector<GlyphCode> codes;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t end = start;
+    while (end < text.size() && !IsGlyphTextBreak(text[end])) ++end;
+    codes.clear();
+    out.skipped += AppendDecoded(text.substr(start, end - start), e, codes);
+    ReadLetters read = ReadGlyphCodes(codes);
+    out.skipped += read.skipped;
+    out.lines.push_back(std::move(read.letters));
     if (end == text.size()) break;
     start = end + 1;
     if (text[end] == U'\r' && start < text.size() && text[start] == U'\n') ++start;
   }
-  return result;
+  return out;
+}
+
+UnicodeLines TypeGlyphText(std::u32string_view text, Line first) {
+  return TypeAll(GlyphTextLetters(text), std::move(first));
+}
+
+void CloseLine(Line& line) {
+  if (line.empty() || line.At(1).code == kSpaceCode) return;
+  if (!AddChar(line, kSpaceLetter)) return;
+  line.Reading().pop_back();
+  line.SetCursor(0);
+}
+
+UnicodeLines TypeLines(const LetterLines& letters, Line first, std::size_t maxLength) {
+  UnicodeLines out;
+  out.skipped = letters.skipped;
+  Breaker breaker(out, maxLength);
+  for (std::size_t i = 0; i < letters.lines.size(); ++i) {
+    breaker.Run(letters.lines[i], i == 0 ? std::move(first) : Line{});
+  }
+  if (out.lines.empty()) out.lines.push_back(std::move(first));
+  return out;
 }
 
 }  // namespace harf

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "input/bidi_order.h"
+#include "input/glyph_encoding.h"
+#include "input/typed_keys.h"
 #include "shaping/line.h"
 
 namespace harf {
@@ -44,12 +46,44 @@ bool IsLineBreak(char32_t cp);
 UnicodeLines TypeUnicode(std::u32string_view text, Line first, const Normalise& normalise,
                          BidiOrder order = PlainBidiOrder);
 
-// Types glyph-code text (what a document set in the legacy font holds, in the
-// encoding its characters point to) into lines as a paste: every line is
-// read back into letters, and the letters are typed again, the first line's
-// going on from `first`. Lines break as in TypeUnicode. Counted as skipped:
-// characters that are no glyph code of that encoding, codes no letter uses,
-// and signs the letter before them refuses.
+// The letters of pasted text, line by line in typing order.
+struct LetterLines {
+  std::vector<std::vector<LetterIndex>> lines;  // at least one
+  std::size_t skipped = 0;                      // characters or codes that gave no letter
+};
+
+// The letters TypeUnicode types, line by line, in the order that makes each
+// line show its text as written; characters with no letter count as skipped.
+LetterLines UnicodeLetters(std::u32string_view text, const Normalise& normalise,
+                           BidiOrder order = PlainBidiOrder);
+
+// Glyph-code text, as copied from a document set in the legacy font: lines
+// split at CR LF, LF, CR, U+2028 and U+2029 (not at NEL, U+0085, which is a
+// glyph code in Latin-1 text), each line's characters decoded in the kind
+// DetectEncoding finds in the whole text (a line of plain letters and spaces
+// tells nothing, the lines around it do) and read back into letters with
+// ReadGlyphCodes. Characters of no kind, codes no letter uses and signs with
+// nothing to carry them count as skipped.
+LetterLines GlyphTextLetters(std::u32string_view text);
+LetterLines GlyphTextLetters(std::u32string_view text, GlyphEncoding e);
+
+// Types glyph-code text into lines as a paste: the letters GlyphTextLetters
+// reads, the first line's going on from `first`, with no length limit.
 UnicodeLines TypeGlyphText(std::u32string_view text, Line first);
+
+// Types pasted lines as a typist would make them: the first goes on from
+// `first` (at its left end), each further one starts empty, and each is
+// broken into lines of at most `maxLength` glyphs at the spaces between words
+// (the spaces at a break are dropped; a word longer than a line is broken
+// where the line is full). Every line the paste ends shows its last word's
+// ligatures as typing a space after it would. `refused` counts the vowel
+// signs the letter before them refused; `skipped` is the letters' own count
+// plus those.
+UnicodeLines TypeLines(const LetterLines& letters, Line first,
+                       std::size_t maxLength = kLineMaxLength);
+
+// The line as typing a space after it would show it, without the space: the
+// last two letters merge where they form a ligature.
+void CloseLine(Line& line);
 
 }  // namespace harf

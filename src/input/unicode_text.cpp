@@ -138,6 +138,16 @@ std::u32string Nfkc(std::u32string_view text, std::size_t* dropped) {
   return out;
 }
 
+LetterLines UnicodeLetters(std::u32string_view text) {
+  Normaliser normaliser;
+  return UnicodeLetters(
+      text,
+      [&normaliser](std::u32string_view line, std::u32string& out) {
+        return normaliser.Append(line, out);
+      },
+      IcuBidiOrder);
+}
+
 UnicodeLines FromUnicode(std::u32string_view text, Line first) {
   Normaliser normaliser;
   return TypeUnicode(

@@ -43,6 +43,11 @@ std::u32string ToUnicode(const TextArea& text);
 // spaces become the letters they stand for.
 UnicodeLines FromUnicode(std::u32string_view text, Line first = {});
 
+// The letters FromUnicode types, line by line in typing order (NFKC by ICU,
+// numbers in ICU's bidi order), for a paste that makes lines as a typist
+// would (TypeLines).
+LetterLines UnicodeLetters(std::u32string_view text);
+
 // The bidi order of input/bidi_order.h by ICU's ubidi: a right-to-left
 // paragraph, logical to visual, or visual to logical with `inverse`.
 std::vector<std::size_t> IcuBidiOrder(std::u32string_view bases, bool inverse);
