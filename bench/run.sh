@@ -114,3 +114,6 @@ for name, h, p, ratio, goal, met in rows:
     mark = "" if met is None else (" met" if met else " **missed**")
     print(f"| {name} | {h} | {p} | {ratio:.3f} | {goal}{mark} |")
 EOF
+
+# Legacy glyph-code bytes to Unicode against iconv: two more rows of the table.
+bench/legacy_decode.sh "$build"
