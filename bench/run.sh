@@ -117,3 +117,6 @@ EOF
 
 # Legacy glyph-code bytes to Unicode against iconv: two more rows of the table.
 bench/legacy_decode.sh "$build"
+
+# harf-convert on a 10 MB .docx against unzip plus zip: a table of its own.
+bench/convert_bench.sh "$build"
