@@ -375,6 +375,26 @@ class PlainFiles(unittest.TestCase):
         self.assertIn("no column named 'Nope'", p.stderr)
 
 
+class Interrupted(unittest.TestCase):
+    def test_a_killed_run_leaves_no_file(self):
+        import signal
+        import time
+        d = fresh("interrupt")
+        src = os.path.join(d, "big.txt")
+        with open(src, "wb") as f:
+            f.write(("بسم الله الرحمن الرحيم " * 20 + "\n").encode() * 40000)
+        for sig in (signal.SIGTERM, signal.SIGINT):
+            p = subprocess.Popen([CONVERT, "--to", "legacy", src], stderr=subprocess.DEVNULL)
+            deadline = time.monotonic() + 10
+            while len(os.listdir(d)) < 2 and time.monotonic() < deadline and p.poll() is None:
+                time.sleep(0.01)
+            self.assertIsNone(p.poll(), "finished before it could be interrupted")
+            self.assertTrue(any(n.startswith(".big.legacy.txt.") for n in os.listdir(d)))
+            p.send_signal(sig)
+            self.assertEqual(p.wait(), -sig)
+            self.assertEqual(os.listdir(d), ["big.txt"])
+
+
 class BadInput(unittest.TestCase):
     """Every bad input: its message, exit status 2, nothing written."""
 
