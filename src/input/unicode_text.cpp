@@ -2,12 +2,14 @@
 
 #include <unicode/ubidi.h>
 #include <unicode/unorm2.h>
+#include <unicode/utf16.h>
 #include <unicode/utypes.h>
 
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "input/bidi_order.h"
 #include "shaping/engine.h"
@@ -20,12 +22,30 @@ bool IsScalarValue(char32_t cp) {
   return cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
 }
 
+// Text waiting for normalisation is normalised once this much of it has come
+// in, up to its last normalisation boundary, and typed up to the last place
+// where no number is.
+constexpr std::size_t kChunk = std::size_t{1} << 14;
+// A run with no such place in it is cut here all the same: a run of nothing
+// but combining marks (every mark after the first is refused as a sign after
+// a sign anyway), or a number of a million digits.
+constexpr std::size_t kLongestRun = std::size_t{1} << 20;
+
+void Check(UErrorCode status) {
+  // U_STRING_NOT_TERMINATED_WARNING and the like are no failure.
+  if (U_FAILURE(status)) {
+    throw std::runtime_error(std::string("ICU normalisation failed: ") + u_errorName(status));
+  }
+}
+
+}  // namespace
+
 // NFKC through ICU, which works on UTF-16. The buffers live as long as the
 // normaliser, so converting many lines allocates only when a line is longer
 // than any before it.
-class Normaliser {
+class NfkcNormaliser {
  public:
-  Normaliser() {
+  NfkcNormaliser() {
     UErrorCode status = U_ZERO_ERROR;
     nfkc_ = unorm2_getNFKCInstance(&status);
     Check(status);
@@ -35,17 +55,16 @@ class Normaliser {
   // because they are not Unicode scalar values.
   std::size_t Append(std::u32string_view text, std::u32string& out) {
     std::size_t dropped = 0;
-    in_.clear();
+    in_.resize(2 * text.size());
+    std::size_t k = 0;
     for (const char32_t cp : text) {
       if (!IsScalarValue(cp)) {
         ++dropped;
-      } else if (cp < 0x10000) {
-        in_.push_back(static_cast<UChar>(cp));
       } else {
-        in_.push_back(static_cast<UChar>(0xD7C0 + (cp >> 10)));
-        in_.push_back(static_cast<UChar>(0xDC00 | (cp & 0x3FF)));
+        U16_APPEND_UNSAFE(in_.data(), k, cp);
       }
     }
+    in_.resize(k);
     if (in_.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 4)) {
       throw std::length_error("text too long to normalise");
     }
@@ -63,32 +82,30 @@ class Normaliser {
     }
     Check(status);
     out.reserve(out.size() + static_cast<std::size_t>(n));
-    for (std::int32_t i = 0; i < n; ++i) {
-      const char32_t u = norm_[static_cast<std::size_t>(i)];
-      if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n) {
-        const char32_t low = norm_[static_cast<std::size_t>(++i)];
-        out.push_back(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-      } else {
-        out.push_back(u);
-      }
+    for (std::int32_t i = 0; i < n;) {
+      UChar32 c;
+      U16_NEXT(norm_.data(), i, n, c);
+      out.push_back(static_cast<char32_t>(c));
     }
     return dropped;
   }
 
- private:
-  static void Check(UErrorCode status) {
-    // U_STRING_NOT_TERMINATED_WARNING and the like are no failure.
-    if (U_FAILURE(status)) {
-      throw std::runtime_error(std::string("ICU normalisation failed: ") + u_errorName(status));
+  // Where text may be cut so that both parts normalise on their own: before
+  // its last character with a normalisation boundary before it; 0 when there
+  // is none after the start.
+  std::size_t LastBoundary(std::u32string_view text) const {
+    for (std::size_t i = text.size(); i-- > 1;) {
+      if (IsScalarValue(text[i]) && unorm2_hasBoundaryBefore(nfkc_, static_cast<UChar32>(text[i])))
+        return i;
     }
+    return 0;
   }
 
+ private:
   const UNormalizer2* nfkc_ = nullptr;
   std::u16string in_;
   std::u16string norm_;
 };
-
-}  // namespace
 
 std::vector<std::size_t> IcuBidiOrder(std::u32string_view bases, bool inverse) {
   if (bases.empty()) return {};
@@ -131,7 +148,7 @@ std::u32string ToUnicode(const TextArea& text) {
 }
 
 std::u32string Nfkc(std::u32string_view text, std::size_t* dropped) {
-  Normaliser normaliser;
+  NfkcNormaliser normaliser;
   std::u32string out;
   const std::size_t n = normaliser.Append(text, out);
   if (dropped) *dropped += n;
@@ -149,13 +166,90 @@ LetterLines UnicodeLetters(std::u32string_view text) {
 }
 
 UnicodeLines FromUnicode(std::u32string_view text, Line first) {
-  Normaliser normaliser;
+  NfkcNormaliser normaliser;
   return TypeUnicode(
       text, std::move(first),
       [&normaliser](std::u32string_view line, std::u32string& out) {
         return normaliser.Append(line, out);
       },
       IcuBidiOrder);
+}
+
+// Whether a letter's code point belongs to a number, or may stand in one
+// between two digits.
+bool InNumber(char32_t cp) {
+  return (cp >= U'\u0660' && cp <= U'\u0669') || cp == U'.' || cp == U',' || cp == U':' ||
+         cp == U'\u060C';
+}
+
+// Where normalised text may be cut so that its two parts are typed as the
+// whole is: before its last letter that is neither a vowel sign (which goes
+// with the letter before it) nor in a number (whose order the bidi algorithm
+// turns round); 0 when there is none.
+std::size_t LastTypingCut(std::u32string_view text) {
+  for (std::size_t k = text.size(); k-- > 1;) {
+    const LetterIndex c = LetterOfCodePoint(text[k]);
+    if (c == kNoLetter) continue;
+    const char32_t cp = CodePointOf(c);
+    if (!IsMark(cp) && !InNumber(cp)) return k;
+  }
+  return 0;
+}
+
+UnicodeTyper::UnicodeTyper(LineDone done, Line first)
+    : done_(std::move(done)), line_(std::move(first)), nfkc_(std::make_unique<NfkcNormaliser>()) {
+  line_.SetCursor(0);
+}
+
+UnicodeTyper::~UnicodeTyper() = default;
+
+void UnicodeTyper::Type(std::u32string_view text) {
+  for (const char32_t cp : text) {
+    if (std::exchange(afterCr_, false) && cp == U'\n') continue;  // CR LF: one break
+    if (IsLineBreak(cp)) {
+      EndLine();
+      afterCr_ = cp == U'\r';
+    } else {
+      waiting_.push_back(cp);
+      if (waiting_.size() >= kChunk) Flush(false);
+    }
+  }
+}
+
+void UnicodeTyper::Finish() {
+  EndLine();
+  afterCr_ = false;
+}
+
+// Normalises and types the text waiting: all of it, or as much as may be cut
+// off without changing what it gives.
+void UnicodeTyper::Flush(bool all) {
+  std::size_t n = all ? waiting_.size() : nfkc_->LastBoundary(waiting_);
+  if (n == 0 && waiting_.size() >= kLongestRun) n = waiting_.size();
+  skipped_ += nfkc_->Append(std::u32string_view(waiting_).substr(0, n), normal_);
+  waiting_.erase(0, n);
+
+  std::size_t cut = all ? normal_.size() : LastTypingCut(normal_);
+  if (cut == 0 && normal_.size() >= kLongestRun) cut = normal_.size();
+  if (cut == 0) return;
+  // Normalised already: what TypeUnicode is given is typed as it stands.
+  UnicodeLines typed = TypeUnicode(
+      std::u32string_view(normal_).substr(0, cut), std::move(line_),
+      [](std::u32string_view text, std::u32string& out) {
+        out.append(text);
+        return std::size_t{0};
+      },
+      IcuBidiOrder);
+  line_ = std::move(typed.lines.front());
+  skipped_ += typed.skipped;
+  refused_ += typed.refused;
+  normal_.erase(0, cut);
+}
+
+void UnicodeTyper::EndLine() {
+  Flush(true);
+  done_(line_);
+  line_ = Line();
 }
 
 }  // namespace harf

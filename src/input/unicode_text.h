@@ -13,6 +13,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +53,48 @@ LetterLines UnicodeLetters(std::u32string_view text);
 // The bidi order of input/bidi_order.h by ICU's ubidi: a right-to-left
 // paragraph, logical to visual, or visual to logical with `inverse`.
 std::vector<std::size_t> IcuBidiOrder(std::u32string_view bases, bool inverse);
+
+class NfkcNormaliser;
+
+// FromUnicode for text that comes in pieces (a stream): each line is handed
+// to `done` as soon as its line break has been typed, and what is held does
+// not grow with the text apart from the line being typed. A long line is
+// normalised in chunks cut where NFKC allows a cut (before a character with
+// a normalisation boundary) and typed with TypeUnicode in runs cut where no
+// number is (the bidi order numbers need is local to them), so the lines are
+// the ones FromUnicode gives for the whole text at once.
+class UnicodeTyper {
+ public:
+  // `done` may take the line away (move from it); the next line starts empty.
+  using LineDone = std::function<void(Line&)>;
+  explicit UnicodeTyper(LineDone done, Line first = {});
+  ~UnicodeTyper();
+  UnicodeTyper(const UnicodeTyper&) = delete;
+  UnicodeTyper& operator=(const UnicodeTyper&) = delete;
+
+  // Types more text. CR LF is one line break also when a piece ends between
+  // the two.
+  void Type(std::u32string_view text);
+  // Types what is still waiting and hands on the last line, even when empty.
+  void Finish();
+
+  // As in UnicodeLines, for all the text typed so far.
+  std::size_t skipped() const { return skipped_; }
+  std::size_t refused() const { return refused_; }
+
+ private:
+  void Flush(bool all);
+  void EndLine();
+
+  LineDone done_;
+  Line line_;
+  std::unique_ptr<NfkcNormaliser> nfkc_;
+  std::u32string waiting_;  // not normalised yet
+  std::u32string normal_;   // normalised, not typed yet
+  bool afterCr_ = false;
+  std::size_t skipped_ = 0;
+  std::size_t refused_ = 0;
+};
 
 // NFKC of text. Values that are not Unicode scalar values (surrogates, above
 // U+10FFFF) are left out; `dropped`, when given, is increased by their number.

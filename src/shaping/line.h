@@ -3,6 +3,7 @@
 // two commas, every vowel sign), so the codes alone cannot say what was typed.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -52,7 +53,12 @@ class Line {
 
   // Empties the line (a write: the cursor goes to 0).
   void Clear();
-  void Reserve(std::size_t n) { cells_.reserve(n); }
+  // Room for n cells. Grows at least twofold, so that a line reserved for
+  // again and again as it grows (a long paste typed in chunks) is not copied
+  // each time.
+  void Reserve(std::size_t n) {
+    if (n > cells_.capacity()) cells_.reserve(std::max(n, 2 * cells_.capacity()));
+  }
 
   bool operator==(const Line&) const = default;
 

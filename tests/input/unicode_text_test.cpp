@@ -286,6 +286,69 @@ TEST(FromUnicode, RandomTextRoundTrips) {
   }
 }
 
+// The streaming typer against FromUnicode, which normalises and types each
+// line whole. The text comes in random pieces (a CR and its LF may fall in
+// two) and its lines are long enough to be typed in many chunks, full of what
+// changes across neighbours: marks NFKC reorders, hamza above that composes
+// with alif, presentation forms, characters with no letter between digits,
+// and numbers with separators, which go in from their last digit.
+TEST(UnicodeTyper, PiecesGiveTheLinesOfWholeLinesTypedAtOnce) {
+  std::vector<std::u32string> tokens;
+  for (LetterIndex c = 0; c < 68; c += 3) tokens.emplace_back(1, CodePointOf(c));
+  for (const char32_t* t : {U"\u0627\u0654",
+                            U"\u0648\u0654",
+                            U"\u0651\u064e",
+                            U"\u0650\u0651",
+                            U"\u064e\u0650",
+                            U"\ufefb",
+                            U"\ufe91",
+                            U"\ufdf2",
+                            U"2024",
+                            U"\u0663,\u0664",
+                            U"\u0661.\u0665",
+                            U"\u0662:",
+                            U"\u060c\u0663",
+                            U"x",
+                            U"x\u0663",
+                            U"\u0654",
+                            U" ",
+                            U" ",
+                            U"\u0628",
+                            U"\u0644\u0627"}) {
+    tokens.emplace_back(t);
+  }
+  tokens.emplace_back(1, 0xD800);  // no scalar value: skipped
+  std::mt19937 rng(20261208);
+  for (int round = 0; round < 12; ++round) {
+    std::u32string text;
+    const std::size_t size = 50'000 + rng() % 50'000;
+    while (text.size() < size) {
+      const auto r = rng() % 40'000;
+      text += r == 0 ? U"\n" : r == 1 ? U"\r" : r == 2 ? U"\u2028" : tokens[rng() % tokens.size()];
+    }
+    if (round % 2 == 0) text += U"\r\n";
+
+    const UnicodeLines whole = FromUnicode(text);
+    const std::vector<Line>& expected = whole.lines;
+
+    std::vector<Line> lines;
+    UnicodeTyper typer([&lines](Line& line) { lines.push_back(std::move(line)); });
+    for (std::size_t i = 0; i < text.size();) {
+      const std::size_t n = std::min<std::size_t>(1 + rng() % 5000, text.size() - i);
+      typer.Type(std::u32string_view(text).substr(i, n));
+      i += n;
+    }
+    typer.Finish();
+    ASSERT_EQ(lines.size(), expected.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      ASSERT_TRUE(lines[i].Reading() == expected[i].Reading())
+          << "round " << round << " line " << i;
+    }
+    EXPECT_EQ(typer.skipped(), whole.skipped);
+    EXPECT_EQ(typer.refused(), whole.refused);
+  }
+}
+
 std::u32string Repeat(std::u32string_view piece, std::size_t utf8Bytes) {
   std::u32string out;
   const std::size_t pieceBytes = EncodeUtf8(piece).size();

@@ -26,7 +26,7 @@ check "enter inside a line" "108 32${nl}222 32${nl}rc=0" sh -c "printf 'b\\rl\\n
 check "unmapped characters ignored" "108 32${nl}rc=0" sh -c "printf 'xb\\342\\202\\254\\n' | $shape"
 check "bytes exact" " 74 108 32 10${nl}rc=0" sh -c "printf 'ba\\n' | $shape --format bytes | od -An -tu1 | tr -s ' '"
 check "empty input" "rc=0" sh -c "printf '' | $shape"
-check "invalid utf-8" "rc=2" sh -c "printf 'b\\nb\\377\\n' | $shape"
+check "invalid utf-8" "108 32${nl}rc=2" sh -c "printf 'b\\nb\\377\\n' | $shape"
 check "unknown option" "rc=2" "$shape" --frobnicate
 check "bad layout" "rc=2" "$shape" --layout qwerty
 check "bad format" "rc=2" "$shape" --format=hex
@@ -45,7 +45,7 @@ check "unicode line breaks" "108 32${nl}112 32${nl}${nl}81${nl}${nl}rc=0" sh -c 
 check "no length limit" "60${nl}rc=0" sh -c "printf '١%.0s' \$(seq 60) | $shape --from unicode | wc -w | tr -d ' '"
 check "lone mark at the start" "74${nl}rc=0" sh -c "printf '\\331\\216\\n' | $shape --from unicode"
 check "controls skipped" "107 105 32${nl}rc=0" sh -c "printf 'ب\\001\\033\\tب\\n' | $shape --from unicode"
-check "invalid utf-8 from unicode" "rc=2" sh -c "printf 'ب\\n\\330\\n' | $shape --from unicode"
+check "invalid utf-8 from unicode" "108 32${nl}rc=2" sh -c "printf 'ب\\n\\330\\n' | $shape --from unicode"
 check "bad from" "rc=2" "$shape" --from latin1
 
 # What was skipped is told on standard error, with a normal exit.
@@ -69,12 +69,13 @@ if [ "$lines" -ne 1 ] || ! cmp -s "$big" "$big.out" || [ "$(wc -c < "$big")" -lt
 fi
 rm -f "$big" "$big.out"
 
-# Errors say one line on standard error and nothing on standard output.
-out=$(printf 'bbb\nb\377\n' | "$shape" 2>/tmp/harf-shape-err.$$)
-err_lines=$(wc -l < /tmp/harf-shape-err.$$)
+# Invalid input: the lines before it are printed, then one line on standard
+# error names the line and the byte (counted from 1), and nothing after it.
+out=$(printf 'bbb\nb\rl\377b\nb\n' | "$shape" 2>/tmp/harf-shape-err.$$)
+err=$(cat /tmp/harf-shape-err.$$)
 rm -f /tmp/harf-shape-err.$$
-if [ -n "$out" ] || [ "$err_lines" -ne 1 ]; then
-  echo "FAIL invalid input printed '$out' and $err_lines error lines"; fails=$((fails + 1))
+if [ "$out" != "107 106 105 32${nl}108 32" ] || [ "$err" != "harf-shape: invalid UTF-8 on input line 2 at byte 4" ]; then
+  echo "FAIL invalid input printed '$out' and said '$err'"; fails=$((fails + 1))
 fi
 if ! "$shape" --help | grep -q -- '--format codes|bytes|unicode'; then
   echo "FAIL --help does not document --format"; fails=$((fails + 1))
@@ -82,6 +83,68 @@ fi
 if ! "$shape" --help | grep -q -- '--from keys|unicode'; then
   echo "FAIL --help does not document --from"; fails=$((fails + 1))
 fi
+
+if ! "$shape" --version | grep -q '^harf-shape [0-9]'; then
+  echo "FAIL --version"; fails=$((fails + 1))
+fi
+
+# A failed read or write: one line on standard error naming it, exit 1.
+io_fail() {  # name, expected message part, command...
+  name="$1"; part="$2"; shift 2
+  err=$("$@" 2>&1 >/dev/null; echo "rc=$?")
+  case "$err" in
+    *"$part"*"rc=1") [ "$(printf '%s\n' "$err" | wc -l)" -eq 2 ] && return ;;
+  esac
+  printf 'FAIL %s\n  got: %s\n' "$name" "$err"
+  fails=$((fails + 1))
+}
+io_fail "disk full" "No space left on device" sh -c "printf 'ktb\\n' | $shape > /dev/full"
+io_fail "disk full, unicode" "No space left on device" sh -c "printf 'ب\\n' | $shape --from unicode --format unicode > /dev/full"
+io_fail "help to a full disk" "No space left on device" sh -c "$shape --help > /dev/full"
+io_fail "input is a folder" "Is a directory" sh -c "$shape < /tmp"
+io_fail "input closed" "standard input" sh -c "$shape <&-"
+io_fail "output closed" "standard output" sh -c "printf 'ktb\\n' | $shape >&-"
+io_fail "output closed, no input" "standard output" sh -c "$shape < /dev/null >&-"
+
+# On a pipe each line is answered as soon as it has been read, before the
+# input ends: one line goes into a FIFO, its answer must come back while the
+# input is still open (a program that reads to the end first never answers).
+fifo_dir=$(mktemp -d)
+mkfifo "$fifo_dir/in" "$fifo_dir/out"
+"$shape" < "$fifo_dir/in" > "$fifo_dir/out" &
+pid=$!
+exec 3> "$fifo_dir/in" 4< "$fifo_dir/out"
+printf 'bbb\n' >&3
+first=$(timeout 10 head -n 1 <&4)
+printf 'l\n' >&3
+second=$(timeout 10 head -n 1 <&4)
+exec 3>&-
+wait "$pid"
+rc=$?
+exec 4<&-
+rm -rf "$fifo_dir"
+if [ "$first" != "107 106 105 32" ] || [ "$second" != "222 32" ] || [ "$rc" -ne 0 ]; then
+  echo "FAIL streaming: got '$first' and '$second' before the input closed, rc=$rc"
+  fails=$((fails + 1))
+fi
+
+# Memory does not grow with the input: 16 MB of short lines take no more
+# than 1 MB does, give or take 4 MB (peak resident memory, from time -f %M).
+rss() {  # megabytes of input, text of a line, options...
+  mb="$1"; text="$2"; shift 2
+  yes "$text" | head -c "$((mb * 1048576))" |
+    /usr/bin/time -f %M "$shape" "$@" 2>&1 >/dev/null | tail -n 1
+}
+for from in keys unicode; do
+  text='bsm allh alrHmn alrHym'
+  [ "$from" = unicode ] && text='بِسْمِ اللّهِ الرَّحْمنِ الرَّحِيمِ'
+  small=$(rss 1 "$text" --from "$from")
+  large=$(rss 16 "$text" --from "$from")
+  if [ "$large" -gt $((small + 4096)) ]; then
+    echo "FAIL memory grows with the input (--from $from): $small KB for 1 MB, $large KB for 16 MB"
+    fails=$((fails + 1))
+  fi
+done
 
 [ "$fails" -eq 0 ] && echo "all harf-shape checks passed"
 exit "$fails"

@@ -1,25 +1,32 @@
 // harf-shape: types text through Harf's keyboard mapping and shaping engine, or
 // Unicode Arabic letter by letter, and prints the glyph codes (or the Unicode
-// text) the line ends up with, one output line per line typed.
+// text) the line ends up with, one output line per line typed. It reads,
+// shapes and writes line by line, so memory does not grow with the input.
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <iostream>
+#include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "harf_version.h"
 #include "input/typist.h"
 #include "input/unicode_text.h"
 #include "input/utf8.h"
 #include "shaping/engine.h"
+#include "stream_io.h"
 
 namespace {
+
+using harf::tools::IoError;
+using harf::tools::Output;
+using harf::tools::Piece;
 
 constexpr std::string_view kUsage =
     R"(Usage: harf-shape [--from keys|unicode] [--layout systematic|arabic]
@@ -27,7 +34,8 @@ constexpr std::string_view kUsage =
 
 Reads UTF-8 text on standard input, types each input line into a fresh empty
 line through Harf's shaping engine and prints what the line ends up with, one
-output line per line typed.
+output line per line typed. Each line is printed as soon as it has been read,
+and memory does not grow with the length of the input.
 
 --from keys (default): the input is typed characters, exactly as the Harf
 window's keyboard takes them: the same typed-character mapping for the layout
@@ -64,9 +72,13 @@ Options:
   --help                              show this text
   --version                           show the version
 
-Invalid UTF-8 on input, an unknown option or a bad value: a one-line message
-on standard error, exit status 2 and nothing on standard output. When standard
-input is a terminal, each line is answered as soon as it is typed.
+Exit status:
+  0  all input shaped
+  1  reading or writing failed (a message on standard error says which)
+  2  an unknown option or a bad value (nothing is read), or invalid input:
+     like iconv, harf-shape stops at the first line that is not valid UTF-8,
+     after printing every line before it, and names the line and the byte
+     (counted from 1) on standard error
 )";
 
 enum class Format { Codes, Bytes, Unicode };
@@ -80,10 +92,16 @@ struct Options {
   bool version = false;
 };
 
+// Bad usage: reported before anything is read.
 [[noreturn]] void Fail(const std::string& message) {
   std::cerr << "harf-shape: " << message << "\n";
   std::exit(2);
 }
+
+// Input that cannot be shaped; the lines before it are out already.
+struct BadInput {
+  std::string message;
+};
 
 // Splits "--name=value" or takes the value from the next argument.
 std::string ValueOf(std::string_view arg, std::string_view name, int& i, int argc, char** argv) {
@@ -137,46 +155,143 @@ Options Parse(int argc, char** argv) {
   return o;
 }
 
-void Print(const harf::Line& line, Format format, std::string& out) {
-  if (format == Format::Unicode) {
-    out += harf::EncodeUtf8(harf::ToUnicode(line));
-    out.push_back('\n');
-    return;
+// ---- Output formats: each prints one finished line and its line feed.
+
+using Printer = std::function<void(const harf::Line&)>;
+
+Printer MakePrinter(Format format, Output& out) {
+  switch (format) {
+    case Format::Codes:
+      return [&out](const harf::Line& line) {
+        static const auto kDecimal = [] {
+          std::array<std::string, harf::kGlyphCount> t;
+          for (int c = 0; c < harf::kGlyphCount; ++c) t[c] = std::to_string(c);
+          return t;
+        }();
+        const auto& cells = line.Reading();
+        for (auto it = cells.rbegin(); it != cells.rend(); ++it) {
+          if (it != cells.rbegin()) out.Put(' ');
+          out.Write(kDecimal[it->code]);
+        }
+        out.Put('\n');
+      };
+    case Format::Bytes:
+      return [&out](const harf::Line& line) {
+        const auto& cells = line.Reading();
+        for (auto it = cells.rbegin(); it != cells.rend(); ++it) {
+          out.Put(static_cast<char>(it->code));
+        }
+        out.Put('\n');
+      };
+    case Format::Unicode:
+      return [&out](const harf::Line& line) {
+        const std::u32string text = harf::ToUnicode(line);
+        // In slices, so that a long line is never held twice more.
+        constexpr std::size_t kSlice = 1 << 14;
+        std::string utf8;
+        for (std::size_t i = 0; i < text.size(); i += kSlice) {
+          utf8.clear();
+          harf::AppendUtf8(std::u32string_view(text).substr(i, kSlice), utf8);
+          out.Write(utf8);
+        }
+        out.Put('\n');
+      };
   }
-  const std::vector<harf::GlyphCode> codes = line.Codes();
-  for (std::size_t i = 0; i < codes.size(); ++i) {
-    if (format == Format::Bytes) {
-      out.push_back(static_cast<char>(codes[i]));
-    } else {
-      if (i > 0) out.push_back(' ');
-      out += std::to_string(codes[i]);
-    }
-  }
-  out.push_back('\n');
+  return {};
 }
 
-// Types one input line (without its line feed) and appends the output lines;
-// returns how many characters were skipped (only Unicode input counts them).
-std::size_t ShapeLine(std::u32string_view typed, const Options& o, std::string& out) {
-  if (!typed.empty() && typed.back() == U'\r') typed.remove_suffix(1);
-  if (o.from == Source::Unicode) {
-    const harf::UnicodeLines r = harf::FromUnicode(typed);
-    for (const harf::Line& line : r.lines) Print(line, o.format, out);
-    return r.skipped;
+// ---- Input kinds: each takes the pieces of every input line in turn.
+
+class Input {
+ public:
+  virtual ~Input() = default;
+  virtual void Take(const Piece& piece) = 0;
+  // Characters left out so far, for the report on standard error.
+  virtual std::size_t Skipped() const { return 0; }
+};
+
+// Input read as UTF-8 text; stops at the first invalid sequence after typing
+// what comes before it.
+class Utf8Input : public Input {
+ public:
+  void Take(const Piece& piece) final {
+    text_.clear();
+    const std::size_t valid = harf::AppendDecodedUtf8(piece.bytes, text_);
+    Type(text_);
+    if (valid < piece.bytes.size()) {
+      throw BadInput{"invalid UTF-8 on input line " + std::to_string(piece.line) + " at byte " +
+                     std::to_string(piece.offset + valid + 1)};
+    }
+    if (piece.ends) EndLine();
   }
-  harf::Typist typist(o.layout);
-  for (const char32_t ch : typed) {
-    if (ch == U'\b') {
-      typist.Release(static_cast<int>(harf::VirtualKey::Backspace));
-    } else if (ch == U'\r') {
-      Print(typist.line(), o.format, out);
-      typist.Enter();
-    } else {
-      typist.Type(ch);
+
+ protected:
+  virtual void Type(std::u32string_view text) = 0;
+  virtual void EndLine() = 0;
+
+ private:
+  std::u32string text_;
+};
+
+// Typed characters through the window's keyboard. A line holds no more than
+// 45 glyphs, so nothing here grows with the input.
+class KeysInput final : public Utf8Input {
+ public:
+  KeysInput(harf::Layout layout, Printer print)
+      : layout_(layout), print_(std::move(print)), typist_(layout) {}
+
+ private:
+  void Type(std::u32string_view text) override {
+    for (const char32_t ch : text) {
+      if (std::exchange(afterCr_, false)) Enter();
+      if (ch == U'\b') {
+        typist_.Release(static_cast<int>(harf::VirtualKey::Backspace));
+      } else if (ch == U'\r') {
+        afterCr_ = true;  // Enter, unless the line ends right after it
+      } else {
+        typist_.Type(ch);
+      }
     }
   }
-  Print(typist.line(), o.format, out);
-  return 0;
+  void EndLine() override {
+    afterCr_ = false;
+    print_(typist_.line());
+    typist_ = harf::Typist(layout_);
+  }
+  void Enter() {
+    print_(typist_.line());
+    typist_.Enter();
+    typist_.text().Clear();  // the text area would keep every line
+  }
+
+  harf::Layout layout_;
+  Printer print_;
+  harf::Typist typist_;
+  bool afterCr_ = false;
+};
+
+// Unicode Arabic, normalised and typed letter by letter.
+class UnicodeInput final : public Utf8Input {
+ public:
+  explicit UnicodeInput(Printer print)
+      : typer_([print = std::move(print)](harf::Line& line) { print(line); }) {}
+  std::size_t Skipped() const override { return typer_.skipped(); }
+
+ private:
+  void Type(std::u32string_view text) override { typer_.Type(text); }
+  void EndLine() override { typer_.Type(U"\n"); }
+
+  harf::UnicodeTyper typer_;
+};
+
+std::unique_ptr<Input> MakeInput(const Options& o, Printer print) {
+  switch (o.from) {
+    case Source::Keys:
+      return std::make_unique<KeysInput>(o.layout, std::move(print));
+    case Source::Unicode:
+      return std::make_unique<UnicodeInput>(std::move(print));
+  }
+  return nullptr;
 }
 
 void ReportSkipped(std::size_t skipped) {
@@ -185,64 +300,56 @@ void ReportSkipped(std::size_t skipped) {
             << " with no letter or a vowel sign the letter before it refuses\n";
 }
 
-std::u32string DecodeOrFail(std::string_view bytes, std::size_t lineNumber) {
-  std::optional<harf::Utf8Error> error;
-  std::u32string text = harf::DecodeUtf8(bytes, &error);
-  if (error) {
-    std::ostringstream msg;
-    msg << "invalid UTF-8 on input line " << lineNumber << " at byte " << error->offset + 1;
-    Fail(msg.str());
+int Shape(const Options& o) {
+  harf::tools::RequireOpen(STDIN_FILENO, "standard input");
+  harf::tools::RequireOpen(STDOUT_FILENO, "standard output");
+  Output out(STDOUT_FILENO);
+  const std::unique_ptr<Input> input = MakeInput(o, MakePrinter(o.format, out));
+  harf::tools::LineReader reader(STDIN_FILENO, [&out] { out.Flush(); });
+  // At a terminal, what was skipped is told line by line; otherwise once.
+  const bool terminal = isatty(STDIN_FILENO) == 1;
+  std::size_t told = 0;
+  Piece piece;
+  try {
+    while (reader.Next(piece)) {
+      input->Take(piece);
+      if (terminal && piece.ends && input->Skipped() > told) {
+        out.Flush();
+        ReportSkipped(input->Skipped() - told);
+        told = input->Skipped();
+      }
+    }
+  } catch (const BadInput& bad) {
+    out.Flush();
+    std::cerr << "harf-shape: " << bad.message << "\n";
+    return 2;
   }
-  return text;
-}
-
-// Reads everything first so that bad input anywhere leaves standard output empty.
-int ShapeAll(const Options& o) {
-  std::ostringstream buffer;
-  buffer << std::cin.rdbuf();
-  const std::string input = buffer.str();
-  std::vector<std::u32string> lines;
-  std::size_t start = 0;
-  while (start < input.size()) {
-    std::size_t end = input.find('\n', start);
-    if (end == std::string::npos) end = input.size();
-    lines.push_back(
-        DecodeOrFail(std::string_view(input).substr(start, end - start), lines.size() + 1));
-    start = end + 1;
-  }
-  std::string out;
-  std::size_t skipped = 0;
-  for (const auto& line : lines) skipped += ShapeLine(line, o, out);
-  std::fwrite(out.data(), 1, out.size(), stdout);
-  std::fflush(stdout);
-  ReportSkipped(skipped);
+  out.Flush();
+  ReportSkipped(input->Skipped() - told);
   return 0;
 }
 
-int ShapeInteractive(const Options& o) {
-  std::string raw;
-  for (std::size_t n = 1; std::getline(std::cin, raw); ++n) {
-    std::string out;
-    const std::size_t skipped = ShapeLine(DecodeOrFail(raw, n), o, out);
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fflush(stdout);
-    ReportSkipped(skipped);
+int Run(const Options& o) {
+  if (o.help || o.version) {
+    harf::tools::RequireOpen(STDOUT_FILENO, "standard output");
+    Output out(STDOUT_FILENO);
+    out.Write(o.help ? kUsage : "harf-shape " + std::string(harf::kVersion) + "\n");
+    out.Flush();
+    return 0;
   }
-  return 0;
+  return Shape(o);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::ios::sync_with_stdio(false);
   const Options o = Parse(argc, argv);
-  if (o.help) {
-    std::cout << kUsage;
-    return 0;
+  try {
+    return Run(o);
+  } catch (const IoError& e) {
+    std::cerr << "harf-shape: " << e.what() << "\n";
+  } catch (const std::exception& e) {
+    std::cerr << "harf-shape: " << e.what() << "\n";
   }
-  if (o.version) {
-    std::cout << "harf-shape " << harf::kVersion << "\n";
-    return 0;
-  }
-  return isatty(STDIN_FILENO) ? ShapeInteractive(o) : ShapeAll(o);
+  return 1;
 }
