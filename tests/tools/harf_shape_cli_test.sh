@@ -130,10 +130,11 @@ fi
 
 # Memory does not grow with the input: 16 MB of short lines take no more
 # than 1 MB does, give or take 4 MB (peak resident memory, from time -f %M).
+# AddressSanitizer would keep freed memory in quarantine: not here.
 rss() {  # megabytes of input, text of a line, options...
   mb="$1"; text="$2"; shift 2
   yes "$text" | head -c "$((mb * 1048576))" |
-    /usr/bin/time -f %M "$shape" "$@" 2>&1 >/dev/null | tail -n 1
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}:quarantine_size_mb=0:thread_local_quarantine_size_kb=0" /usr/bin/time -f %M "$shape" "$@" 2>&1 >/dev/null | tail -n 1
 }
 for from in keys unicode; do
   text='bsm allh alrHmn alrHym'
