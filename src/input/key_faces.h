@@ -19,7 +19,8 @@ inline constexpr char32_t kDottedCircle = 0x25CC;
 std::u32string KeyPictureText(LetterIndex letter);
 
 // The key's tooltip, UTF-8: its letter's name and the characters that type it
-// with its layout shown, or that it is entered by clicking only.
+// with its layout shown, or that it is entered by clicking only, or that it
+// cannot be entered with that layout at all and how it can be.
 std::string KeyTooltip(KeyIndex Index);
 
 // The caption of the layout switch, which names the layout shown.

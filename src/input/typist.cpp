@@ -1,19 +1,20 @@
 #include "input/typist.h"
 
+#include <utility>
+
 #include "shaping/engine.h"
 
 namespace harf {
 
-void TextArea::Append(const Line& line) {
-  if (empty()) {
-    lines_.assign(1, line);
-  } else {
-    lines_.push_back(line);
-  }
+void TextArea::Append(Line line) {
+  if (empty() && line.empty()) return;
+  line.SetCursor(0);
+  lines_.push_back(std::move(line));
 }
 
-bool TextArea::empty() const {
-  return lines_.empty() || (lines_.size() == 1 && lines_[0].empty());
+void TextArea::Clear() {
+  lines_.clear();
+  ++clears_;
 }
 
 std::vector<GlyphCode> TextArea::Codes() const {
@@ -29,7 +30,7 @@ std::vector<GlyphCode> TextArea::Codes() const {
   return out;
 }
 
-void Typist::Type(char32_t typed) {
+TypedAction Typist::Type(char32_t typed) {
   const TypedAction a = DecideTyped(typed, line_.size(), shown_);
   switch (a.kind) {
     case TypedAction::Kind::Enter:
@@ -39,38 +40,115 @@ void Typist::Type(char32_t typed) {
       Press(a.key);
       break;
     case TypedAction::Kind::Nothing:
+      Command();
       break;
   }
+  return a;
 }
 
 void Typist::Press(KeyIndex Index) {
+  Command();
   AddChar(line_, LetterOfKey(Index));
 }
 
-void Typist::Release(int code) {
-  switch (DecideKeyUp(code)) {
+ReleaseAction Typist::Release(int code) {
+  const ReleaseAction action = DecideKeyUp(code);
+  switch (action) {
     case ReleaseAction::Backspace:
-      Backspace(line_);
+      Backspace();
       break;
     case ReleaseAction::CursorHome:
-      line_.SetCursor(0);
+      ClickLine();
       break;
     case ReleaseAction::ClearLine:
-      line_.Clear();
+      ClearLine();
       break;
     case ReleaseAction::CopyLine:
+      CopyLine();
+      break;
     case ReleaseAction::Nothing:
+      break;
+  }
+  return action;
+}
+
+void Typist::MoveCursor(CursorMove move) {
+  Command();
+  const std::size_t c = line_.cursor();
+  switch (move) {
+    case CursorMove::Left:
+      line_.SetCursor(c > 0 ? c - 1 : 0);
+      break;
+    case CursorMove::Right:
+      line_.SetCursor(c + 1);
+      break;
+    case CursorMove::Home:
+      line_.SetCursor(0);
+      break;
+    case CursorMove::End:
+      line_.SetCursor(line_.size());
       break;
   }
 }
 
+void Typist::ClickLine() {
+  Command();
+  line_.SetCursor(0);
+}
+
 void Typist::Enter() {
-  text_.Append(line_);
-  line_.Clear();
+  Command();
+  text_.Append(std::move(line_));
+  line_ = Line();
+}
+
+void Typist::Backspace() {
+  Command();
+  harf::Backspace(line_);
 }
 
 void Typist::SwitchLayout() {
+  Command();
   shown_ = shown_ == Layout::Systematic ? Layout::Arabic : Layout::Systematic;
+}
+
+void Typist::ClearLine() {
+  Command();
+  line_.Clear();
+}
+
+void Typist::ClearText() {
+  Command();
+  text_.Clear();
+}
+
+const Line& Typist::CopyLine() {
+  Command();
+  return line_;
+}
+
+const TextArea& Typist::CopyText() {
+  Command();
+  return text_;
+}
+
+void Typist::Paste(std::vector<Line> lines, std::size_t leftOut) {
+  Command();
+  if (lines.empty()) {
+    Say("Nothing pasted: the clipboard holds no text.");
+    return;
+  }
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text_.Append(std::move(line_));
+    line_ = std::move(lines[i]);
+  }
+  line_.SetCursor(0);
+  if (leftOut > 0) {
+    Say("Pasted; " +
+        (leftOut == 1 ? std::string("1 character was")
+                      : std::to_string(leftOut) + " characters were") +
+        " left out (no letter here, or a vowel sign the letter before it does not take).");
+  }
 }
 
 }  // namespace harf

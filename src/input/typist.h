@@ -1,9 +1,13 @@
-// The keyboard, the line and the text area without a window: what typed
-// characters, key presses and the line commands do to the two boxes. The
-// window wires the same decisions to widgets; harf-shape and the tests use
-// this directly.
+// The keyboard model: everything the window shows and every command it has,
+// without a window. The layout shown, the line with its cursor, the text area
+// and the label's message live here; a key, a click or a command is one method
+// call. The window, harf-shape, the web page and the tests drive this one
+// model, so no front end decides anything of its own.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "input/key_release.h"
@@ -17,41 +21,87 @@ class TextArea {
  public:
   // Enter: the line becomes the text if the text is empty, otherwise it is
   // appended after a line break. An empty text area stays empty on an empty
-  // line; a non-empty one gains an empty last line.
-  void Append(const Line& line);
-  void Clear() { lines_.clear(); }
-  bool empty() const;
+  // line (and then holds no line at all); a non-empty one gains an empty last
+  // line.
+  void Append(Line line);
+  void Clear();
+  bool empty() const { return lines_.empty(); }
   const std::vector<Line>& lines() const { return lines_; }
   // The text as glyph codes, lines joined by 13 10.
   std::vector<GlyphCode> Codes() const;
+  // How often the text area has been cleared: with lines().size(), all a view
+  // needs to tell whether it may append or must start again.
+  std::uint64_t clears() const { return clears_; }
 
  private:
   std::vector<Line> lines_;
+  std::uint64_t clears_ = 0;
 };
+
+// How a caret key moves the cursor of the line. The line is shown left to
+// right and the cursor counts the glyphs left of it, so Left lowers it.
+enum class CursorMove : std::uint8_t { Left, Right, Home, End };
 
 class Typist {
  public:
   explicit Typist(Layout shown = Layout::Systematic) : shown_(shown) {}
 
-  // A character typed on the physical keyboard.
-  void Type(char32_t typed);
+  // --- Keys and clicks ---
+  // A character typed on the physical keyboard (or committed by an input
+  // method): Enter, a press of one key of the layout shown, or nothing, as
+  // the answer says.
+  TypedAction Type(char32_t typed);
   // A press of on-screen key `Index` (a click, or a typed character).
   void Press(KeyIndex Index);
-  // The release of a key, by its virtual key code.
-  void Release(int code);
-  void Enter();
-  void SwitchLayout();
+  // The release of a key, by its virtual key code. Says what it meant, so that
+  // the window can do its own part (copy the line and minimize on F5, give the
+  // line the focus on Right arrow).
+  ReleaseAction Release(int code);
+  // A caret key pressed in the line.
+  void MoveCursor(CursorMove move);
+  // A click into the line: the cursor goes to 0, wherever the click was.
+  void ClickLine();
 
+  // --- Commands ---
+  void Enter();
+  void Backspace();
+  void SwitchLayout();
+  void ClearLine();
+  void ClearText();
+  // The copy commands: what goes on the clipboard. The window puts it there.
+  const Line& CopyLine();
+  const TextArea& CopyText();
+
+  // A paste: `lines` are the pasted text's lines, already typed in (the first
+  // one going on from this line, as FromUnicode does); every line after the
+  // first comes after a line break, which moves the line into the text area as
+  // Enter does. `leftOut` counts the characters that reached no line; the
+  // label says so. A paste of nothing says that too.
+  void Paste(std::vector<Line> lines, std::size_t leftOut);
+
+  // --- What the window shows ---
   Layout shown() const { return shown_; }
-  Line& line() { return line_; }
   const Line& line() const { return line_; }
-  TextArea& text() { return text_; }
   const TextArea& text() const { return text_; }
+  // The label's message; empty while it shows its credit line. A message
+  // stays until the next key, click or command.
+  const std::string& message() const { return message_; }
+  // Puts a message in the label (the window's own findings, such as a font
+  // that lacks glyphs).
+  void Say(std::string message) { message_ = std::move(message); }
+
+  // For harf-shape and tests that build a line directly.
+  Line& line() { return line_; }
 
  private:
+  // Every key, click and command starts here: the label shows its credit line
+  // again.
+  void Command() { message_.clear(); }
+
   Layout shown_;
   Line line_;
   TextArea text_;
+  std::string message_;
 };
 
 }  // namespace harf

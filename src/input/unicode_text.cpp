@@ -252,4 +252,13 @@ void UnicodeTyper::EndLine() {
   line_ = Line();
 }
 
+void PasteUnicode(Typist& typist, std::u32string_view text) {
+  if (text.empty()) {
+    typist.Paste({}, 0);
+    return;
+  }
+  UnicodeLines pasted = FromUnicode(text, typist.line());
+  typist.Paste(std::move(pasted.lines), pasted.skipped);
+}
+
 }  // namespace harf

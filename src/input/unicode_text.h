@@ -96,6 +96,11 @@ class UnicodeTyper {
   std::size_t refused_ = 0;
 };
 
+// Paste Unicode: types `text` into the keyboard model from where its line
+// stands, as FromUnicode does; the model moves full lines to the text area and
+// says what was left out. Empty text pastes nothing, and the label says so.
+void PasteUnicode(Typist& typist, std::u32string_view text);
+
 // NFKC of text. Values that are not Unicode scalar values (surrogates, above
 // U+10FFFF) are left out; `dropped`, when given, is increased by their number.
 std::u32string Nfkc(std::u32string_view text, std::size_t* dropped = nullptr);

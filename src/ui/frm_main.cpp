@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -120,14 +121,14 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
   Label1->setGeometry(Twips(120, 9075, 9855, 255));
   Label1->setAlignment(Qt::AlignCenter);
   Label1->setFont(Arial(8.25));
-  Label1->setText(
+  credit_ =
       StandInFontInUse()
           ? QStringLiteral("Harf \u2014 shaped Arabic in 8-bit glyph codes (stand-in display font)")
-          : QStringLiteral("Harf \u2014 shaped Arabic in 8-bit glyph codes for VarnelNormal"));
+          : QStringLiteral("Harf \u2014 shaped Arabic in 8-bit glyph codes for VarnelNormal");
   BuildUnicodeCommands();
   SetTabOrder();
   setWindowIcon(WindowIcon(outlines_));
-  frmArabic->hide();
+  Mirror();
   cmdBkSp->setFocus();
   qApp->installEventFilter(this);
 }
@@ -147,17 +148,17 @@ void frmMain::BuildPanel() {
   fra1->setObjectName(QStringLiteral("fra1"));
   fra1->setGeometry(Twips(120, 120, 9855, 4575));
 
-  // The panel carries the line's font, so that the line box is made with it
-  // rather than laid out once more in a font it never shows.
   QFont lineFont(displayFamily_);
   lineFont.setPointSizeF(24);
-  fra1->setFont(lineFont);
-  txtT = new GlyphLineEdit(fra1);
+  txtT = new GlyphLineBox(fra1);
   txtT->setObjectName(QStringLiteral("txtT"));
   txtT->setGeometry(Twips(240, 360, 9405, 1155));
-  // The box never cuts its text: clicks can grow the line past the limit on
-  // typing, and a box that cut it would lose letters.
-  txtT->setMaxLength(std::numeric_limits<int>::max());
+  txtT->setFont(lineFont);
+  // The boxes hold code c as U+F000+c, where the display font has its glyph.
+  std::array<char32_t, 256> charOf{};
+  for (std::size_t c = 0; c < charOf.size(); ++c)
+    charOf[c] = CharOfCode(static_cast<GlyphCode>(c), GlyphEncoding::Symbol);
+  txtT->setGlyphFont(GlyphFont::Make(QRawFont::fromFont(lineFont), charOf));
 
   txtF = new QPlainTextEdit(fra1);
   txtF->setObjectName(QStringLiteral("txtF"));
@@ -179,7 +180,6 @@ void frmMain::BuildPanel() {
     box->setPalette(p);
     box->setLayoutDirection(Qt::LeftToRight);
   }
-  txtT->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
   cmdCopyClose = new MouseUpButton(QStringLiteral("F5 COPY Line"), fra1);
   cmdCopyClose->setObjectName(QStringLiteral("cmdCopyClose"));
@@ -196,7 +196,11 @@ void frmMain::BuildPanel() {
   cmdKeyb = CommandButton(fra1, "cmdKeyb", kCaptionSystematic, Twips(7800, 4080, 1845, 285),
                           kKeybYellow, Arial(8.25));
 
-  connect(txtT, &GlyphLineEdit::clicked, this, &frmMain::txtT_Click);
+  connect(txtT, &GlyphLineBox::clicked, this, &frmMain::txtT_Click);
+  connect(txtT, &GlyphLineBox::cursorKey, this, [this](CursorMove move) {
+    typist_.MoveCursor(move);
+    Mirror();
+  });
   connect(cmdCopyClose, &MouseUpButton::mouseUp, this, &frmMain::cmdCopyClose_MouseUp);
   connect(cmdClear, &FlatButton::clicked, this, &frmMain::cmdClear_Click);
   connect(cmdCopyText, &FlatButton::clicked, this, &frmMain::cmdCopyText_Click);
@@ -230,10 +234,14 @@ void frmMain::BuildKeys(Layout layout) {
   if (outlines_.pixelSize() <= 0) {
     // The pictures need the dotted circle and the sign marks only the stand-in
     // has; with the stand-in as display font they share the line's outlines.
-    QFont pictureFont = txtT->font();
     const QString standIn = LoadStandInFont();
-    if (!standIn.isEmpty()) pictureFont.setFamily(standIn);
-    outlines_ = PictureFont(pictureFont);
+    if (standIn.isEmpty() || standIn == displayFamily_) {
+      outlines_ = txtT->glyphFont().font;
+    } else {
+      QFont pictureFont = txtT->font();
+      pictureFont.setFamily(standIn);
+      outlines_ = PictureFont(pictureFont);
+    }
   }
   CaptionFrame* frame = layout == Layout::Systematic ? frmSyst : frmArabic;
   for (const KeyDef& k : Keys()) {
@@ -279,19 +287,44 @@ void frmMain::SetTabOrder() {
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
-Layout frmMain::shown() const {
-  return frmArabic->isHidden() ? Layout::Systematic : Layout::Arabic;
-}
-
 // --- Key preview -------------------------------------------------------------
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+  if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::InputMethod &&
+      type != QEvent::InputMethodQuery) {
+    return false;
+  }
   auto* w = qobject_cast<QWidget*>(watched);
   if (w == nullptr || w->window() != this) return false;
-  auto* e = static_cast<QKeyEvent*>(event);
-  return type == QEvent::KeyPress ? PreviewKeyPress(e) : PreviewKeyRelease(e);
+  switch (type) {
+    case QEvent::KeyPress:
+      return PreviewKeyPress(static_cast<QKeyEvent*>(event));
+    case QEvent::KeyRelease:
+      return PreviewKeyRelease(static_cast<QKeyEvent*>(event));
+    case QEvent::InputMethod: {
+      // Text an input method or a dead-key sequence commits is typed exactly
+      // as the same characters from the keyboard would be.
+      auto* e = static_cast<QInputMethodEvent*>(event);
+      for (const char32_t c : e->commitString().toUcs4()) Form_KeyPress(c);
+      e->accept();
+      return true;
+    }
+    default: {
+      // Every control of the window takes input-method text (the window types
+      // it), or a dead key pressed while a button has the focus would be lost
+      // together with the key after it.
+      auto* e = static_cast<QInputMethodQueryEvent*>(event);
+      if (!e->queries().testFlag(Qt::ImEnabled)) return false;
+      for (int bit = 0; bit < 32; ++bit) {
+        const auto query = static_cast<Qt::InputMethodQuery>(1u << bit);
+        if (!e->queries().testFlag(query)) continue;
+        e->setValue(query, query == Qt::ImEnabled ? QVariant(true) : w->inputMethodQuery(query));
+      }
+      e->accept();
+      return true;
+    }
+  }
 }
 
 // A typed character is handled here and goes no further: it never lands in a
@@ -323,123 +356,109 @@ bool frmMain::PreviewKeyRelease(QKeyEvent* e) {
 }
 
 void frmMain::Form_KeyPress(char32_t typed) {
-  const TypedAction a = DecideTyped(typed, line_.size(), shown());
-  switch (a.kind) {
-    case TypedAction::Kind::Enter:
-      cmdEnter_Click();
-      break;
-    case TypedAction::Kind::Press:
-      cmdK_Click(a.key);
-      break;
-    case TypedAction::Kind::Nothing:
-      break;
-  }
+  if (typist_.Type(typed).kind != TypedAction::Kind::Nothing) FocusLine();
+  Mirror();
 }
 
 void frmMain::Form_KeyUp(int code, int /*shift*/) {
-  switch (DecideKeyUp(code)) {
-    case ReleaseAction::Backspace:
-      cmdBkSp_Click();
-      break;
+  switch (typist_.Release(code)) {
+    case ReleaseAction::Nothing:
+      return;
     case ReleaseAction::CopyLine:
       cmdCopyClose_MouseUp(1, 0, 0, 0);
-      break;
+      return;
+    case ReleaseAction::Backspace:
     case ReleaseAction::CursorHome:
-      FocusLine();
-      txtT->setCursorPosition(0);
-      line_.SetCursor(0);
-      break;
     case ReleaseAction::ClearLine:
-      cmdClear_Click();
-      break;
-    case ReleaseAction::Nothing:
       break;
   }
+  FocusLine();
+  Mirror();
 }
 
 // --- Keys and the line --------------------------------------------------------
 
 void frmMain::cmdK_Click(KeyIndex Index) {
-  ReadCursor();
-  AddChar(line_, LetterOfKey(Index));
-  WriteLine();
+  typist_.Press(Index);
   FocusLine();
+  Mirror();
 }
 
 void frmMain::txtT_Click() {
-  if (txtT->cursorPosition() != 0) txtT->setCursorPosition(0);
-  line_.SetCursor(0);
+  typist_.ClickLine();
+  Mirror();
 }
 
 void frmMain::cmdKeyb_Click() {
-  if (cmdKeyb->text() != kCaptionSystematic) {
-    frmArabic->hide();
-    frmSyst->show();
-    cmdKeyb->setText(kCaptionSystematic);
-  } else {
-    if (cmdK[kFirstArabicKey] == nullptr) {
-      BuildKeys(Layout::Arabic);
-      SetTabOrder();
-    }
-    frmArabic->show();
-    frmSyst->hide();
-    cmdKeyb->setText(kCaptionArabic);
-  }
+  typist_.SwitchLayout();
+  Mirror();
 }
 
 void frmMain::cmdBkSp_Click() {
-  Backspace(line_);
-  WriteLine();
+  typist_.Backspace();
   FocusLine();
-}
-
-// The caret of the line box is the engine's cursor: the user may have moved
-// it with the arrow keys (or selected, which puts it at the selection start).
-void frmMain::ReadCursor() {
-  const int pos = txtT->hasSelectedText() ? txtT->selectionStart() : txtT->cursorPosition();
-  line_.SetCursor(static_cast<std::size_t>(pos));
-}
-
-void frmMain::WriteLine() {
-  txtT->setText(BoxText(line_.Codes()));
-  txtT->setCursorPosition(static_cast<int>(line_.cursor()));
+  Mirror();
 }
 
 void frmMain::FocusLine() {
   txtT->setFocus(Qt::OtherFocusReason);
 }
 
+void frmMain::Minimize() {
+  setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+}
+
+// After every event the widgets show the model again. Each part costs what
+// changed, not what the model holds: the line box lays out only what fits, the
+// text area gains only the lines it lacks.
+void frmMain::Mirror() {
+  txtT->ShowLine(typist_.line());
+  MirrorText();
+  const bool arabic = typist_.shown() == Layout::Arabic;
+  if (arabic && cmdK[kFirstArabicKey] == nullptr) {
+    BuildKeys(Layout::Arabic);
+    SetTabOrder();
+  }
+  frmSyst->setVisible(!arabic);
+  frmArabic->setVisible(arabic);
+  cmdKeyb->setText(arabic ? kCaptionArabic : kCaptionSystematic);
+  const QString label =
+      typist_.message().empty() ? credit_ : QString::fromStdString(typist_.message());
+  if (Label1->text() != label) Label1->setText(label);
+}
+
+void frmMain::MirrorText() {
+  const TextArea& text = typist_.text();
+  if (text.clears() != textClears_ || text.lines().size() < textShown_) {
+    txtF->clear();
+    txtF->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    textShown_ = 0;
+    textClears_ = text.clears();
+  }
+  if (text.lines().size() == textShown_) return;
+  QStringList added;
+  for (std::size_t i = textShown_; i < text.lines().size(); ++i) {
+    const Line& l = text.lines()[i];
+    // Wrapping a very long line takes Qt time that grows with the square of
+    // its length (a megabyte pasted as one line would freeze the window for
+    // minutes); such a line scrolls sideways instead.
+    if (l.size() > kLongestWrappedLine) txtF->setLineWrapMode(QPlainTextEdit::NoWrap);
+    added << BoxText(l.Codes());
+  }
+  if (textShown_ == 0) {
+    txtF->setPlainText(added.join(u'\n'));
+  } else {
+    txtF->appendPlainText(added.join(u'\n'));
+  }
+  textShown_ = text.lines().size();
+}
+
 // --- Line and text commands ----------------------------------------------------
 
 void frmMain::cmdEnter_Click() {
-  AppendToText({line_});
-  line_.Clear();
-  WriteLine();
+  typist_.Enter();
   FocusLine();
-}
-
-// Appends lines to the text area as Enter does: an empty text area takes the
-// first line as its text, a non-empty one gains each after a line break.
-void frmMain::AppendToText(const std::vector<Line>& lines) {
-  if (lines.empty()) return;
-  const bool wasEmpty = text_.empty();
-  QStringList added;
-  for (const Line& l : lines) {
-    text_.Append(l);
-    added << BoxText(l.Codes());
-  }
-  const QString joined = added.join(u'\n');
-  // Wrapping a very long line takes Qt time that grows with the square of its
-  // length (a megabyte pasted as one line would freeze the window for
-  // minutes); such a line scrolls sideways instead.
-  for (const Line& l : lines) {
-    if (l.size() > kLongestWrappedLine) txtF->setLineWrapMode(QPlainTextEdit::NoWrap);
-  }
-  if (wasEmpty) {
-    txtF->setPlainText(joined);
-  } else {
-    txtF->appendPlainText(joined);
-  }
+  Mirror();
 }
 
 void frmMain::CopyToClipboard(const std::vector<GlyphCode>& codes) {
@@ -452,28 +471,29 @@ void frmMain::CopyToClipboard(const std::vector<GlyphCode>& codes) {
 }
 
 void frmMain::cmdCopyClose_MouseUp(int button, int /*shift*/, int /*x*/, int /*y*/) {
-  CopyToClipboard(line_.Codes());
-  if (button != 2) setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+  CopyToClipboard(typist_.CopyLine().Codes());
+  if (button != 2) Minimize();
   FocusLine();
+  Mirror();
 }
 
 void frmMain::cmdCopyText_Click() {
-  CopyToClipboard(text_.Codes());
-  setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+  CopyToClipboard(typist_.CopyText().Codes());
+  Minimize();
   FocusLine();
+  Mirror();
 }
 
 void frmMain::cmdClear_Click() {
-  line_.Clear();
-  WriteLine();
+  typist_.ClearLine();
   FocusLine();
+  Mirror();
 }
 
 void frmMain::cmdClearText_Click() {
-  text_.Clear();
-  txtF->clear();
-  txtF->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  typist_.ClearText();
   FocusLine();
+  Mirror();
 }
 
 // --- Unicode in and out --------------------------------------------------------
@@ -511,41 +531,27 @@ void frmMain::BuildUnicodeCommands() {
 }
 
 void frmMain::CopyLineUnicode() {
-  QGuiApplication::clipboard()->setText(QString::fromStdU32String(ToUnicode(line_)));
+  QGuiApplication::clipboard()->setText(QString::fromStdU32String(ToUnicode(typist_.CopyLine())));
   FocusLine();
+  Mirror();
 }
 
 void frmMain::CopyTextUnicode() {
-  QGuiApplication::clipboard()->setText(QString::fromStdU32String(ToUnicode(text_)));
+  QGuiApplication::clipboard()->setText(QString::fromStdU32String(ToUnicode(typist_.CopyText())));
   FocusLine();
+  Mirror();
 }
 
-// The clipboard's text is typed in as if from the keyboard, without the
-// keyboard's length limit: its first line goes on from the line, every line
-// break moves the line to the text area as Enter does. What could not be typed
-// is counted, and the label says how much, the one place the window has for a
-// message.
 void frmMain::PasteUnicode() {
-  const QString clip = QGuiApplication::clipboard()->text();
-  if (clip.isEmpty()) {
-    Label1->setText(QStringLiteral("Nothing pasted: the clipboard holds no text."));
-    FocusLine();
-    return;
-  }
-  UnicodeLines pasted = FromUnicode(clip.toStdU32String(), line_);
-  line_ = std::move(pasted.lines.back());
-  pasted.lines.pop_back();
-  AppendToText(pasted.lines);
-  WriteLine();
-  if (pasted.skipped > 0) {
-    const QString what = pasted.skipped == 1
-                             ? QStringLiteral("1 character was")
-                             : QStringLiteral("%1 characters were").arg(pasted.skipped);
-    Label1->setText(QStringLiteral("Pasted; %1 left out (no letter here, or a vowel sign the "
-                                   "letter before it does not take).")
-                        .arg(what));
-  }
+  PasteUnicodeText(QGuiApplication::clipboard()->text());
+}
+
+// The text is typed in as if from the keyboard, without the keyboard's length
+// limit; the model says in the label what could not be typed.
+void frmMain::PasteUnicodeText(const QString& text) {
+  harf::PasteUnicode(typist_, text.toStdU32String());
   FocusLine();
+  Mirror();
 }
 
 }  // namespace harf::ui

@@ -1,6 +1,8 @@
 // The main window: the line, the text area, the command buttons and the two
-// on-screen keyboards. It reads a key or click, asks the core what it means,
-// runs the engine on its line model and writes the result back to the boxes.
+// on-screen keyboards, drawn from one keyboard model. Every key, click and
+// command is handed to the model; afterwards the window shows the model again
+// (the line, the text area, the layout, the label) and does what only a window
+// can: the clipboard, the focus, minimizing.
 #pragma once
 
 #include <QPixmap>
@@ -11,7 +13,6 @@
 #include <utility>
 
 #include "input/typist.h"
-#include "shaping/line.h"
 #include "tables/key_layout.h"
 
 class QAction;
@@ -20,7 +21,7 @@ class QPlainTextEdit;
 
 namespace harf::ui {
 
-class GlyphLineEdit;
+class GlyphLineBox;
 class CaptionFrame;
 class FlatButton;
 class MouseUpButton;
@@ -51,11 +52,11 @@ class frmMain : public QWidget {
   void CopyLineUnicode();
   void CopyTextUnicode();
   void PasteUnicode();
+  // Paste Unicode of `text` instead of the clipboard's.
+  void PasteUnicodeText(const QString& text);
 
-  // The models behind the two boxes.
-  const Line& line() const { return line_; }
-  const TextArea& text() const { return text_; }
-  Layout shown() const;
+  // The keyboard model the window shows.
+  const Typist& typist() const { return typist_; }
 
  protected:
   // Key preview: sees every key of this window before the focused control.
@@ -69,21 +70,25 @@ class frmMain : public QWidget {
   void BuildKeys(Layout layout);
   QPixmap PictureFor(LetterIndex letter, const QSize& room);
   void BuildUnicodeCommands();
-  void AppendToText(const std::vector<Line>& lines);
   void SetTabOrder();
-  void WriteLine();
-  void ReadCursor();
+  void Mirror();
+  void MirrorText();
   void FocusLine();
+  void Minimize();
   void CopyToClipboard(const std::vector<GlyphCode>& codes);
   bool PreviewKeyPress(QKeyEvent* e);
   bool PreviewKeyRelease(QKeyEvent* e);
 
-  Line line_;
-  TextArea text_;
+  Typist typist_;
+  // How much of the model's text area the box shows: the box only ever gains
+  // lines at its end, or is emptied.
+  std::size_t textShown_ = 0;
+  std::uint64_t textClears_ = 0;
   QString displayFamily_;
+  QString credit_;
 
   CaptionFrame* fra1 = nullptr;
-  GlyphLineEdit* txtT = nullptr;
+  GlyphLineBox* txtT = nullptr;
   QPlainTextEdit* txtF = nullptr;
   MouseUpButton* cmdCopyClose = nullptr;
   FlatButton* cmdClear = nullptr;

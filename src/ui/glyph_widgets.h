@@ -2,9 +2,15 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QBasicTimer>
 #include <QFrame>
-#include <QLineEdit>
 #include <QPixmap>
+#include <QRawFont>
+#include <array>
+#include <vector>
+
+#include "input/typist.h"
+#include "shaping/line.h"
 
 class QKeyEvent;
 
@@ -13,24 +19,75 @@ namespace harf::ui {
 // Whether a key only moves the caret (arrows, Home, End, with Shift to select).
 bool IsNavigationKey(const QKeyEvent& e);
 
-// The line box: shows the line and lets the caret move, but never takes text
-// from the keyboard, the clipboard, an input method or drag-and-drop. Every
-// change of its text comes from the engine, which keeps the letters the
-// glyphs stand for beside them.
-class GlyphLineEdit : public QLineEdit {
+// The glyphs of the display font, one per glyph code: the font maps each code
+// to exactly one glyph, so the line box needs no shaping and no text layout.
+struct GlyphFont {
+  QRawFont font;
+  std::array<quint32, 256> glyph{};  // glyph index of each code (0: none)
+  std::array<qreal, 256> advance{};  // its advance in pixels
+
+  // The glyphs of `font` for code c at character charOf[c].
+  static GlyphFont Make(const QRawFont& font, const std::array<char32_t, 256>& charOf);
+};
+
+// The line box: draws the line's glyphs itself, right aligned (the line grows
+// to the left), with the caret where the line's cursor is. It lays out only
+// the glyphs that fit in the box, so a keystroke costs the same on a line of
+// 45 glyphs and of a million. It never takes text of its own: caret keys and
+// clicks go out as signals, and the window answers with ShowLine.
+class GlyphLineBox : public QWidget {
   Q_OBJECT
  public:
-  explicit GlyphLineEdit(QWidget* parent = nullptr);
+  explicit GlyphLineBox(QWidget* parent = nullptr);
+
+  void setGlyphFont(GlyphFont font);
+  const GlyphFont& glyphFont() const { return font_; }
+  // Shows `line`, which must outlive the box or the next call; the cursor
+  // stays in view.
+  void ShowLine(const Line& line);
+
+  // What the box shows: the display position of its first glyph (1 = the
+  // left end of the line), the codes it draws with their left edges, and the
+  // caret.
+  struct View {
+    std::size_t first = 1;
+    std::vector<GlyphCode> codes;
+    std::vector<qreal> left;
+    qreal caretX = 0;
+    std::size_t cursor = 0;
+  };
+  const View& view() const { return view_; }
+  std::size_t cursorPosition() const { return view_.cursor; }
+  // The area the glyphs are drawn in.
+  QRect glyphArea() const;
 
  signals:
-  // A mouse click into the box, after Qt has moved the caret.
+  // A left click into the box.
   void clicked();
+  // A caret key pressed while the box has the focus.
+  void cursorKey(harf::CursorMove move);
 
  protected:
-  void keyPressEvent(QKeyEvent* e) override;
-  void inputMethodEvent(QInputMethodEvent* e) override;
-  void mouseReleaseEvent(QMouseEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+  void timerEvent(QTimerEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+
+ private:
+  void Layout();
+  QRect CaretRect() const;
+  void RestartBlink();
+
+  GlyphFont font_;
+  const Line* line_ = nullptr;
+  View view_;
+  qreal baseline_ = 0;
+  bool caretOn_ = true;
+  QBasicTimer blink_;
 };
 
 // A button drawn the way the window's keys and commands have always looked: a

@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QInputMethodEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <memory>
@@ -55,7 +55,14 @@ class FrmMainTest : public QObject {
   T* child(const char* name) {
     return d->child<T>(QLatin1String(name));
   }
-  QLineEdit* txtT() { return d->txtT(); }
+  harf::ui::GlyphLineBox* txtT() { return d->txtT(); }
+  const harf::Typist& model() { return w->typist(); }
+  QString label() { return child<QLabel>("Label1")->text(); }
+  // Puts the caret `left` glyphs left of the line's right end, with the keys.
+  void caretFromRight(int left) {
+    QTest::keyClick(txtT(), Qt::Key_End);
+    for (int i = 0; i < left; ++i) QTest::keyClick(txtT(), Qt::Key_Left);
+  }
   QPlainTextEdit* txtF() { return d->txtF(); }
   QAbstractButton* key(int index) { return d->key(index); }
   Codes line() { return d->line(); }
@@ -88,7 +95,7 @@ class FrmMainTest : public QObject {
     QVERIFY(!child<QWidget>("frmArabic")->isVisible());
     QVERIFY(child<QAbstractButton>("cmdEnter")->isVisible());
     QCOMPARE(child<QAbstractButton>("cmdKeyb")->text(), QStringLiteral("Keyboard: Systematic"));
-    QVERIFY(txtT()->text().isEmpty());
+    QVERIFY(line().empty());
     QVERIFY(txtF()->toPlainText().isEmpty());
     QCOMPARE(QApplication::focusWidget(), child<QWidget>("cmdBkSp"));
     QCOMPARE(w->size(), QSize(677, 621));
@@ -137,8 +144,9 @@ class FrmMainTest : public QObject {
     QFETCH(std::vector<Codes>, expectedText);
     if (arabic) switchLayout();
     type(typed);
-    QCOMPARE(Printable(line()), Printable(expectedLine));
-    QCOMPARE(txtT()->cursorPosition(), 0);
+    QCOMPARE(Printable(model().line().Codes()), Printable(expectedLine));
+    QCOMPARE(d->lineBoxDiffers(), QString());
+    QCOMPARE(txtT()->cursorPosition(), 0U);
     if (checksText) QCOMPARE(textLines(), expectedText);
   }
 
@@ -180,14 +188,14 @@ class FrmMainTest : public QObject {
 
   void limitOf45AppliesToTypingNotToClicks() {
     type(std::u32string(50, U'1'));
-    QCOMPARE(line().size(), 45U);
+    QCOMPARE(model().line().size(), 45U);
     for (int i = 0; i < 15; ++i) QTest::mouseClick(key(31), Qt::LeftButton);
-    QCOMPARE(line().size(), 60U);  // the box does not cut the line
+    QCOMPARE(model().line().size(), 60U);  // the box does not cut the line
     type(U"2 ");
-    QCOMPARE(line().size(), 60U);
+    QCOMPARE(model().line().size(), 60U);
     typeChar(U'\r');  // Enter still works on a full line
     QCOMPARE(txtF()->toPlainText().size(), 60);
-    QVERIFY(txtT()->text().isEmpty());
+    QVERIFY(line().empty());
     type(U"2");
     QCOMPARE(line(), CodesFromString("82"));
   }
@@ -205,9 +213,9 @@ class FrmMainTest : public QObject {
     type(U"b");
     child<QWidget>(focus.toLatin1().constData())->setFocus();
     typeChar(U'\r');
-    QCOMPARE(w->text().lines().size(), 1U);
+    QCOMPARE(model().text().lines().size(), 1U);
     QCOMPARE(Printable(textLines().at(0)), QStringLiteral("108 32"));
-    QVERIFY(txtT()->text().isEmpty());
+    QVERIFY(line().empty());
     expectLineFocused();
   }
 
@@ -227,7 +235,7 @@ class FrmMainTest : public QObject {
 
   void enterEdgeCases() {
     QTest::mouseClick(child<QAbstractButton>("cmdEnter"), Qt::LeftButton);
-    QVERIFY(w->text().empty());
+    QVERIFY(model().text().empty());
     QVERIFY(txtF()->toPlainText().isEmpty());
     type(U"b");
     QTest::mouseClick(child<QAbstractButton>("cmdEnter"), Qt::LeftButton);
@@ -285,19 +293,19 @@ class FrmMainTest : public QObject {
   void clearCommandsLeaveTheOtherBox() {
     type(U"b\rt");
     QTest::mouseClick(child<QAbstractButton>("cmdClear"), Qt::LeftButton);
-    QVERIFY(txtT()->text().isEmpty());
+    QVERIFY(line().empty());
     QCOMPARE(txtF()->toPlainText().size(), 2);
     expectLineFocused();
     type(U"t");
     QGuiApplication::clipboard()->setText(QStringLiteral("keep"));
     QTest::mouseClick(child<QAbstractButton>("cmdClearText"), Qt::LeftButton);
     QVERIFY(txtF()->toPlainText().isEmpty());
-    QVERIFY(w->text().empty());
+    QVERIFY(model().text().empty());
     QCOMPARE(line(), CodesFromString("112 32"));
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("keep"));
     expectLineFocused();
     release(Qt::Key_F7, Qt::ControlModifier);
-    QVERIFY(txtT()->text().isEmpty());
+    QVERIFY(line().empty());
   }
 
   void backspaceAndDeleteAct_data() {
@@ -312,7 +320,8 @@ class FrmMainTest : public QObject {
     QFETCH(int, key);
     QFETCH(int, modifiers);
     type(U"bbb");
-    txtT()->setCursorPosition(2);  // the cursor does not matter to backspace
+    caretFromRight(2);  // the cursor does not matter to backspace
+    QCOMPARE(txtT()->cursorPosition(), 2U);
     const auto k = static_cast<Qt::Key>(key);
     const auto m = static_cast<Qt::KeyboardModifiers>(modifiers);
     QTest::keyPress(target(), k, m);  // the press does nothing, nor does it edit the box
@@ -340,26 +349,34 @@ class FrmMainTest : public QObject {
   void caretMovesAndLettersGoInAtIt() {
     type(U"b b");  // 108 32 108 32
     QCOMPARE(line(), CodesFromString("108 32 108 32"));
-    QTest::keyClick(txtT(), Qt::Key_End);
-    QTest::keyClick(txtT(), Qt::Key_Left);
-    QTest::keyClick(txtT(), Qt::Key_Left);
-    QCOMPARE(txtT()->cursorPosition(), 2);
+    caretFromRight(2);
+    QCOMPARE(txtT()->cursorPosition(), 2U);
+    // The caret is drawn between the second and the third glyph.
+    QCOMPARE(txtT()->view().caretX, txtT()->view().left[2]);
     QTest::mouseClick(key(3), Qt::LeftButton);
     QCOMPARE(line(), CodesFromString("108 32 111 105 32"));
-    QCOMPARE(txtT()->cursorPosition(), 0);
+    QCOMPARE(txtT()->cursorPosition(), 0U);
+    QCOMPARE(txtT()->view().caretX, txtT()->view().left[0]);
     // The release of Right arrow puts the cursor back at 0, from any control.
-    txtT()->setCursorPosition(3);
+    caretFromRight(1);
+    QCOMPARE(txtT()->cursorPosition(), 4U);
     child<QWidget>("cmdKeyb")->setFocus();
     QTest::keyRelease(target(), Qt::Key_Right);
     expectLineFocused();
-    QCOMPARE(txtT()->cursorPosition(), 0);
+    QCOMPARE(txtT()->cursorPosition(), 0U);
+    // Its press moves one glyph right first; Left stops at the left end.
+    QTest::keyPress(txtT(), Qt::Key_Right);
+    QCOMPARE(txtT()->cursorPosition(), 1U);
+    QTest::keyRelease(txtT(), Qt::Key_Right);
+    QTest::keyClick(txtT(), Qt::Key_Left);
+    QCOMPARE(txtT()->cursorPosition(), 0U);
   }
 
   void clickIntoTheLinePutsTheCursorAt0() {
     type(U"bbbb");
-    txtT()->setCursorPosition(2);
+    caretFromRight(3);
     QTest::mouseClick(txtT(), Qt::LeftButton, Qt::NoModifier, QPoint(txtT()->width() - 20, 10));
-    QCOMPARE(txtT()->cursorPosition(), 0);
+    QCOMPARE(txtT()->cursorPosition(), 0U);
     type(U"t");
     QCOMPARE(line(), CodesFromString("111 106 106 106 105 32"));
   }
@@ -467,10 +484,10 @@ class FrmMainTest : public QObject {
     timer.start();
     w->PasteUnicode();
     qInfo("1 MB pasted as two lines in %lld ms", static_cast<long long>(timer.elapsed()));
-    QCOMPARE(static_cast<std::size_t>(txtT()->text().size()), w->line().size());
-    QVERIFY(w->line().size() > 400'000);
-    QCOMPARE(txtF()->toPlainText().size(), static_cast<qsizetype>(w->text().lines()[0].size()));
-    QCOMPARE(QString::fromStdU32String(harf::ToUnicode(w->line())), big);
+    QVERIFY(model().line().size() > 400'000);
+    QCOMPARE(txtF()->toPlainText().size(),
+             static_cast<qsizetype>(model().text().lines()[0].size()));
+    QCOMPARE(QString::fromStdU32String(harf::ToUnicode(model().line())), big);
   }
 
   void unicodeCommandsAreOnTheBoxesMenus() {
@@ -507,7 +524,173 @@ class FrmMainTest : public QObject {
     QVERIFY(key(2)->toolTip().contains(QStringLiteral("\u201cb\u201d")));
     QVERIFY(key(85)->toolTip().contains(QStringLiteral("\u201cf\u201d")));
     QVERIFY(key(91)->toolTip().contains(QStringLiteral("\u201c^\u201d or \u201c#\u201d")));
-    QVERIFY(key(40)->toolTip().contains(QStringLiteral("cannot be clicked")));
+    QVERIFY(key(40)->toolTip().contains(
+        QStringLiteral("\u201ca\u201d (the key itself cannot be clicked)")));
+    // Keys whose letter cannot be entered with their layout say so, and not
+    // that a click enters it.
+    int unenterable = 0;
+    for (const harf::KeyDef& k : keys) {
+      const QString tip = key(k.index)->toolTip();
+      const bool typed = !harf::TypedCharsOf(k.index).empty();
+      if (k.index < 134 && !k.enabled && !typed) {
+        ++unenterable;
+        QVERIFY2(tip.contains(QStringLiteral("cannot be entered")), qPrintable(tip));
+      }
+      QVERIFY2(!tip.contains(QStringLiteral("click the key")) || k.enabled, qPrintable(tip));
+    }
+    QCOMPARE(unenterable, 8);  // alif wasla twice, the six vowel signs on the Arabic layout
+    QVERIFY(key(53)->toolTip().contains(QStringLiteral("Paste Unicode")));
+    for (const harf::KeyDef& k : keys) {
+      if (k.frame == harf::Layout::Arabic && harf::LetterOfKey(k.index) == 40) {
+        QVERIFY2(key(k.index)->toolTip().contains(
+                     QStringLiteral("type \u201ca\u201d with the Systematic layout shown")),
+                 qPrintable(key(k.index)->toolTip()));
+      }
+    }
+  }
+  // --- The widgets show the model --------------------------------------------
+
+  // Line breaks that make no line in the model make none in the box, so the
+  // box holds exactly what Copy Text copies.
+  void textAreaShowsWhatCopyTextCopies_data() {
+    QTest::addColumn<QString>("typedFirst");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<int>("lines");
+    QTest::addRow("leading blank lines") << ""
+                                         << "\n\n\n\u0643\u062A\u0628\n\u0642\u0644\u0645\n"
+                                         << 2;
+    QTest::addRow("blank lines after text") << "b\r"
+                                            << "\n\n\u0628" << 3;
+    QTest::addRow("only line breaks") << "" << QString(20000, u'\n') << 0;
+  }
+  void textAreaShowsWhatCopyTextCopies() {
+    QFETCH(QString, typedFirst);
+    QFETCH(QString, pasted);
+    QFETCH(int, lines);
+    type(typedFirst.toStdU32String());
+    w->PasteUnicodeText(pasted);
+    QCOMPARE(static_cast<int>(textLines().size()), lines);
+    QTest::mouseClick(child<QAbstractButton>("cmdCopyText"), Qt::LeftButton);
+    Codes shown;
+    const std::vector<Codes> boxLines = textLines();
+    for (std::size_t i = 0; i < boxLines.size(); ++i) {
+      if (i > 0) shown.insert(shown.end(), {13, 10});
+      shown.insert(shown.end(), boxLines[i].begin(), boxLines[i].end());
+    }
+    QCOMPARE(Printable(ClipboardBytes()), Printable(shown));
+  }
+
+  // Five megabytes of line breaks into an empty text area make nothing.
+  void manyLineBreaksIntoAnEmptyTextArea() {
+    w->PasteUnicodeText(QString(5'000'000, u'\n'));
+    QVERIFY(model().text().empty());
+    QVERIFY(txtF()->toPlainText().isEmpty());
+    QCOMPARE(txtF()->document()->blockCount(), 1);
+  }
+
+  // A line far longer than the box: only what fits is laid out, the caret
+  // stays in view, and the end the caret is at is the end shown.
+  void longLineShowsTheCaretsEnd() {
+    w->PasteUnicodeText(QString(100'000, QChar(0x0628)));
+    const std::size_t n = model().line().size();
+    QCOMPARE(n, 100'001U);
+    const auto& v = txtT()->view();
+    QVERIFY(!v.codes.empty() && v.codes.size() < 200);
+    QCOMPARE(v.first, 1U);
+    QCOMPARE(v.caretX, v.left[0]);
+    QCOMPARE(v.left[0], qreal(txtT()->glyphArea().left()));
+    QTest::keyClick(txtT(), Qt::Key_End);
+    QCOMPARE(txtT()->cursorPosition(), n);
+    QCOMPARE(v.first + v.codes.size() - 1, n);  // the right end is shown
+    QVERIFY(v.caretX <= txtT()->glyphArea().right() + 1);
+    QVERIFY(v.caretX > txtT()->glyphArea().right() - 20);
+    for (std::size_t i = 0; i < v.codes.size(); ++i) {
+      QCOMPARE(v.codes[i], model().line().CodeAt(v.first + i));
+    }
+    QTest::keyClick(txtT(), Qt::Key_Left);
+    QCOMPARE(v.first + v.codes.size() - 1, n);  // no scrolling while the caret is in view
+    QTest::keyClick(txtT(), Qt::Key_Home);
+    QCOMPARE(v.first, 1U);
+    QCOMPARE(line().front(), model().line().CodeAt(1));
+    type(U"t");
+    QCOMPARE(model().line().size(), n);  // typing stops at 45
+    QTest::mouseClick(key(3), Qt::LeftButton);
+    QCOMPARE(line().front(), model().line().CodeAt(1));
+    QCOMPARE(model().line().size(), n + 1);
+  }
+
+  // A message in the label lasts until the next key, click or command.
+  void labelReturnsToItsCreditLine() {
+    const QString credit = label();
+    w->PasteUnicodeText(QStringLiteral("a\u0628"));
+    QVERIFY(label().contains(QStringLiteral("1 character was left out")));
+    w->PasteUnicodeText(QStringLiteral("\u0628"));
+    QCOMPARE(label(), credit);
+    w->PasteUnicodeText(QStringLiteral("xy"));
+    QVERIFY(label().contains(QStringLiteral("2 characters were")));
+    typeChar(U'Q');  // presses no key, but is a key all the same
+    QCOMPARE(label(), credit);
+    w->PasteUnicodeText(QString());
+    QVERIFY(label().contains(QStringLiteral("clipboard holds no text")));
+    switchLayout();
+    QCOMPARE(label(), credit);
+  }
+
+  // Text an input method or a dead-key sequence commits types exactly as the
+  // same characters typed on the keyboard, whichever control has the focus.
+  void inputMethodCommitsAreTyped_data() {
+    QTest::addColumn<bool>("arabic");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("commit");
+    QTest::addColumn<QString>("typedAfter");
+    QTest::addColumn<QString>("sameAsTyping");
+    QTest::addRow("dead circumflex, then space") << true << "txtT"
+                                                 << "^"
+                                                 << " "
+                                                 << "# ";
+    QTest::addRow("dead key on a focused button") << true << "cmdKeyb"
+                                                  << "^"
+                                                  << ""
+                                                  << "#";
+    QTest::addRow("composed umlaut") << true << "txtF"
+                                     << "\u00fc"
+                                     << "f"
+                                     << "\u00fcf";
+    QTest::addRow("several characters") << false << "txtT"
+                                        << "ktb"
+                                        << ""
+                                        << "ktb";
+    QTest::addRow("enter in a commit") << false << "txtT"
+                                       << "b\r"
+                                       << "t"
+                                       << "b\rt";
+  }
+  void inputMethodCommitsAreTyped() {
+    QFETCH(bool, arabic);
+    QFETCH(QString, focus);
+    QFETCH(QString, commit);
+    QFETCH(QString, typedAfter);
+    QFETCH(QString, sameAsTyping);
+    if (arabic) switchLayout();
+    type(sameAsTyping.toStdU32String());
+    const Codes typedLine = line();
+    const std::vector<Codes> typedText = textLines();
+    QVERIFY(!typedLine.empty());
+    QTest::mouseClick(child<QAbstractButton>("cmdClearText"), Qt::LeftButton);
+    QTest::mouseClick(child<QAbstractButton>("cmdClear"), Qt::LeftButton);
+
+    child<QWidget>(focus.toLatin1().constData())->setFocus();
+    QInputMethodEvent e;
+    e.setCommitString(commit);
+    QApplication::sendEvent(QApplication::focusWidget(), &e);
+    type(typedAfter.toStdU32String());
+    QCOMPARE(Printable(line()), Printable(typedLine));
+    QCOMPARE(textLines(), typedText);
+    // Every control takes input-method text, so a dead key is composed
+    // wherever the focus is.
+    QInputMethodQueryEvent query(Qt::ImEnabled);
+    QApplication::sendEvent(child<QWidget>("cmdBkSp"), &query);
+    QVERIFY(query.value(Qt::ImEnabled).toBool());
   }
 };
 

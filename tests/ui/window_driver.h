@@ -5,7 +5,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <string>
@@ -13,6 +12,7 @@
 
 #include "input/glyph_encoding.h"
 #include "ui/frm_main.h"
+#include "ui/glyph_widgets.h"
 
 namespace harf::testing {
 
@@ -44,7 +44,7 @@ class WindowDriver {
     if (!c) qFatal("no control %s", qPrintable(name));
     return c;
   }
-  QLineEdit* txtT() const { return child<QLineEdit>(QStringLiteral("txtT")); }
+  ui::GlyphLineBox* txtT() const { return child<ui::GlyphLineBox>(QStringLiteral("txtT")); }
   QPlainTextEdit* txtF() const { return child<QPlainTextEdit>(QStringLiteral("txtF")); }
   QAbstractButton* key(int index) const {
     return child<QAbstractButton>(QStringLiteral("cmdK_%1").arg(index));
@@ -53,13 +53,37 @@ class WindowDriver {
     return child<QAbstractButton>(QLatin1String(name));
   }
 
-  Codes line() const { return CodesOf(txtT()->text()); }
+  // The glyph codes the line box draws (the whole line when it fits).
+  Codes line() const { return txtT()->view().codes; }
   // The text area's lines as the box shows them.
   std::vector<Codes> textLines() const {
     std::vector<Codes> out;
     if (txtF()->toPlainText().isEmpty()) return out;
     for (const QString& l : txtF()->toPlainText().split(u'\n')) out.push_back(CodesOf(l));
     return out;
+  }
+
+  // Whether the line box draws the model's line: the glyphs it shows are the
+  // line's from its first shown position on, the caret is the cursor, and the
+  // whole line is shown when it fits. Empty when it does, else what differs.
+  QString lineBoxDiffers() const {
+    const Line& line = w_.typist().line();
+    const auto& v = txtT()->view();
+    if (v.cursor != line.cursor()) return QStringLiteral("the caret is not at the cursor");
+    if (line.empty()) return v.codes.empty() ? QString() : QStringLiteral("glyphs on no line");
+    if (v.first < 1 || v.first + v.codes.size() - 1 > line.size())
+      return QStringLiteral("shows glyphs the line does not have");
+    for (std::size_t i = 0; i < v.codes.size(); ++i) {
+      if (v.codes[i] != line.CodeAt(v.first + i))
+        return QStringLiteral("glyph %1 differs").arg(v.first + i);
+    }
+    const QRect area = txtT()->glyphArea();
+    if (v.caretX < area.left() || v.caretX > area.right() + 1)
+      return QStringLiteral("the caret is out of view");
+    const qreal used = v.codes.empty() ? 0 : area.right() + 1 - v.left.front();
+    if (v.codes.size() < line.size() && used < area.width() / 2)
+      return QStringLiteral("a part of the line is hidden while the box is half empty");
+    return QString();
   }
 
   // Where the keyboard's events go: the focused control, else the window.
