@@ -156,7 +156,7 @@ std::u32string Nfkc(std::u32string_view text, std::size_t* dropped) {
 }
 
 LetterLines UnicodeLetters(std::u32string_view text) {
-  Normaliser normaliser;
+  NfkcNormaliser normaliser;
   return UnicodeLetters(
       text,
       [&normaliser](std::u32string_view line, std::u32string& out) {

@@ -261,7 +261,7 @@ class KeysInput final : public Utf8Input {
   void Enter() {
     print_(typist_.line());
     typist_.Enter();
-    typist_.text().Clear();  // the text area would keep every line
+    typist_.ClearText();  // the text area would keep every line
   }
 
   harf::Layout layout_;
