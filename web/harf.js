@@ -13,7 +13,8 @@
 
   let core = null; // the module's exports
   let keyboard = null; // the keyboard as the core describes it
-  let paintedTextRevision = -1;
+  let paintedText = { clears: -1, lines: -1 };
+  const CREDIT = 'Type on the keyboard or click the keys.';
 
   // --- Talking to the core --------------------------------------------------
 
@@ -127,9 +128,9 @@
   }
 
   function paintText() {
-    const revision = core._harf_text_revision();
-    if (revision === paintedTextRevision) return;
-    paintedTextRevision = revision;
+    const now = { clears: core._harf_text_clears(), lines: core._harf_text_lines() };
+    if (now.clears === paintedText.clears && now.lines === paintedText.lines) return;
+    paintedText = now;
     core._harf_text_box();
     const f = $('txtF');
     f.textContent = outUtf16();
@@ -143,9 +144,13 @@
     $('cmdKeyb').textContent = keyboard.keyb[arabic ? 1 : 0];
   }
 
+  // The line, the text area when it changed, and the label: the core's
+  // message, or the credit line.
   function paint() {
     paintLine();
     paintText();
+    core._harf_message();
+    say(outUtf8() || CREDIT);
   }
 
   function say(message) {
@@ -231,6 +236,7 @@
   function cmdKeyb_Click() {
     core._harf_switch_layout();
     paintLayout();
+    paint();
   }
 
   async function cmdCopyClose_MouseUp() {
@@ -245,6 +251,57 @@
     const text = outUtf16();
     focusLine();
     await copy(text, `Text copied (${encoding()}).`);
+  }
+
+  async function copyLineUnicode() {
+    core._harf_line_unicode();
+    const text = outUtf16();
+    focusLine();
+    await copy(text, 'Line copied as Unicode.');
+  }
+
+  async function copyTextUnicode() {
+    core._harf_text_unicode();
+    const text = outUtf16();
+    focusLine();
+    await copy(text, 'Text copied as Unicode.');
+  }
+
+  // Unicode text goes in normalised by the browser (NFKC: presentation forms
+  // and the lam-alif ligatures become their letters); the core types it.
+  function pasteUnicode(text) {
+    putInput(text.normalize('NFKC'));
+    core._harf_paste_unicode();
+    pasted();
+  }
+
+  function pasteCodes(text) {
+    putInput(text);
+    core._harf_paste_codes();
+    pasted();
+  }
+
+  function pasted() {
+    paint();
+    focusLine();
+    document.dispatchEvent(new CustomEvent('harf-pasted'));
+  }
+
+  async function fromClipboard(paste) {
+    let text;
+    try {
+      text = await navigator.clipboard.readText();
+    } catch {
+      say('The browser did not allow reading the clipboard; Ctrl+V pastes Unicode.');
+      return;
+    }
+    paste(text);
+  }
+
+  function Form_Paste(e) {
+    if (ownsKeys(e.target)) return;
+    e.preventDefault();
+    pasteUnicode(e.clipboardData.getData('text/plain'));
   }
 
   // A field of the page's own (the encoding choice) keeps its characters and
@@ -271,9 +328,8 @@
       // The arrows move the caret as in a text box (a letter typed inside
       // joins both neighbours); the release of Right puts it back at the end.
       e.preventDefault();
-      const step = e.key === 'ArrowRight' ? 1 : -1;
-      core._harf_set_cursor(Math.max(0, core._harf_cursor() + step));
-      paintLine();
+      core._harf_move_cursor(e.key === 'ArrowRight' ? 1 : 0);
+      paint();
       return;
     }
     // Keys bound on release (Backspace, Delete, F5, F7) must not do the
@@ -304,8 +360,8 @@
   }
 
   function txtT_Click() {
-    core._harf_set_cursor(0);
-    paintLine();
+    core._harf_click_line();
+    paint();
   }
 
   function wire() {
@@ -315,6 +371,11 @@
     $('cmdClearText').addEventListener('click', cmdClearText_Click);
     $('cmdKeyb').addEventListener('click', cmdKeyb_Click);
     $('txtT').addEventListener('click', txtT_Click);
+    $('cmdCopyLineUnicode').addEventListener('click', copyLineUnicode);
+    $('cmdCopyTextUnicode').addEventListener('click', copyTextUnicode);
+    $('cmdPasteUnicode').addEventListener('click', () => fromClipboard(pasteUnicode));
+    $('cmdPasteCodes').addEventListener('click', () => fromClipboard(pasteCodes));
+    document.addEventListener('paste', Form_Paste);
     document.addEventListener('keydown', Form_KeyDown);
     document.addEventListener('keyup', Form_KeyUp);
 
@@ -341,7 +402,6 @@
     wire();
     paintLayout();
     paint();
-    say('Type on the keyboard or click the keys.');
     $('frmMain').removeAttribute('aria-busy');
     document.documentElement.dataset.ready = '1';
     performance.mark('harf-ready');

@@ -10,11 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "input/bidi_order.h"
 #include "input/glyph_encoding.h"
 #include "input/key_faces.h"
+#include "input/pasted_text.h"
 #include "input/typist.h"
 #include "input/utf8.h"
-#include "shaping/engine.h"
 #include "tables/letter_names.h"
 
 namespace {
@@ -26,8 +27,6 @@ std::string out;
 std::u16string in;
 // What a copy writes; the page keeps the user's choice.
 harf::GlyphEncoding copyEncoding = harf::GlyphEncoding::Latin1;
-// Counts changes of the text area, so the page repaints it only when it changed.
-std::uint32_t textRevision = 0;
 
 void Put(std::u16string_view s) {
   out.assign(reinterpret_cast<const char*>(s.data()), s.size() * sizeof(char16_t));
@@ -35,6 +34,39 @@ void Put(std::u16string_view s) {
 
 void PutUtf8(std::string_view s) {
   out.assign(s);
+}
+
+// UTF-32 to UTF-16 and back, by hand: a few lines, and the core carries no
+// converter. A lone surrogate is no character; it is counted and left out.
+std::u16string Utf16(std::u32string_view text) {
+  std::u16string s;
+  s.reserve(text.size());
+  for (const char32_t c : text) {
+    if (c < 0x10000) {
+      s.push_back(static_cast<char16_t>(c));
+    } else {
+      s.push_back(static_cast<char16_t>(0xD7C0 + (c >> 10)));
+      s.push_back(static_cast<char16_t>(0xDC00 | (c & 0x3FF)));
+    }
+  }
+  return s;
+}
+
+std::u32string Utf32(std::u16string_view text, std::size_t& lone) {
+  std::u32string s;
+  s.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char32_t u = text[i];
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      s.push_back(0x10000 + ((u - 0xD800) << 10) + (text[++i] - 0xDC00));
+    } else if (u >= 0xD800 && u <= 0xDFFF) {
+      ++lone;
+    } else {
+      s.push_back(u);
+    }
+  }
+  return s;
 }
 
 // The JSON is written by hand: its shape is fixed and small, and the core
@@ -151,9 +183,7 @@ EMSCRIPTEN_KEEPALIVE void harf_keyboard_json() {
 
 // A character typed on the physical keyboard (13 for Enter).
 EMSCRIPTEN_KEEPALIVE void harf_type(std::uint32_t typed) {
-  const std::size_t lines = typist.text().lines().size();
   typist.Type(static_cast<char32_t>(typed));
-  if (typist.text().lines().size() != lines) ++textRevision;
 }
 
 // A click on on-screen key `index`.
@@ -171,26 +201,32 @@ EMSCRIPTEN_KEEPALIVE int harf_key_up_action(int code) {
 
 // The release of the key with virtual key code `code`; returns what it did.
 EMSCRIPTEN_KEEPALIVE int harf_release(int code) {
-  typist.Release(code);
-  return static_cast<int>(harf::DecideKeyUp(code));
+  return static_cast<int>(typist.Release(code));
+}
+
+// A caret key pressed in the line: 0 Left, 1 Right (harf::CursorMove).
+EMSCRIPTEN_KEEPALIVE void harf_move_cursor(int move) {
+  typist.MoveCursor(move == 1 ? harf::CursorMove::Right : harf::CursorMove::Left);
+}
+
+EMSCRIPTEN_KEEPALIVE void harf_click_line() {
+  typist.ClickLine();
 }
 
 EMSCRIPTEN_KEEPALIVE void harf_enter() {
   typist.Enter();
-  ++textRevision;
 }
 
 EMSCRIPTEN_KEEPALIVE void harf_backspace() {
-  typist.Release(static_cast<int>(harf::VirtualKey::Backspace));
+  typist.Backspace();
 }
 
 EMSCRIPTEN_KEEPALIVE void harf_clear_line() {
-  typist.line().Clear();
+  typist.ClearLine();
 }
 
 EMSCRIPTEN_KEEPALIVE void harf_clear_text() {
-  typist.text().Clear();
-  ++textRevision;
+  typist.ClearText();
 }
 
 EMSCRIPTEN_KEEPALIVE void harf_switch_layout() {
@@ -206,16 +242,18 @@ EMSCRIPTEN_KEEPALIVE int harf_cursor() {
   return static_cast<int>(typist.line().cursor());
 }
 
-EMSCRIPTEN_KEEPALIVE void harf_set_cursor(int cursor) {
-  typist.line().SetCursor(cursor < 0 ? 0 : static_cast<std::size_t>(cursor));
+// The text area only grows between two clears, so its clear count and its
+// number of lines tell the page whether it must repaint it.
+EMSCRIPTEN_KEEPALIVE double harf_text_clears() {
+  return static_cast<double>(typist.text().clears());
+}
+EMSCRIPTEN_KEEPALIVE int harf_text_lines() {
+  return static_cast<int>(typist.text().lines().size());
 }
 
-EMSCRIPTEN_KEEPALIVE int harf_line_size() {
-  return static_cast<int>(typist.line().size());
-}
-
-EMSCRIPTEN_KEEPALIVE std::uint32_t harf_text_revision() {
-  return textRevision;
+// The label's message (UTF-8); empty while it shows its credit line.
+EMSCRIPTEN_KEEPALIVE void harf_message() {
+  PutUtf8(typist.message());
 }
 
 // The line as the box shows it (UTF-16, U+F000 + code, left to right).
@@ -250,12 +288,61 @@ EMSCRIPTEN_KEEPALIVE void harf_encoding() {
 
 // What a copy of the line writes to the clipboard (UTF-16).
 EMSCRIPTEN_KEEPALIVE void harf_line_copy() {
-  Put(harf::EncodeCodesUtf16(typist.line().Codes(), copyEncoding));
+  Put(harf::EncodeCodesUtf16(typist.CopyLine().Codes(), copyEncoding));
 }
 
 // What a copy of the text area writes, lines separated by CR LF.
 EMSCRIPTEN_KEEPALIVE void harf_text_copy() {
+  typist.CopyText();
   Put(TextCopy());
+}
+
+// The line as Unicode Arabic in logical order (UTF-16).
+EMSCRIPTEN_KEEPALIVE void harf_line_unicode() {
+  Put(Utf16(harf::LogicalText(typist.CopyLine())));
+}
+
+// The text area as Unicode, lines separated by LF.
+EMSCRIPTEN_KEEPALIVE void harf_text_unicode() {
+  std::u32string text;
+  const auto& lines = typist.CopyText().lines();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text.push_back(U'\n');
+    text += harf::LogicalText(lines[i]);
+  }
+  Put(Utf16(text));
+}
+
+// Paste of Unicode text from the input buffer, already normalised to NFKC by
+// the page, typed in from where the line stands as the window pastes: in
+// lines a typist would make.
+EMSCRIPTEN_KEEPALIVE void harf_paste_unicode() {
+  if (in.empty()) {
+    typist.Paste({}, 0);
+    return;
+  }
+  std::size_t lone = 0;
+  const harf::LetterLines letters =
+      harf::UnicodeLetters(Utf32(in, lone), [](std::u32string_view line, std::u32string& out) {
+        out.append(line);
+        return std::size_t{0};
+      });
+  harf::UnicodeLines pasted = harf::TypeLines(letters, typist.line());
+  typist.Paste(std::move(pasted.lines), pasted.skipped + lone);
+}
+
+// Paste of glyph-code text from the input buffer (symbol, Latin-1 or
+// Windows-1252, as its characters tell), read back into letters and typed in
+// from where the line stands.
+EMSCRIPTEN_KEEPALIVE void harf_paste_codes() {
+  if (in.empty()) {
+    typist.Paste({}, 0);
+    return;
+  }
+  std::size_t lone = 0;
+  harf::UnicodeLines pasted =
+      harf::TypeLines(harf::GlyphTextLetters(Utf32(in, lone)), typist.line());
+  typist.Paste(std::move(pasted.lines), pasted.skipped + lone);
 }
 
 }  // extern "C"

@@ -8,6 +8,8 @@ const { expect } = require('@playwright/test');
 
 const ROOT = path.resolve(__dirname, '..', '..');
 const HARF_SHAPE = process.env.HARF_SHAPE || path.join(ROOT, 'build', 'tools', 'harf-shape');
+const HARF_CONVERT = process.env.HARF_CONVERT ||
+  path.join(path.dirname(HARF_SHAPE), 'harf-convert');
 
 // Reads tests/data/typing.tsv: layout, typed characters (escapes \s \b \r \t
 // \\ \uXXXX), and the line and text columns, which these tests do not need:
@@ -138,6 +140,17 @@ async function copyWith(page, action) {
   return copied;
 }
 
+// Pastes with the paste button or key, and waits until the page has typed
+// the clipboard's text in.
+async function pasteWith(page, action) {
+  await page.evaluate(() => {
+    window.harfPasted = new Promise((resolve) =>
+      document.addEventListener('harf-pasted', resolve, { once: true }));
+  });
+  await action();
+  await page.evaluate(() => window.harfPasted);
+}
+
 async function chooseEncoding(page, encoding) {
   await page.locator(`input[name="encoding"][value="${encoding}"]`).check();
 }
@@ -150,11 +163,14 @@ async function showLayout(page, layout) {
 }
 
 module.exports = {
+  HARF_CONVERT,
+  HARF_SHAPE,
   ENCODINGS,
   chooseEncoding,
   copyWith,
   encodeLines,
   openPage,
+  pasteWith,
   readClipboard,
   shape,
   shapeAll,

@@ -1,0 +1,121 @@
+// Unicode in and out, and glyph-code text pasted back: the page against
+// harf-shape and harf-convert, which take the native core with ICU.
+const { execFileSync } = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { test, expect } = require('@playwright/test');
+const {
+  ENCODINGS, HARF_CONVERT, HARF_SHAPE, chooseEncoding, copyWith, encodeLines, openPage, pasteWith, typeText,
+  writeClipboard,
+} = require('./support');
+
+// harf-shape --from unicode: the glyph codes of each line of text.
+function shapeUnicode(text) {
+  const out = execFileSync(HARF_SHAPE, ['--from', 'unicode'], {
+    input: text, maxBuffer: 1 << 28, stdio: ['pipe', 'pipe', 'ignore'],
+  });
+  return out.toString('utf8').replace(/\n$/, '').split('\n')
+    .map((l) => (l === '' ? [] : l.split(' ').map(Number)));
+}
+
+// harf-convert --to legacy: Unicode text typed through the native core as a
+// paste types it, in lines a typist would make; the glyph codes of each line.
+function convertAsPasted(text) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'harf-web-'));
+  try {
+    fs.writeFileSync(path.join(dir, 'in.txt'), text);
+    execFileSync(HARF_CONVERT, ['--to', 'legacy', '--encoding', 'latin1', '-o',
+      path.join(dir, 'out.txt'), path.join(dir, 'in.txt')], { stdio: 'ignore' });
+    const bytes = fs.readFileSync(path.join(dir, 'out.txt'));
+    const lines = [[]];
+    for (const b of bytes) {
+      if (b === 10) lines.push([]);
+      else if (b !== 13) lines[lines.length - 1].push(b);
+    }
+    if (lines[lines.length - 1].length === 0) lines.pop();
+    return lines;
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+}
+
+function shapeToUnicode(typed) {
+  const out = execFileSync(HARF_SHAPE, ['--format', 'unicode'], { input: `${typed}\n` });
+  return out.toString('utf8').replace(/\n$/, '');
+}
+
+test.beforeEach(async ({ page }) => {
+  await openPage(page);
+  await chooseEncoding(page, 'latin1');
+});
+
+const lineCopy = (page) => copyWith(page, () => page.locator('#cmdCopyClose').click());
+const textCopy = (page) => copyWith(page, () => page.locator('#cmdCopyText').click());
+
+test('the line and the text copy as Unicode, numbers as read on screen', async ({ page }) => {
+  const cdp = await page.context().newCDPSession(page);
+  await typeText(page, cdp, "bsm 'llh\r*'m 2024");
+  expect(await copyWith(page, () => page.locator('#cmdCopyLineUnicode').click()))
+    .toBe(shapeToUnicode("*'m 2024"));
+  expect(await copyWith(page, () => page.locator('#cmdCopyTextUnicode').click()))
+    .toBe(shapeToUnicode("bsm 'llh"));
+});
+
+test('Unicode pastes as harf-shape types it, presentation forms and all', async ({ page }) => {
+  // Lam-alif and ba as presentation forms, digits, a Latin letter to leave out.
+  const text = 'بسم الله \uFEFB\uFE8F عام 2024 x\r\nالرحمن';
+  await writeClipboard(page, text);
+  await pasteWith(page, () => page.locator('#cmdPasteUnicode').click());
+  await expect(page.locator('#Label1')).toContainText('1 character was left out');
+  const expected = shapeUnicode(text);
+  expect(await lineCopy(page)).toBe(encodeLines([expected[1]], 'latin1'));
+  expect(await textCopy(page)).toBe(encodeLines([expected[0]], 'latin1'));
+});
+
+test('Ctrl+V pastes Unicode too', async ({ page }) => {
+  await writeClipboard(page, 'لا ');
+  await page.locator('#txtT').focus();
+  await pasteWith(page, () => page.keyboard.press('Control+V'));
+  expect(await lineCopy(page)).toBe(encodeLines(shapeUnicode('لا '), 'latin1'));
+});
+
+test('glyph-code text in every encoding pastes back into the lines it came from', async ({ page }) => {
+  const cdp = await page.context().newCDPSession(page);
+  await typeText(page, cdp, "bsm 'llh\r'lrHmn 'lrHym\r*'m 2024 dK");
+  for (const encoding of Object.keys(ENCODINGS)) {
+    await chooseEncoding(page, encoding);
+    await page.locator('#txtT').focus();
+    await page.keyboard.press('Enter');
+    const copied = await textCopy(page);
+    await page.locator('#cmdClearText').click();
+    await writeClipboard(page, copied);
+    await pasteWith(page, () => page.locator('#cmdPasteCodes').click());
+    // The last pasted line is in the line box; Enter puts it back.
+    await page.keyboard.press('Enter');
+    expect(await textCopy(page), encoding).toBe(copied);
+    await page.locator('#cmdClearText').click();
+    await writeClipboard(page, copied);
+    await pasteWith(page, () => page.locator('#cmdPasteCodes').click());
+  }
+});
+
+test('a 1 MB Unicode paste', async ({ page }) => {
+  const words = ['بسم', 'الله', 'الرحمن', 'الرحيم', 'عام', '2024', 'لا', 'كتب', 'مدرسة', 'ﻻ'];
+  const lines = [];
+  let size = 0;
+  for (let i = 0; size < 1 << 20; i++) {
+    const line = `${words[i % 10]} ${words[(i * 7 + 3) % 10]} ${words[(i * 3 + 1) % 10]}`;
+    lines.push(line);
+    size += Buffer.byteLength(line) + 1;
+  }
+  const text = lines.join('\n');
+  await writeClipboard(page, text);
+  await pasteWith(page, () => page.locator('#cmdPasteUnicode').click());
+  const expected = convertAsPasted(text);
+  expect(await lineCopy(page)).toBe(encodeLines([expected.pop()], 'latin1'));
+  expect(await textCopy(page)).toBe(encodeLines(expected, 'latin1'));
+  // The boxes show it all.
+  const shown = await page.locator('#txtF').evaluate((f) => f.textContent.split('\n').length);
+  expect(shown).toBe(expected.length);
+});
