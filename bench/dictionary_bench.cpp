@@ -137,9 +137,71 @@ void BM_FriBidiShapesEachWord(benchmark::State& state) {
   Report(state, w);
 }
 
+// The whole dictionary as one text, words separated by spaces: Harf types it
+// letter by letter into one line (no 45-glyph limit below the keyboard), ICU
+// shapes it with one call. No per-word overhead on either side.
+struct OneText {
+  std::vector<harf::LetterIndex> letters;
+  std::u16string utf16;
+};
+
+const OneText& DictionaryText() {
+  static const OneText text = [] {
+    const Words& w = Dictionary();
+    OneText t;
+    const harf::LetterIndex space = harf::LetterOfCodePoint(U' ');
+    for (std::size_t i = 0; i < w.letters.size(); ++i) {
+      if (i > 0) {
+        t.letters.push_back(space);
+        t.utf16.push_back(u' ');
+      }
+      t.letters.insert(t.letters.end(), w.letters[i].begin(), w.letters[i].end());
+      t.utf16 += w.utf16[i];
+    }
+    return t;
+  }();
+  return text;
+}
+
+void ReportText(benchmark::State& state, const OneText& t) {
+  const double letters =
+      static_cast<double>(t.letters.size()) * static_cast<double>(state.iterations());
+  state.counters["letters/s"] = benchmark::Counter(letters, benchmark::Counter::kIsRate);
+  state.counters["letters"] = static_cast<double>(t.letters.size());
+}
+
+void BM_HarfTypesDictionaryAsOneLine(benchmark::State& state) {
+  const OneText& t = DictionaryText();
+  harf::Line line;
+  line.Reserve(2 * t.letters.size() + 2);
+  for (auto _ : state) {
+    line.Clear();
+    for (const harf::LetterIndex c : t.letters) harf::AddChar(line, c);
+    benchmark::DoNotOptimize(line.Reading().data());
+  }
+  ReportText(state, t);
+}
+
+void BM_IcuShapesDictionaryAsOneString(benchmark::State& state) {
+  const OneText& t = DictionaryText();
+  std::vector<UChar> out(2 * t.utf16.size() + 2);
+  for (auto _ : state) {
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t n = u_shapeArabic(
+        reinterpret_cast<const UChar*>(t.utf16.data()), static_cast<int32_t>(t.utf16.size()),
+        out.data(), static_cast<int32_t>(out.size()), U_SHAPE_LETTERS_SHAPE, &status);
+    if (U_FAILURE(status)) state.SkipWithError(u_errorName(status));
+    benchmark::DoNotOptimize(n);
+    benchmark::DoNotOptimize(out.data());
+  }
+  ReportText(state, t);
+}
+
 BENCHMARK(BM_HarfTypesEachLetter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IcuShapesEachWord)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FriBidiShapesEachWord)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HarfTypesDictionaryAsOneLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IcuShapesDictionaryAsOneString)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -3,19 +3,23 @@
 # Markdown table: Harf against its yardstick for the engine, start-up, typing
 # latency and peak memory.
 #   bench/run.sh [BUILD_DIR] [RUNS]
-# Builds the benchmark targets in BUILD_DIR (default build-bench, Release),
-# starts its own Xvfb for the window measurements and takes the median of RUNS
-# (default 30) alternating start-ups.
+# Builds the benchmark targets in BUILD_DIR (default build-bench, Release with
+# link-time optimisation) and the engine benchmark once more without it (in
+# BUILD_DIR-nolto), starts its own Xvfb for the window measurements and takes
+# the median of RUNS (default 30) start-ups, the programs taking turns.
 set -eu
 cd "$(dirname "$0")/.."
 build="${1:-build-bench}"
 runs="${2:-30}"
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)" --target harf harf_empty_window harf_dictionary_bench \
-  harf_window_bench >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DHARF_LTO=ON >/dev/null
+cmake --build "$build" -j"$(nproc)" --target harf harf_empty_window harf_labelled_window \
+  harf_dictionary_bench harf_window_bench >/dev/null
+cmake -S . -B "$build-nolto" -DCMAKE_BUILD_TYPE=Release -DHARF_LTO=OFF -DHARF_GUI=OFF >/dev/null
+cmake --build "$build-nolto" -j"$(nproc)" --target harf_dictionary_bench >/dev/null
 harf="$build/src/ui/harf"
 empty="$build/bench/harf_empty_window"
+labelled="$build/bench/harf_labelled_window"
 
 tmp="$(mktemp -d)"
 display=":$((600 + $$ % 300))"
@@ -28,11 +32,16 @@ sleep 1
 # Engine: letters per second over the dictionary, median of 25 short repetitions,
 # interleaved at random so that a change in the speed of the machine during
 # the run does not fall on one side only.
-"$build/bench/harf_dictionary_bench" --benchmark_min_time=0.1 --benchmark_repetitions=25 \
-  --benchmark_enable_random_interleaving=true \
-  --benchmark_report_aggregates_only=true --benchmark_format=json >"$tmp/engine.json" 2>/dev/null
+# The same without link-time optimisation, for the row that says what it gives.
+for b in "$build" "$build-nolto"; do
+  "$b/bench/harf_dictionary_bench" --benchmark_min_time=0.1 --benchmark_repetitions=25 \
+    --benchmark_enable_random_interleaving=true \
+    --benchmark_report_aggregates_only=true --benchmark_format=json \
+    >"$tmp/engine$([ "$b" = "$build" ] || printf %s -nolto).json" 2>/dev/null
+done
 
-# A typed letter to the repainted line: microseconds, median of 25, interleaved.
+# A Backspace to the repainted line, at 45 and at 100,000 glyphs: microseconds,
+# median of 25, interleaved.
 "$build/bench/harf_window_bench" --benchmark_min_time=0.1 --benchmark_repetitions=25 \
   --benchmark_enable_random_interleaving=true \
   --benchmark_report_aggregates_only=true --benchmark_format=json >"$tmp/window.json" 2>/dev/null
@@ -51,11 +60,13 @@ ms() {
   echo $(((t1 - t0) / 1000000))
 }
 "$harf" >/dev/null 2>&1
-"$empty" >/dev/null 2>&1 # warm the file cache for both
+"$empty" >/dev/null 2>&1
+"$labelled" >/dev/null 2>&1 # warm the file cache for all three
 i=0
 while [ "$i" -lt "$runs" ]; do
   ms "$empty" >>"$tmp/empty.ms"
   ms "$harf" >>"$tmp/harf.ms"
+  ms "$labelled" >>"$tmp/labelled.ms"
   sleep 0.2
   /usr/bin/time -f %M -a -o "$tmp/empty.kb" "$empty" >/dev/null 2>&1
   sleep 0.2
@@ -64,10 +75,10 @@ while [ "$i" -lt "$runs" ]; do
 done
 
 cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)"
-python3 - "$tmp" "$runs" "$(nproc)" "$cpu" <<'EOF'
+python3 - "$tmp" "$runs" "$(nproc)" "$cpu" "$(uname -r)" <<'EOF'
 import json, statistics, sys
 
-tmp, runs, cores, cpu = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
+tmp, runs, cores, cpu, kernel = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4], sys.argv[5]
 
 def medians(path):
     out = {}
@@ -80,33 +91,53 @@ def numbers(path):
     return [float(line) for line in open(path) if line.strip()]
 
 engine = medians(f"{tmp}/engine.json")
+plain = medians(f"{tmp}/engine-nolto.json")
 window = medians(f"{tmp}/window.json")
-harf = engine["BM_HarfTypesEachLetter"]["letters/s"]
-icu = engine["BM_IcuShapesEachWord"]["letters/s"]
-fribidi = engine["BM_FriBidiShapesEachWord"]["letters/s"]
+rate = lambda m, name: m[name]["letters/s"]
+harf = rate(engine, "BM_HarfTypesEachLetter")
+icu = rate(engine, "BM_IcuShapesEachWord")
+fribidi = rate(engine, "BM_FriBidiShapesEachWord")
+harf_long = rate(engine, "BM_HarfTypesDictionaryAsOneLine")
+icu_long = rate(engine, "BM_IcuShapesDictionaryAsOneString")
+harf_p = rate(plain, "BM_HarfTypesEachLetter")
+icu_p = rate(plain, "BM_IcuShapesEachWord")
+harf_long_p = rate(plain, "BM_HarfTypesDictionaryAsOneLine")
+icu_long_p = rate(plain, "BM_IcuShapesDictionaryAsOneString")
 words = int(engine["BM_HarfTypesEachLetter"]["words"])
 letters = int(engine["BM_HarfTypesEachLetter"]["letters"])
-typed = window["BM_HarfTypedLetterToRepaintedLine"]["real_time"]
-bare = window["BM_BareLineEditSetTextRepaint"]["real_time"]
+key = lambda name, n: window[f"{name}/{n}"]["real_time"] if f"{name}/{n}" in window else None
+def keyrow(n):
+    h, b = key("BM_HarfBackspaceToRepaintedLine", n), key("BM_BareLineEditBackspaceToRepaint", n)
+    return (f"Backspace to repainted line at {n:,} glyphs (µs), vs QLineEdit, same text and font",
+            f"{h:.0f}", f"{b:.0f}", h / b, "≤ 1.2", h / b <= 1.2)
 start_h = statistics.median(numbers(f"{tmp}/harf.ms"))
 start_e = statistics.median(numbers(f"{tmp}/empty.ms"))
+start_l = statistics.median(numbers(f"{tmp}/labelled.ms"))
 mem_h = statistics.median(numbers(f"{tmp}/harf.kb")) / 1024
 mem_e = statistics.median(numbers(f"{tmp}/empty.kb")) / 1024
+M = lambda x: f"{x / 1e6:.1f} M"
 
 rows = [
-    ("engine: dictionary letters/s, vs ICU u_shapeArabic", f"{harf / 1e6:.1f} M", f"{icu / 1e6:.1f} M",
-     harf / icu, "≥ 1.0", harf / icu >= 1.0),
-    ("engine: dictionary letters/s, vs FriBidi", f"{harf / 1e6:.1f} M", f"{fribidi / 1e6:.1f} M",
+    ("engine: dictionary as one string, letters/s, vs ICU u_shapeArabic (LTO)", M(harf_long),
+     M(icu_long), harf_long / icu_long, "≥ 1.5", harf_long / icu_long >= 1.5),
+    ("engine: the same without LTO", M(harf_long_p), M(icu_long_p), harf_long_p / icu_long_p,
+     "≥ 1.5", harf_long_p / icu_long_p >= 1.5),
+    ("engine: dictionary word by word, letters/s, vs ICU u_shapeArabic (LTO)", M(harf), M(icu),
+     harf / icu, "—", None),
+    ("engine: the same without LTO", M(harf_p), M(icu_p), harf_p / icu_p, "—", None),
+    ("engine: dictionary word by word, letters/s, vs FriBidi (LTO)", M(harf), M(fribidi),
      harf / fribidi, "—", None),
+    ("start-up to first frame (ms), vs empty window with one label in the display font",
+     f"{start_h:.0f}", f"{start_l:.0f}", start_h / start_l, "≤ 1.2", start_h / start_l <= 1.2),
     ("start-up to first frame (ms), vs empty Qt window", f"{start_h:.0f}", f"{start_e:.0f}",
-     start_h / start_e, "≤ 1.2", start_h / start_e <= 1.2),
-    ("typed letter to repainted line (µs), vs QLineEdit::setText + repaint", f"{typed:.0f}",
-     f"{bare:.0f}", typed / bare, "≤ 1.5", typed / bare <= 1.5),
+     start_h / start_e, "—", None),
+    keyrow(45),
+    keyrow(100000),
     ("peak memory, max RSS (MB), vs empty Qt window", f"{mem_h:.1f}", f"{mem_e:.1f}",
      mem_h / mem_e, "≤ 1.3", mem_h / mem_e <= 1.3),
 ]
-print(f"Machine: {cores} cores, {cpu}. Dictionary: {words} words, {letters} letters.")
-print(f"Medians of 25 interleaved benchmark repetitions and of {runs} alternating start-ups.")
+print(f"Machine: {cores} cores (nproc), {cpu}, Linux {kernel}. Dictionary: {words} words, {letters} letters.")
+print(f"Medians of 25 interleaved benchmark repetitions (Release; LTO where marked) and of {runs} start-ups taking turns.")
 print()
 print("| measure | Harf | peer | ratio | goal |")
 print("|---|---|---|---|---|")
