@@ -56,15 +56,27 @@ class Styles {
     }
   }
 
-  // The fonts of a run: direct formatting, its character style, the
-  // paragraph's style, the document defaults, in that order.
-  Fonts Resolve(pugi::xml_node rPr, pugi::xml_node paragraph) const {
+  // What a paragraph gives its runs: its style's fonts, then the document
+  // defaults.
+  Fonts ParagraphFonts(pugi::xml_node paragraph) const {
     Fonts fonts;
-    FillFonts(fonts, rPr);
-    FillFromStyle(fonts, rPr.child("w:rStyle").attribute("w:val").value());
     const pugi::xml_node pStyle = paragraph.child("w:pPr").child("w:pStyle");
     FillFromStyle(fonts, pStyle ? pStyle.attribute("w:val").value() : default_paragraph_);
     FillFonts(fonts, defaults_);
+    return fonts;
+  }
+
+  // The fonts of a run: direct formatting, its character style, then what
+  // its paragraph gives, in that order.
+  Fonts Resolve(pugi::xml_node rPr, const Fonts& paragraph) const {
+    Fonts fonts;
+    FillFonts(fonts, rPr);
+    if (const pugi::xml_node rStyle = rPr.child("w:rStyle")) {
+      FillFromStyle(fonts, rStyle.attribute("w:val").value());
+    }
+    for (std::size_t s = 0; s < 4; ++s) {
+      if (!fonts[s]) fonts[s] = paragraph[s];
+    }
     return fonts;
   }
 
@@ -282,7 +294,7 @@ class PartConverter {
 
  private:
   void ConvertParagraph(pugi::xml_node p) {
-    paragraph_ = p;
+    paragraph_fonts_ = styles_.ParagraphFonts(p);
     converted_ = false;
     other_text_ = false;
     ConvertContainer(p);
@@ -304,7 +316,7 @@ class PartConverter {
   }
 
   bool IsLegacyRun(pugi::xml_node rPr) const {
-    const Fonts f = styles_.Resolve(rPr, paragraph_);
+    const Fonts f = styles_.Resolve(rPr, paragraph_fonts_);
     auto legacy = [&](Slot s) { return f[s] && SameFont(*f[s], o_.legacy_font); };
     if (legacy(kAscii) || legacy(kHAnsi)) return true;
     if (legacy(kCs) && (rPr.child("w:rtl") || rPr.child("w:cs"))) return true;
@@ -483,7 +495,7 @@ class PartConverter {
   const ConvertOptions& o_;
   std::string part_;
   ConvertStats& stats_;
-  pugi::xml_node paragraph_;
+  Fonts paragraph_fonts_;
   bool converted_ = false;
   bool other_text_ = false;
   bool changed_ = false;

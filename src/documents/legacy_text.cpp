@@ -24,6 +24,13 @@ struct Tagged {
 // Unicode must hold what the screen shows; the order is the one the window's
 // Unicode copy and paste use, ICU's bidi algorithm on a right-to-left line.
 std::vector<Tagged> Reordered(const std::vector<Tagged>& text, bool to_logical) {
+  // Without a digit nothing but the line's own direction is left, and the
+  // order stays as it is: most lines, and the bidi pass is the dearest step.
+  const bool digits = std::any_of(text.begin(), text.end(), [](const Tagged& t) {
+    return (t.ch >= U'0' && t.ch <= U'9') || (t.ch >= 0x0660 && t.ch <= 0x0669) ||
+           (t.ch >= 0x06F0 && t.ch <= 0x06F9);
+  });
+  if (!digits) return text;
   std::u32string chars;
   chars.reserve(text.size());
   for (const Tagged& t : text) chars.push_back(t.ch);

@@ -142,9 +142,9 @@ std::u32string CollapsedText(const char* utf8, std::string_view part) {
 
 class PartConverter {
  public:
-  PartConverter(pugi::xml_document& doc, pugi::xml_node root, const StyleScope& scope,
-                const ConvertOptions& o, std::string_view part, ConvertStats& stats)
-      : doc_(doc), root_(root), scope_(scope), o_(o), part_(part), stats_(stats) {}
+  PartConverter(pugi::xml_node root, const StyleScope& scope, const ConvertOptions& o,
+                std::string_view part, ConvertStats& stats)
+      : root_(root), scope_(scope), o_(o), part_(part), stats_(stats) {}
 
   bool Convert() {
     std::vector<pugi::xml_node> paragraphs;
@@ -501,7 +501,6 @@ class PartConverter {
     p.attribute("text:style-name").set_value(name.c_str());
   }
 
-  pugi::xml_document& doc_;
   pugi::xml_node root_;
   const StyleScope& scope_;
   const ConvertOptions& o_;
@@ -570,12 +569,11 @@ ConvertStats ConvertOdt(const std::string& in, const std::string& out, const Con
 
   ConvertStats stats;
   std::map<std::string, std::string> replaced;
-  if (PartConverter(content, content_root, content_scope, o, "content.xml", stats).Convert()) {
+  if (PartConverter(content_root, content_scope, o, "content.xml", stats).Convert()) {
     replaced["content.xml"] = SerializePart(content, package.Size("content.xml"));
   }
   // Headers and footers live in the master pages of styles.xml.
-  if (have_styles &&
-      PartConverter(styles, styles_root, styles_scope, o, "styles.xml", stats).Convert()) {
+  if (have_styles && PartConverter(styles_root, styles_scope, o, "styles.xml", stats).Convert()) {
     replaced["styles.xml"] = SerializePart(styles, package.Size("styles.xml"));
   }
   package.WriteCopy(out, replaced);
