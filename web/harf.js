@@ -130,10 +130,16 @@
   function paintText() {
     const now = { clears: core._harf_text_clears(), lines: core._harf_text_lines() };
     if (now.clears === paintedText.clears && now.lines === paintedText.lines) return;
-    paintedText = now;
-    core._harf_text_box();
     const f = $('txtF');
-    f.textContent = outUtf16();
+    if (now.clears === paintedText.clears && now.lines > paintedText.lines && f.firstChild) {
+      // Only new lines since the last paint: append them.
+      core._harf_text_box(paintedText.lines);
+      f.firstChild.appendData(outUtf16());
+    } else {
+      core._harf_text_box(0);
+      f.textContent = outUtf16();
+    }
+    paintedText = now;
     f.scrollTop = f.scrollHeight;
   }
 

@@ -103,10 +103,11 @@ void JsonRect(std::string& j, const harf::TwipsRect& r) {
        "," + std::to_string(r.height) + "]";
 }
 
-std::u16string BoxTextOfLines() {
+// Lines `first` onwards, each after a line break except the text's first.
+std::u16string BoxTextOfLines(std::size_t first) {
   std::u16string s;
   const auto& lines = typist.text().lines();
-  for (std::size_t i = 0; i < lines.size(); ++i) {
+  for (std::size_t i = first; i < lines.size(); ++i) {
     if (i > 0) s.push_back(u'\n');
     s += harf::EncodeCodesUtf16(lines[i].Codes(), harf::GlyphEncoding::Symbol);
   }
@@ -261,9 +262,11 @@ EMSCRIPTEN_KEEPALIVE void harf_line_box() {
   Put(harf::EncodeCodesUtf16(typist.line().Codes(), harf::GlyphEncoding::Symbol));
 }
 
-// The text area as the box shows it, lines separated by U+000A.
-EMSCRIPTEN_KEEPALIVE void harf_text_box() {
-  Put(BoxTextOfLines());
+// The text area as the box shows it from line `first` on, lines separated
+// by U+000A (a line after the first starts with one): the text area only
+// grows between two clears, so the page appends what is new.
+EMSCRIPTEN_KEEPALIVE void harf_text_box(int first) {
+  Put(BoxTextOfLines(first < 0 ? 0 : static_cast<std::size_t>(first)));
 }
 
 // Chooses what a copy writes by the encoding's name ("symbol", "latin1",

@@ -94,6 +94,12 @@ test('glyph-code text in every encoding pastes back into the lines it came from'
     // The last pasted line is in the line box; Enter puts it back.
     await page.keyboard.press('Enter');
     expect(await textCopy(page), encoding).toBe(copied);
+    // The text area shows the same codes (drawn from the symbol area), the
+    // line Enter added appended to what the paste put there.
+    if (encoding === 'symbol') {
+      expect(await page.locator('#txtF').evaluate((f) => f.textContent))
+        .toBe(copied.replaceAll('\r\n', '\n'));
+    }
     await page.locator('#cmdClearText').click();
     await writeClipboard(page, copied);
     await pasteWith(page, () => page.locator('#cmdPasteCodes').click());
