@@ -47,8 +47,11 @@ LetterLines UnicodeLetters(std::u32string_view text, const Normalise& normalise,
 namespace {
 
 // Glyph-code text breaks lines at these only: NEL is code 133 in Latin-1.
-bool IsGlyphTextBreak(char32_t ch) {
-  return ch == U'\n' || ch == U'\r' || ch == U'\u2028' || ch == U'\u2029';
+// Codes 10 and 13 are no glyphs; text in the symbol kind may hold them as
+// U+F00A and U+F00D.
+char32_t GlyphTextBreak(char32_t ch) {
+  if (ch == kSymbolBase + U'\n' || ch == kSymbolBase + U'\r') return ch - kSymbolBase;
+  return ch == U'\n' || ch == U'\r' || ch == U'\u2028' || ch == U'\u2029' ? ch : 0;
 }
 
 // Types the letters of each line without a limit, the first going on from `first`.
@@ -178,7 +181,7 @@ LetterLines GlyphTextLetters(std::u32string_view text, GlyphEncoding e) {
   std::size_t start = 0;
   while (true) {
     std::size_t end = start;
-    while (end < text.size() && !IsGlyphTextBreak(text[end])) ++end;
+    while (end < text.size() && GlyphTextBreak(text[end]) == 0) ++end;
     codes.clear();
     out.skipped += AppendDecoded(text.substr(start, end - start), e, codes);
     ReadLetters read = ReadGlyphCodes(codes);
@@ -186,7 +189,10 @@ LetterLines GlyphTextLetters(std::u32string_view text, GlyphEncoding e) {
     out.lines.push_back(std::move(read.letters));
     if (end == text.size()) break;
     start = end + 1;
-    if (text[end] == U'\r' && start < text.size() && text[start] == U'\n') ++start;
+    if (GlyphTextBreak(text[end]) == U'\r' && start < text.size() &&
+        GlyphTextBreak(text[start]) == U'\n') {
+      ++start;
+    }
   }
   return out;
 }

@@ -59,8 +59,8 @@ LetterLines UnicodeLetters(std::u32string_view text, const Normalise& normalise,
 
 // Glyph-code text, as copied from a document set in the legacy font: lines
 // split at CR LF, LF, CR, U+2028 and U+2029 (not at NEL, U+0085, which is a
-// glyph code in Latin-1 text), each line's characters decoded in the kind
-// DetectEncoding finds in the whole text (a line of plain letters and spaces
+// glyph code in Latin-1 text; in the symbol kind also at U+F00D, U+F00A), each line's characters
+// decoded in the kind DetectEncoding finds in the whole text (a line of plain letters and spaces
 // tells nothing, the lines around it do) and read back into letters with
 // ReadGlyphCodes. Characters of no kind, codes no letter uses and signs with
 // nothing to carry them count as skipped.

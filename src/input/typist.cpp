@@ -151,4 +151,17 @@ void Typist::Paste(std::vector<Line> lines, std::size_t leftOut) {
   }
 }
 
+void Typist::PasteLetters(const LetterLines& letters) {
+  UnicodeLines typed = TypeLines(letters, line_);
+  Paste(std::move(typed.lines), typed.skipped);
+}
+
+void Typist::PasteGlyphText(std::u32string_view text) {
+  if (text.empty()) {
+    Paste({}, 0);
+    return;
+  }
+  PasteLetters(GlyphTextLetters(text));
+}
+
 }  // namespace harf

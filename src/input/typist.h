@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "input/key_release.h"
+#include "input/pasted_text.h"
 #include "input/typed_keys.h"
 #include "shaping/line.h"
 
@@ -78,6 +79,15 @@ class Typist {
   // Enter does. `leftOut` counts the characters that reached no line; the
   // label says so. A paste of nothing says that too.
   void Paste(std::vector<Line> lines, std::size_t leftOut);
+  // A paste of letters read from pasted text (UnicodeLetters, or
+  // GlyphTextLetters): typed in letter by letter from where the line stands,
+  // as lines a typist would make (TypeLines: at most 45 glyphs, broken at the
+  // last space that fits, the last word's ligatures closed).
+  void PasteLetters(const LetterLines& letters);
+  // A paste of glyph-code text copied from a document set in the legacy font:
+  // its kind found, its codes read back into letters and typed in, so that
+  // Backspace and typing go on in it as in typed text.
+  void PasteGlyphText(std::u32string_view text);
 
   // --- What the window shows ---
   Layout shown() const { return shown_; }

@@ -257,8 +257,7 @@ void PasteUnicode(Typist& typist, std::u32string_view text) {
     typist.Paste({}, 0);
     return;
   }
-  UnicodeLines pasted = FromUnicode(text, typist.line());
-  typist.Paste(std::move(pasted.lines), pasted.skipped);
+  typist.PasteLetters(UnicodeLetters(text));
 }
 
 }  // namespace harf

@@ -96,9 +96,10 @@ class UnicodeTyper {
   std::size_t refused_ = 0;
 };
 
-// Paste Unicode: types `text` into the keyboard model from where its line
-// stands, as FromUnicode does; the model moves full lines to the text area and
-// says what was left out. Empty text pastes nothing, and the label says so.
+// Paste Unicode: types the letters of `text` into the keyboard model from
+// where its line stands, as lines a typist would make (Typist::PasteLetters);
+// the model moves full lines to the text area and says what was left out.
+// Empty text pastes nothing, and the label says so.
 void PasteUnicode(Typist& typist, std::u32string_view text);
 
 // NFKC of text. Values that are not Unicode scalar values (surrogates, above

@@ -9,6 +9,7 @@
 
 #include "input/glyph_reader.h"
 #include "input/pasted_text.h"
+#include "input/typist.h"
 #include "shaping/engine.h"
 
 namespace harf {
@@ -102,6 +103,67 @@ TEST(TypeLines, GoesOnFromTheLineAndClosesTheLastLigature) {
   // A sign refused on its carrier counts; nothing at all gives one empty line.
   EXPECT_EQ(TypeLines({{Letters{kAlif, kFatha}}, 0}, Line{}).refused, 1U);
   EXPECT_EQ(TypeLines({{}, 0}, Line{}).lines.size(), 1U);
+}
+
+// Text typed on the keys, copied as glyph codes in each kind and pasted into a
+// fresh model, gives the lines typed (closed as the paste ends them), and
+// keys, Backspace and Enter go on in the pasted line as in the typed one.
+TEST(Typist, PastedGlyphTextBehavesAsTypedText) {
+  std::mt19937 random(9);
+  const std::u32string keys = U"bltmnHjy' aiu12.,(<";
+  for (int round = 0; round < 400; ++round) {
+    Typist typed;
+    const int lines = 1 + static_cast<int>(random() % 3);
+    for (int l = 0; l < lines; ++l) {
+      for (int k = static_cast<int>(random() % 30); k > 0; --k) {
+        typed.Type(keys[random() % keys.size()]);
+      }
+      if (l + 1 < lines) typed.Enter();
+    }
+    std::vector<GlyphCode> copied = typed.text().Codes();
+    if (!typed.text().empty()) copied.insert(copied.end(), {13, 10});
+    const std::vector<GlyphCode> line = typed.line().Codes();
+    copied.insert(copied.end(), line.begin(), line.end());
+    if (copied.empty()) continue;
+    for (const GlyphEncoding e : kGlyphEncodings) {
+      Typist pasted;
+      pasted.PasteGlyphText(EncodeCodes(copied, e));
+      ASSERT_EQ(pasted.message(), "") << EncodingName(e);
+      Typist closed = typed;
+      std::vector<Line> want = closed.text().lines();
+      for (Line& l : want) CloseLine(l);
+      ASSERT_EQ(pasted.text().lines().size(), want.size());
+      for (std::size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(pasted.text().lines()[i].Codes(), want[i].Codes()) << "round " << round;
+      }
+      CloseLine(closed.line());
+      ASSERT_EQ(pasted.line().Codes(), closed.line().Codes()) << "round " << round;
+      // Go on typing in both.
+      for (int k = 0; k < 8; ++k) {
+        const char32_t ch = keys[random() % keys.size()];
+        if (random() % 4 == 0) {
+          pasted.Backspace();
+          closed.Backspace();
+        } else {
+          pasted.Type(ch);
+          closed.Type(ch);
+        }
+        ASSERT_EQ(pasted.line().Codes(), closed.line().Codes()) << "round " << round;
+      }
+    }
+  }
+}
+
+TEST(Typist, GlyphPasteSaysWhatWasLeftOutAndKeepsTheLine) {
+  Typist t;
+  t.Type(U'b');
+  t.PasteGlyphText(U"\u20AC\u0100JJ");  // hha, no character, a sign, a sign on a sign
+  EXPECT_NE(t.message().find("2 characters"), std::string::npos) << t.message();
+  // The fatha goes on the ba typed before, and hha joins it.
+  EXPECT_EQ(t.line().Codes(), (std::vector<GlyphCode>{124, 74, 105, 32}));
+  t.PasteGlyphText(U"");
+  EXPECT_NE(t.message(), "");
+  EXPECT_EQ(t.line().Codes(), (std::vector<GlyphCode>{124, 74, 105, 32}));
 }
 
 TEST(GlyphTextLetters, ReadsEachLineInTheKindFound) {
