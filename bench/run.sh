@@ -84,7 +84,7 @@ def medians(path):
     out = {}
     for b in json.load(open(path))["benchmarks"]:
         if b.get("aggregate_name") == "median":
-            out[b["run_name"].split("/")[0]] = b
+            out[b["run_name"].replace("/real_time", "")] = b
     return out
 
 def numbers(path):

@@ -333,7 +333,13 @@ int Run(const Options& o) {
   if (o.help || o.version) {
     harf::tools::RequireOpen(STDOUT_FILENO, "standard output");
     Output out(STDOUT_FILENO);
-    out.Write(o.help ? kUsage : "harf-shape " + std::string(harf::kVersion) + "\n");
+    if (o.help) {
+      out.Write(kUsage);
+    } else {
+      out.Write("harf-shape ");
+      out.Write(harf::kVersion);
+      out.Write("\n");
+    }
     out.Flush();
     return 0;
   }
