@@ -18,6 +18,7 @@
 #include "ui/display_font.h"
 #include "ui/glyph_widgets.h"
 #include "ui/key_pictures.h"
+#include "ui/window_words.h"
 
 namespace harf::ui {
 namespace {
@@ -91,7 +92,7 @@ int ShiftState(Qt::KeyboardModifiers m) {
 }
 
 QString KeyTooltip(const KeyDef& k) {
-  return QString::fromStdString(harf::KeyTooltip(k.index));
+  return TranslateCoreText(harf::KeyTooltip(k.index));
 }
 
 FlatButton* CommandButton(QWidget* parent, const char* name, const QString& caption,
@@ -110,6 +111,7 @@ FlatButton* CommandButton(QWidget* parent, const char* name, const QString& capt
 frmMain::frmMain(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Harf"));
+  InstallLineBoxAccessibility();
   setFixedSize(Px(10155), Px(9315));
   Form_Load();
   BuildPanel();
@@ -121,10 +123,9 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
   Label1->setGeometry(Twips(120, 9075, 9855, 255));
   Label1->setAlignment(Qt::AlignCenter);
   Label1->setFont(Arial(8.25));
-  credit_ =
-      StandInFontInUse()
-          ? QStringLiteral("Harf \u2014 shaped Arabic in 8-bit glyph codes (stand-in display font)")
-          : QStringLiteral("Harf \u2014 shaped Arabic in 8-bit glyph codes for VarnelNormal");
+  credit_ = StandInFontInUse()
+                ? tr("Harf \u2014 shaped Arabic in 8-bit glyph codes (stand-in display font)")
+                : tr("Harf \u2014 shaped Arabic in 8-bit glyph codes for VarnelNormal");
   BuildUnicodeCommands();
   SetTabOrder();
   setWindowIcon(WindowIcon(outlines_));
@@ -147,12 +148,14 @@ void frmMain::BuildPanel() {
   fra1 = new CaptionFrame(QString(), this);
   fra1->setObjectName(QStringLiteral("fra1"));
   fra1->setGeometry(Twips(120, 120, 9855, 4575));
+  fra1->setAccessibleName(tr("Line and text"));
 
   QFont lineFont(displayFamily_);
   lineFont.setPointSizeF(24);
   txtT = new GlyphLineBox(fra1);
   txtT->setObjectName(QStringLiteral("txtT"));
   txtT->setGeometry(Twips(240, 360, 9405, 1155));
+  txtT->setAccessibleName(tr("Line"));
   txtT->setFont(lineFont);
   // The boxes hold code c as U+F000+c, where the display font has its glyph.
   std::array<char32_t, 256> charOf{};
@@ -163,6 +166,7 @@ void frmMain::BuildPanel() {
   txtF = new QPlainTextEdit(fra1);
   txtF->setObjectName(QStringLiteral("txtF"));
   txtF->setGeometry(Twips(240, 1560, 9405, 2445));
+  txtF->setAccessibleName(tr("Text area"));
   QFont textFont(displayFamily_);
   textFont.setPointSizeF(15.75);
   txtF->setFont(textFont);
@@ -211,6 +215,7 @@ void frmMain::BuildPanel() {
 void frmMain::BuildSystematic() {
   frmSyst = new CaptionFrame(QStringLiteral("Systematic"), this);
   frmSyst->setObjectName(QStringLiteral("frmSyst"));
+  frmSyst->setAccessibleName(frmSyst->caption());
   frmSyst->setFont(Arial(8.25));
   frmSyst->setGeometry(Twips(kLayoutFrame));
   cmdEnter = CommandButton(frmSyst, "cmdEnter", QStringLiteral("Enter"), Twips(kEnterButton),
@@ -218,7 +223,8 @@ void frmMain::BuildSystematic() {
   cmdBkSp = CommandButton(frmSyst, "cmdBkSp", QString(), Twips(kBackspaceButton), kEnterOrange,
                           Arial(8.25));
   cmdBkSp->setPicture(ArrowPicture(QSize(20, 12), qApp->devicePixelRatio()));
-  cmdBkSp->setToolTip(QStringLiteral("Delete the last letter (Backspace or Delete)"));
+  cmdBkSp->setToolTip(tr("Delete the last letter (Backspace or Delete)"));
+  cmdBkSp->setAccessibleName(tr("Backspace"));
   connect(cmdEnter, &FlatButton::clicked, this, &frmMain::cmdEnter_Click);
   connect(cmdBkSp, &FlatButton::clicked, this, &frmMain::cmdBkSp_Click);
 }
@@ -226,6 +232,7 @@ void frmMain::BuildSystematic() {
 void frmMain::BuildArabic() {
   frmArabic = new CaptionFrame(QStringLiteral("Arabic"), this);
   frmArabic->setObjectName(QStringLiteral("frmArabic"));
+  frmArabic->setAccessibleName(frmArabic->caption());
   frmArabic->setFont(Arial(8.25));
   frmArabic->setGeometry(Twips(kLayoutFrame));
 }
@@ -252,7 +259,12 @@ void frmMain::BuildKeys(Layout layout) {
     b->setText(QString::fromUtf8(k.caption.data(), static_cast<qsizetype>(k.caption.size())));
     b->setFont(Arial(k.font.points, k.font.bold));
     b->setEnabled(k.enabled);
-    b->setToolTip(KeyTooltip(k));
+    // A reader says the letter, then how to type it; the caption ("F" for
+    // ba on the Arabic keys) would tell a blind user nothing.
+    const QString tip = KeyTooltip(k);
+    b->setToolTip(tip);
+    b->setAccessibleName(tip.section(u'\n', 0, 0));
+    b->setAccessibleDescription(KeyDescription(tip));
     SetBackground(b, kKeyGrey);
     if (k.picture != kNoPicture) b->setPicture(PictureFor(k.picture, b->pictureRoom()));
     connect(b, &QAbstractButton::clicked, this, [this, i = k.index] { cmdK_Click(i); });
@@ -422,8 +434,7 @@ void frmMain::Mirror() {
   frmSyst->setVisible(!arabic);
   frmArabic->setVisible(arabic);
   cmdKeyb->setText(arabic ? kCaptionArabic : kCaptionSystematic);
-  const QString label =
-      typist_.message().empty() ? credit_ : QString::fromStdString(typist_.message());
+  const QString label = typist_.message().empty() ? credit_ : TranslateCoreText(typist_.message());
   if (Label1->text() != label) Label1->setText(label);
 }
 
@@ -508,16 +519,18 @@ void frmMain::BuildUnicodeCommands() {
     return a;
   };
   actCopyLineUnicode =
-      action(QStringLiteral("Copy Line as Unicode"), QKeySequence(QStringLiteral("Ctrl+Shift+C")),
+      action(tr("Copy Line as Unicode"), QKeySequence(QStringLiteral("Ctrl+Shift+C")),
              &frmMain::CopyLineUnicode);
   actCopyTextUnicode =
-      action(QStringLiteral("Copy Text as Unicode"), QKeySequence(QStringLiteral("Ctrl+Shift+T")),
+      action(tr("Copy Text as Unicode"), QKeySequence(QStringLiteral("Ctrl+Shift+T")),
              &frmMain::CopyTextUnicode);
-  actPasteUnicode = action(QStringLiteral("Paste Unicode"),
-                           QKeySequence(QStringLiteral("Ctrl+Shift+V")), &frmMain::PasteUnicode);
-  const QString hint = QStringLiteral(
-      "Right-click for Unicode: Copy Line (Ctrl+Shift+C), Copy Text (Ctrl+Shift+T), "
-      "Paste Unicode (Ctrl+Shift+V)");
+  actPasteUnicode = action(tr("Paste Unicode"), QKeySequence(QStringLiteral("Ctrl+Shift+V")),
+                           &frmMain::PasteUnicode);
+  const QString hint =
+      tr("Right-click for Unicode: Copy Line (%1), Copy Text (%2), Paste Unicode (%3)")
+          .arg(actCopyLineUnicode->shortcut().toString(QKeySequence::NativeText),
+               actCopyTextUnicode->shortcut().toString(QKeySequence::NativeText),
+               actPasteUnicode->shortcut().toString(QKeySequence::NativeText));
   for (QWidget* box : {static_cast<QWidget*>(txtT), static_cast<QWidget*>(txtF)}) {
     box->setToolTip(hint);
     box->setContextMenuPolicy(Qt::CustomContextMenu);

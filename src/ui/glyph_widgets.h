@@ -58,6 +58,8 @@ class GlyphLineBox : public QWidget {
   };
   const View& view() const { return view_; }
   std::size_t cursorPosition() const { return view_.cursor; }
+  // The line last shown, for a screen reader; null before the first.
+  const Line* line() const { return line_; }
   // The area the glyphs are drawn in.
   QRect glyphArea() const;
 
