@@ -122,7 +122,20 @@ QAccessibleInterface* LineBoxFactory(const QString& className, QObject* object) 
   return box ? new LineBoxAccessible(box) : nullptr;
 }
 
+bool& Translating() {
+  static bool translating = false;
+  return translating;
+}
+
 }  // namespace
+
+void SetCoreTextTranslated(bool on) {
+  Translating() = on;
+}
+
+bool CoreTextTranslated() {
+  return Translating();
+}
 
 void InstallLineBoxAccessibility() {
   static const bool installed = [] {
@@ -134,6 +147,9 @@ void InstallLineBoxAccessibility() {
 
 QString TranslateCoreText(std::string_view english) {
   const QString text = QString::fromUtf8(english.data(), static_cast<qsizetype>(english.size()));
+  // In English there is nothing to match: the window's start-up makes 136
+  // tooltips and should not pay for it.
+  if (!CoreTextTranslated()) return text;
   QStringList lines = text.split(u'\n');
   for (QString& line : lines) line = TranslateLine(line);
   return lines.join(u'\n');

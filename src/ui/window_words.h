@@ -18,6 +18,11 @@ namespace harf::ui {
 // matches, such as a letter's name, stays as it is.
 QString TranslateCoreText(std::string_view english);
 
+// Whether TranslateCoreText translates at all: set when a translation of the
+// window is installed, off (English) until then.
+void SetCoreTextTranslated(bool on);
+bool CoreTextTranslated();
+
 // The accessible description of a key: its tooltip without the first line,
 // which names the letter and is already the key's accessible name.
 QString KeyDescription(const QString& tooltip);
