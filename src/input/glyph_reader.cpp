@@ -1,6 +1,7 @@
 #include "input/glyph_reader.h"
 
 #include <array>
+#include <functional>
 #include <string>
 
 #include "shaping/engine.h"
@@ -127,7 +128,8 @@ const std::array<Written, kGlyphCount> kWritten = BuildWritten();
 
 }  // namespace
 
-std::size_t AppendUnicodeOfCodes(std::span<const GlyphCode> display, std::string& out) {
+std::size_t AppendUnicodeOfCodes(std::span<const GlyphCode> display, std::string& out,
+                                 const std::function<void(std::string&)>& flush) {
   std::size_t skipped = 0;
   GlyphCode carrier = kSpaceCode;
   // A number (digits, with single separators between them) is written left
@@ -135,6 +137,9 @@ std::size_t AppendUnicodeOfCodes(std::span<const GlyphCode> display, std::string
   // it is collected in reading order and written reversed. This is the bidi
   // rule of PlainBidiOrder, done in one pass for lines of any length.
   std::string number;
+  auto spill = [&] {
+    if (flush && out.size() >= (std::size_t{1} << 16)) flush(out);
+  };
   GlyphCode pendingSeparator = 0;  // a separator after a digit, until the next letter
   bool haveSeparator = false;
   auto flushNumber = [&] {
@@ -188,6 +193,8 @@ std::size_t AppendUnicodeOfCodes(std::span<const GlyphCode> display, std::string
     }
     if (!number.empty()) flushNumber();
     out.append(w.utf8, w.size);
+    // The padding space may still be taken back: it stays in `out`.
+    if (!padding) spill();
   }
   flushNumber();
   return skipped;
@@ -224,6 +231,21 @@ ReadLetters ReadGlyphCodes(std::span<const GlyphCode> display) {
     }
   }
   return out;
+}
+
+std::size_t TypeGlyphCodes(std::span<const GlyphCode> display, Line& line) {
+  std::size_t skipped = 0;
+  line.Reserve(line.size() + display.size() + 1);
+  for (std::size_t i = display.size(); i-- > 0;) {
+    const Reading& r = kReadings[display[i]];
+    // A sign the letter before it refuses is refused by AddChar the same way.
+    if (r.first == kNoLetter || !AddChar(line, r.first)) {
+      ++skipped;
+      continue;
+    }
+    if (r.second != kNoLetter) AddChar(line, r.second);
+  }
+  return skipped;
 }
 
 Line TypeLetters(std::span<const LetterIndex> letters) {

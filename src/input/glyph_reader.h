@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -37,7 +38,15 @@ ReadLetters ReadGlyphCodes(std::span<const GlyphCode> display);
 // text is the one ToUnicode gives for the line that ReadGlyphCodes's letters
 // type, a number in the order it is read on screen, but made in one pass
 // without a line or a letter list, for input of any size.
-std::size_t AppendUnicodeOfCodes(std::span<const GlyphCode> display, std::string& out);
+// `flush`, when given, is handed `out` whenever it has grown past 64 KB, to
+// write it out and empty it, so that a long line is never held as text.
+std::size_t AppendUnicodeOfCodes(std::span<const GlyphCode> display, std::string& out,
+                                 const std::function<void(std::string&)>& flush = {});
+
+// Types the letters the codes read as into `line` (at its left end), as
+// TypeLetters(ReadGlyphCodes(display).letters) does for an empty line, without
+// a letter list; returns how many codes were skipped.
+std::size_t TypeGlyphCodes(std::span<const GlyphCode> display, Line& line);
 
 // The letters typed into an empty line with AddChar, at its left end.
 Line TypeLetters(std::span<const LetterIndex> letters);

@@ -163,6 +163,17 @@ TEST(AppendUnicodeOfCodes, IsToUnicodeOfTheLettersRead) {
     ASSERT_EQ(text, "kept" + EncodeUtf8(ToUnicode(TypeLetters(read.letters))))
         << ::testing::PrintToString(codes);
     ASSERT_EQ(skipped, read.skipped);
+    Line typed;
+    ASSERT_EQ(TypeGlyphCodes(codes, typed), read.skipped);
+    ASSERT_EQ(typed.Codes(), TypeLetters(read.letters).Codes());
+    // Written in pieces, the text is the same.
+    std::string pieces;
+    std::string rest;
+    AppendUnicodeOfCodes(codes, rest, [&pieces](std::string& t) {
+      pieces += t;
+      t.clear();
+    });
+    ASSERT_EQ(pieces + rest, text.substr(4));
   }
 }
 

@@ -147,5 +147,39 @@ for from in keys unicode; do
   fi
 done
 
+# Glyph codes read back: decimal codes, raw bytes, legacy text in each kind.
+check "codes back to codes" "82 80 82 84 32 226 98 199 32${nl}rc=0" sh -c "printf '82 80 82 84 32 226 98 199 32\n' | $shape --from codes"
+check "codes to unicode, number as shown" "عام ٢٠٢٤${nl}rc=0" sh -c "printf '82 80 82 84 32 226 98 199 32\n' | $shape --from codes --format unicode"
+check "code above 255" "108 32${nl}rc=2" sh -c "printf '108 32\n1 256\n' | $shape --from codes"
+check "not a code" "rc=2" sh -c "printf '108 x\n' | $shape --from codes"
+check "bytes, crlf" "108 32${nl}32 252 32${nl}rc=0" sh -c "printf 'l \r\n \374 \n' | $shape --from bytes"
+check "bytes no letter uses, C0, NUL" "108 32${nl}rc=0" sh -c "printf '\000\001{\177l \n' | $shape --from bytes"
+check "sign on nothing, sign on a sign" "74${nl}74 108 32${nl}rc=0" sh -c "printf 'J\nJJl \n' | $shape --from bytes"
+check "bytes to unicode" "لا ${nl}rc=0" sh -c "printf ' \374 \n' | $shape --from bytes --format unicode"
+check "legacy, kind found" "108 32${nl}128 32${nl}rc=0" sh -c "printf '\357\201\254\357\200\240\n\342\202\254\n' | $shape --from legacy"
+check "legacy invalid utf-8" "108 32${nl}rc=2" sh -c "printf 'l \n\377\n' | $shape --from legacy"
+check "legacy out, symbol" " 239 129 172 239 128 160 10${nl}rc=0" sh -c "printf 'ب\n' | $shape --from unicode --format legacy | od -An -tu1 | tr -s ' '"
+check "bad encoding" "rc=2" "$shape" --from legacy --encoding cp1252
+for enc in symbol latin1 windows-1252; do
+  check "round trip through $enc" "كتب نحن «٢٠٢٤»${nl}rc=0" sh -c "printf 'كتب نحن «2024»\n' | $shape --from unicode --format legacy --encoding $enc | $shape --from legacy --encoding $enc --format unicode"
+done
+err=$(printf 'JJl \001\n' | "$shape" --from bytes 2>&1 >/dev/null)
+case "$err" in
+  *"skipped 2 codes"*) ;;
+  *) echo "FAIL skipped codes not told: '$err'"; fails=$((fails + 1)) ;;
+esac
+
+# One 50 MB line of glyph-code bytes: held once, its text written as it goes
+# (peak resident memory under 3 bytes per code, from time -f %M).
+line=$(mktemp)
+yes 'lbk ' | tr -d '\n' | head -c 52428800 > "$line"
+echo >> "$line"
+kb=$(ASAN_OPTIONS="${ASAN_OPTIONS:-}:quarantine_size_mb=0:thread_local_quarantine_size_kb=0" /usr/bin/time -f %M "$shape" --from bytes --format unicode < "$line" 2>&1 >/dev/null | tail -n 1)
+echo "one 50 MB line, --from bytes --format unicode: max RSS $kb KB"
+if [ "$kb" -gt 160000 ]; then
+  echo "FAIL one 50 MB line took $kb KB"; fails=$((fails + 1))
+fi
+rm -f "$line"
+
 [ "$fails" -eq 0 ] && echo "all harf-shape checks passed"
 exit "$fails"

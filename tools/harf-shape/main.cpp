@@ -16,6 +16,8 @@
 #include <utility>
 
 #include "harf_version.h"
+#include "input/glyph_encoding.h"
+#include "input/glyph_reader.h"
 #include "input/typist.h"
 #include "input/unicode_text.h"
 #include "input/utf8.h"
@@ -29,8 +31,10 @@ using harf::tools::Output;
 using harf::tools::Piece;
 
 constexpr std::string_view kUsage =
-    R"(Usage: harf-shape [--from keys|unicode] [--layout systematic|arabic]
-                  [--format codes|bytes|unicode]
+    R"(Usage: harf-shape [--from keys|unicode|codes|bytes|legacy]
+                  [--layout systematic|arabic]
+                  [--format codes|bytes|unicode|legacy]
+                  [--encoding symbol|latin1|windows-1252]
 
 Reads UTF-8 text on standard input, types each input line into a fresh empty
 line through Harf's shaping engine and prints what the line ends up with, one
@@ -55,6 +59,18 @@ a vowel sign the letter before it refuses (a sign after a sign, a sign on
 alif); when anything was skipped, standard error says how many characters,
 and the exit status is still 0.
 
+--from codes, --from bytes, --from legacy: the input is glyph codes, as text
+set in the legacy font holds them, one line of codes in display order (left to
+right on screen) per line: decimal codes separated by spaces (as --format
+codes prints them), raw bytes (lines split at LF or CR LF), or UTF-8 text whose
+characters are the font's characters in the kind --encoding names (without
+--encoding, the kind each line's characters show: U+F000..U+F0FF symbol, a
+Windows-1252 character such as the euro sign windows-1252, else latin1). Each
+line is read back into letters (a ligature gives its two letters, a code two
+letters share the more common one) and typed again. A code no letter uses, a
+character of no glyph code, and a vowel sign with nothing to carry it are
+skipped; standard error says how many, and the exit status is still 0.
+
 For each line the result is printed as:
   --format codes    decimal glyph codes in stored order (left to right on
                     screen; the letter typed last comes first) separated by
@@ -63,12 +79,18 @@ For each line the result is printed as:
   --format bytes    the raw 8-bit glyph codes, followed by a newline
   --format unicode  the letters of the line as UTF-8 Unicode text in logical
                     order (the padding space that comes with the first letter
-                    of a line left out), followed by a newline
+                    of a line left out), followed by a newline; a number
+                    comes out in the order it is read on screen
+  --format legacy   the glyph codes as UTF-8 text of the font's characters in
+                    the kind --encoding names (default symbol: U+F000 + code)
 
 Options:
-  --from keys|unicode                 what the input is
+  --from keys|unicode|codes|bytes|legacy
+                                      what the input is
   --layout systematic|arabic          keyboard layout shown while typing keys
-  --format codes|bytes|unicode        output format
+  --format codes|bytes|unicode|legacy output format
+  --encoding symbol|latin1|windows-1252
+                                      the kind of legacy text, in and out
   --help                              show this text
   --version                           show the version
 
@@ -81,11 +103,13 @@ Exit status:
      (counted from 1) on standard error
 )";
 
-enum class Format { Codes, Bytes, Unicode };
-enum class Source { Keys, Unicode };
+enum class Format { Codes, Bytes, Unicode, Legacy };
+enum class Source { Keys, Unicode, Codes, Bytes, Legacy };
 
 struct Options {
   Source from = Source::Keys;
+  // The kind of legacy text: given, or (for --from legacy) found line by line.
+  std::optional<harf::GlyphEncoding> encoding;
   harf::Layout layout = harf::Layout::Systematic;
   Format format = Format::Codes;
   bool help = false;
@@ -142,12 +166,24 @@ Options Parse(int argc, char** argv) {
           arg, ValueOf(arg, "--layout", i, argc, argv),
           {{"systematic", harf::Layout::Systematic}, {"arabic", harf::Layout::Arabic}});
     } else if (IsOption(arg, "--format")) {
-      o.format = Choose<Format>(
-          arg, ValueOf(arg, "--format", i, argc, argv),
-          {{"codes", Format::Codes}, {"bytes", Format::Bytes}, {"unicode", Format::Unicode}});
+      o.format = Choose<Format>(arg, ValueOf(arg, "--format", i, argc, argv),
+                                {{"codes", Format::Codes},
+                                 {"bytes", Format::Bytes},
+                                 {"unicode", Format::Unicode},
+                                 {"legacy", Format::Legacy}});
     } else if (IsOption(arg, "--from")) {
       o.from = Choose<Source>(arg, ValueOf(arg, "--from", i, argc, argv),
-                              {{"keys", Source::Keys}, {"unicode", Source::Unicode}});
+                              {{"keys", Source::Keys},
+                               {"unicode", Source::Unicode},
+                               {"codes", Source::Codes},
+                               {"bytes", Source::Bytes},
+                               {"legacy", Source::Legacy}});
+    } else if (IsOption(arg, "--encoding")) {
+      o.encoding =
+          Choose<harf::GlyphEncoding>(arg, ValueOf(arg, "--encoding", i, argc, argv),
+                                      {{"symbol", harf::GlyphEncoding::Symbol},
+                                       {"latin1", harf::GlyphEncoding::Latin1},
+                                       {"windows-1252", harf::GlyphEncoding::Windows1252}});
     } else {
       Fail("unknown option '" + std::string(arg) + "' (try --help)");
     }
@@ -159,7 +195,7 @@ Options Parse(int argc, char** argv) {
 
 using Printer = std::function<void(const harf::Line&)>;
 
-Printer MakePrinter(Format format, Output& out) {
+Printer MakePrinter(Format format, harf::GlyphEncoding encoding, Output& out) {
   switch (format) {
     case Format::Codes:
       return [&out](const harf::Line& line) {
@@ -181,6 +217,14 @@ Printer MakePrinter(Format format, Output& out) {
         for (auto it = cells.rbegin(); it != cells.rend(); ++it) {
           out.Put(static_cast<char>(it->code));
         }
+        out.Put('\n');
+      };
+    case Format::Legacy:
+      return [&out, encoding](const harf::Line& line) {
+        const std::u32string text = harf::EncodeCodes(line.Codes(), encoding);
+        std::string utf8;
+        harf::AppendUtf8(text, utf8);
+        out.Write(utf8);
         out.Put('\n');
       };
     case Format::Unicode:
@@ -284,18 +328,122 @@ class UnicodeInput final : public Utf8Input {
   harf::UnicodeTyper typer_;
 };
 
-std::unique_ptr<Input> MakeInput(const Options& o, Printer print) {
+// Glyph-code text: lines of decimal codes, raw bytes, or UTF-8 text whose
+// characters are the font's characters. A line is held whole (its reading
+// starts at its right end), read back into letters and typed again, or with
+// --format unicode written straight from its codes in one pass.
+class CodesInput final : public Input {
+ public:
+  CodesInput(Source from, std::optional<harf::GlyphEncoding> encoding, bool unicode, Printer print,
+             Output& out)
+      : from_(from), encoding_(encoding), unicode_(unicode), print_(std::move(print)), out_(out) {}
+  std::size_t Skipped() const override { return skipped_; }
+
+  void Take(const Piece& piece) override {
+    switch (from_) {
+      case Source::Bytes:
+        codes_.insert(codes_.end(), piece.bytes.begin(), piece.bytes.end());
+        break;
+      case Source::Codes:
+        TakeDecimal(piece);
+        break;
+      default:
+        TakeLegacy(piece);
+        break;
+    }
+    if (!piece.ends) return;
+    if (from_ == Source::Codes) EndNumber(piece);
+    if (from_ == Source::Legacy) {
+      // One kind for the whole line: given, or found in it.
+      const harf::GlyphEncoding e = encoding_ ? *encoding_ : harf::DetectEncoding(chars_);
+      if (!chars_.empty() && chars_.back() == U'\r') chars_.pop_back();
+      skipped_ += harf::AppendDecoded(chars_, e, codes_);
+      chars_.clear();
+    } else if (!codes_.empty() && codes_.back() == '\r') {
+      codes_.pop_back();
+    }
+    if (unicode_) {
+      text_.clear();
+      skipped_ += harf::AppendUnicodeOfCodes(codes_, text_, [this](std::string& text) {
+        out_.Write(text);
+        text.clear();
+      });
+      out_.Write(text_);
+      out_.Put('\n');
+    } else {
+      harf::Line line;
+      skipped_ += harf::TypeGlyphCodes(codes_, line);
+      print_(line);
+    }
+    codes_.clear();
+    if (codes_.capacity() > (std::size_t{1} << 20)) codes_.shrink_to_fit();
+  }
+
+ private:
+  void TakeDecimal(const Piece& piece) {
+    for (std::size_t i = 0; i < piece.bytes.size(); ++i) {
+      const char c = piece.bytes[i];
+      if (c >= '0' && c <= '9') {
+        number_ = number_ * 10 + (c - '0');
+        if (++digits_ > 3 || number_ > 255) Bad(piece, i, "a glyph code above 255");
+      } else if (c == ' ' || c == '\t' ||
+                 (c == '\r' && piece.ends && i + 1 == piece.bytes.size())) {
+        EndNumber(piece);
+      } else {
+        Bad(piece, i, "not a decimal glyph code");
+      }
+    }
+  }
+  void EndNumber(const Piece&) {
+    if (digits_ > 0) codes_.push_back(static_cast<harf::GlyphCode>(number_));
+    number_ = 0;
+    digits_ = 0;
+  }
+  void TakeLegacy(const Piece& piece) {
+    const std::size_t valid = harf::AppendDecodedUtf8(piece.bytes, chars_);
+    if (valid < piece.bytes.size()) Bad(piece, valid, "invalid UTF-8");
+  }
+  [[noreturn]] static void Bad(const Piece& piece, std::size_t at, const std::string& what) {
+    throw BadInput{what + " on input line " + std::to_string(piece.line) + " at byte " +
+                   std::to_string(piece.offset + at + 1)};
+  }
+
+  Source from_;
+  std::optional<harf::GlyphEncoding> encoding_;
+  bool unicode_;
+  Printer print_;
+  Output& out_;
+  std::vector<harf::GlyphCode> codes_;
+  std::u32string chars_;
+  std::string text_;
+  int number_ = 0;
+  int digits_ = 0;
+  std::size_t skipped_ = 0;
+};
+
+std::unique_ptr<Input> MakeInput(const Options& o, Printer print, Output& out) {
   switch (o.from) {
     case Source::Keys:
       return std::make_unique<KeysInput>(o.layout, std::move(print));
     case Source::Unicode:
       return std::make_unique<UnicodeInput>(std::move(print));
+    case Source::Codes:
+    case Source::Bytes:
+    case Source::Legacy:
+      return std::make_unique<CodesInput>(o.from, o.encoding, o.format == Format::Unicode,
+                                          std::move(print), out);
   }
   return nullptr;
 }
 
-void ReportSkipped(std::size_t skipped) {
+void ReportSkipped(std::size_t skipped, Source from) {
   if (skipped == 0) return;
+  if (from == Source::Codes || from == Source::Bytes || from == Source::Legacy) {
+    std::cerr << "harf-shape: skipped " << skipped
+              << (skipped == 1 ? " code or character" : " codes or characters")
+              << " that no letter uses, or vowel signs with nothing to carry them\n";
+    return;
+  }
   std::cerr << "harf-shape: skipped " << skipped << (skipped == 1 ? " character" : " characters")
             << " with no letter or a vowel sign the letter before it refuses\n";
 }
@@ -304,8 +452,11 @@ int Shape(const Options& o) {
   harf::tools::RequireOpen(STDIN_FILENO, "standard input");
   harf::tools::RequireOpen(STDOUT_FILENO, "standard output");
   Output out(STDOUT_FILENO);
-  const std::unique_ptr<Input> input = MakeInput(o, MakePrinter(o.format, out));
-  harf::tools::LineReader reader(STDIN_FILENO, [&out] { out.Flush(); });
+  const std::unique_ptr<Input> input = MakeInput(
+      o, MakePrinter(o.format, o.encoding.value_or(harf::GlyphEncoding::Symbol), out), out);
+  // Raw bytes are no UTF-8: a piece may end anywhere.
+  harf::tools::LineReader reader(
+      STDIN_FILENO, [&out] { out.Flush(); }, o.from != Source::Bytes);
   // At a terminal, what was skipped is told line by line; otherwise once.
   const bool terminal = isatty(STDIN_FILENO) == 1;
   std::size_t told = 0;
@@ -315,7 +466,7 @@ int Shape(const Options& o) {
       input->Take(piece);
       if (terminal && piece.ends && input->Skipped() > told) {
         out.Flush();
-        ReportSkipped(input->Skipped() - told);
+        ReportSkipped(input->Skipped() - told, o.from);
         told = input->Skipped();
       }
     }
@@ -325,7 +476,7 @@ int Shape(const Options& o) {
     return 2;
   }
   out.Flush();
-  ReportSkipped(input->Skipped() - told);
+  ReportSkipped(input->Skipped() - told, o.from);
   return 0;
 }
 
