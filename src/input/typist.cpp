@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "input/pasted_text.h"
 #include "shaping/engine.h"
 
 namespace harf {
@@ -143,17 +144,7 @@ void Typist::Paste(std::vector<Line> lines, std::size_t leftOut) {
     line_ = std::move(lines[i]);
   }
   line_.SetCursor(0);
-  if (leftOut > 0) {
-    Say("Pasted; " +
-        (leftOut == 1 ? std::string("1 character was")
-                      : std::to_string(leftOut) + " characters were") +
-        " left out (no letter here, or a vowel sign the letter before it does not take).");
-  }
-}
-
-void Typist::PasteLetters(const LetterLines& letters) {
-  UnicodeLines typed = TypeLines(letters, line_);
-  Paste(std::move(typed.lines), typed.skipped);
+  SayLeftOut(leftOut, "no letter here, or a vowel sign the letter before it does not take");
 }
 
 void Typist::PasteGlyphText(std::u32string_view text) {
@@ -161,7 +152,25 @@ void Typist::PasteGlyphText(std::u32string_view text) {
     Paste({}, 0);
     return;
   }
-  PasteLetters(GlyphTextLetters(text));
+  UnicodeLines typed = TypeLines(GlyphTextLetters(text), line_);
+  Paste(std::move(typed.lines), 0);
+  SayLeftOut(typed.skipped,
+             "characters of no glyph code, codes no letter uses, or signs with nothing to carry "
+             "them");
 }
+
+void Typist::SayLeftOut(std::size_t leftOut, std::string_view why) {
+  if (leftOut == 0) return;
+  Say("Pasted; " +
+      (leftOut == 1 ? std::string("1 character was")
+                    : std::to_string(leftOut) + " characters were") +
+      " left out (" + std::string(why) + ").");
+}
+
+void Typist::PasteLetters(const LetterLines& letters) {
+  UnicodeLines typed = TypeLines(letters, line_);
+  Paste(std::move(typed.lines), typed.skipped);
+}
+
 
 }  // namespace harf

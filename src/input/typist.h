@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "input/key_release.h"
@@ -107,6 +108,7 @@ class Typist {
   // Every key, click and command starts here: the label shows its credit line
   // again.
   void Command() { message_.clear(); }
+  void SayLeftOut(std::size_t leftOut, std::string_view why);
 
   Layout shown_;
   Line line_;

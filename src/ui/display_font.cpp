@@ -2,8 +2,13 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFont>
 #include <QFontDatabase>
 #include <QStringList>
+#include <array>
+
+#include "tables/glyph_table.h"
+#include "tables/ligature_table.h"
 
 // The resource is compiled into the static library harf_font; nothing refers
 // to its registration code, so the linker would drop it without this call.
@@ -19,10 +24,34 @@ constexpr char kStandInResource[] = ":/harf/fonts/HarfStandIn.ttf";
 
 bool stand_in_in_use = false;
 
-// One direct lookup of the family: listing every family (families()) makes
-// fontconfig describe every font on the system, a quarter of the start-up.
-bool SystemHasFamily(const QString& family) {
-  return QFontDatabase::hasFamily(family);
+FontCoverage display_coverage;
+
+// Every glyph code the glyph and ligature tables write.
+std::vector<GlyphCode> TableCodes() {
+  std::array<bool, 256> used{};
+  for (const auto* column : {&IsoGlyph, &IniGlyph, &MedGlyph, &FinGlyph}) {
+    for (const GlyphCode code : *column) {
+      if (code != NoGlyph) used[code] = true;
+    }
+  }
+  for (const Ligature& l : kLigatures) used[l.code] = true;
+  std::vector<GlyphCode> codes;
+  for (std::size_t c = 0; c < used.size(); ++c) {
+    if (used[c]) codes.push_back(static_cast<GlyphCode>(c));
+  }
+  return codes;
+}
+
+// The family as the system has it, looked up directly: a font of that family
+// with fallback to other fonts off, whose own name is then compared. Listing
+// every family of the system cost more than a quarter of the start-up.
+QRawFont InstalledFont(const QString& family) {
+  QFont font(family);
+  font.setStyleStrategy(QFont::NoFontMerging);
+  font.setPixelSize(32);
+  QRawFont raw = QRawFont::fromFont(font);
+  if (!raw.isValid() || raw.familyName().compare(family, Qt::CaseInsensitive) != 0) return {};
+  return raw;
 }
 
 }  // namespace
@@ -43,7 +72,11 @@ QString LoadStandInFont() {
 QString LoadDisplayFont() {
   const QString legacy = QLatin1String(kLegacyDisplayFamily);
   stand_in_in_use = false;
-  if (SystemHasFamily(legacy)) return legacy;
+  display_coverage = FontCoverage();
+  if (const QRawFont installed = InstalledFont(legacy); installed.isValid()) {
+    display_coverage = CoverageOf(installed);
+    return legacy;
+  }
   const QString stand_in = LoadStandInFont();
   if (stand_in.isEmpty()) return legacy;
   stand_in_in_use = true;
@@ -52,6 +85,26 @@ QString LoadDisplayFont() {
 
 bool StandInFontInUse() {
   return stand_in_in_use;
+}
+
+FontCoverage CoverageOf(const QRawFont& font) {
+  static const std::vector<GlyphCode> codes = TableCodes();
+  FontCoverage best;
+  bool first = true;
+  for (const GlyphEncoding e : kGlyphEncodings) {
+    FontCoverage c{e, {}};
+    for (const GlyphCode code : codes) {
+      if (!font.supportsCharacter(static_cast<uint>(CharOfCode(code, e))))
+        c.missing.push_back(code);
+    }
+    if (first || c.missing.size() < best.missing.size()) best = std::move(c);
+    first = false;
+  }
+  return best;
+}
+
+const FontCoverage& DisplayCoverage() {
+  return display_coverage;
 }
 
 }  // namespace harf::ui

@@ -6,7 +6,11 @@
 // resource. Call these once a QGuiApplication exists.
 #pragma once
 
+#include <QRawFont>
 #include <QString>
+#include <vector>
+
+#include "input/glyph_encoding.h"
 
 namespace harf::ui {
 
@@ -24,5 +28,17 @@ QString LoadDisplayFont();
 
 // Whether the last call of LoadDisplayFont chose the bundled stand-in.
 bool StandInFontInUse();
+
+// How a font holds the glyph codes the tables use: the kind whose characters
+// it has a glyph for at every code, or else at the most codes (the first of
+// kGlyphEncodings on a tie), and the codes it lacks in that kind.
+struct FontCoverage {
+  GlyphEncoding encoding = GlyphEncoding::Symbol;
+  std::vector<GlyphCode> missing;
+};
+FontCoverage CoverageOf(const QRawFont& font);
+
+// The coverage of the font the last call of LoadDisplayFont chose.
+const FontCoverage& DisplayCoverage();
 
 }  // namespace harf::ui

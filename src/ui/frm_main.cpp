@@ -63,8 +63,8 @@ void SetBackground(QWidget* w, const QColor& c) {
   w->setPalette(p);
 }
 
-QString BoxText(const std::vector<GlyphCode>& codes) {
-  const std::u16string text = EncodeCodesUtf16(codes, GlyphEncoding::Symbol);
+QString BoxText(const std::vector<GlyphCode>& codes, GlyphEncoding e) {
+  const std::u16string text = EncodeCodesUtf16(codes, e);
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
@@ -128,7 +128,14 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
                 : tr("Harf \u2014 shaped Arabic in 8-bit glyph codes for VarnelNormal");
   BuildUnicodeCommands();
   SetTabOrder();
-  setWindowIcon(WindowIcon(outlines_));
+  setWindowIcon(WindowIcon(pictureFonts_));
+  if (const auto& missing = DisplayCoverage().missing; !missing.empty()) {
+    std::string codes;
+    for (const GlyphCode c : missing) codes += (codes.empty() ? "" : ", ") + std::to_string(c);
+    typist_.Say("VarnelNormal has no glyph for code" +
+                std::string(missing.size() > 1 ? "s " : " ") + codes + " (read as " +
+                std::string(EncodingName(encoding_)) + ").");
+  }
   Mirror();
   cmdBkSp->setFocus();
   qApp->installEventFilter(this);
@@ -142,6 +149,7 @@ frmMain::~frmMain() {
 // compiled into the program and need no filling.
 void frmMain::Form_Load() {
   displayFamily_ = LoadDisplayFont();
+  encoding_ = StandInFontInUse() ? GlyphEncoding::Symbol : DisplayCoverage().encoding;
 }
 
 void frmMain::BuildPanel() {
@@ -159,11 +167,13 @@ void frmMain::BuildPanel() {
   txtT->setFont(lineFont);
   // The boxes hold code c as U+F000+c, where the display font has its glyph.
   std::array<char32_t, 256> charOf{};
-  for (std::size_t c = 0; c < charOf.size(); ++c)
-    charOf[c] = CharOfCode(static_cast<GlyphCode>(c), GlyphEncoding::Symbol);
+  for (std::size_t c = 0; c < charOf.size(); ++c) {
+    charOf[c] = CharOfCode(static_cast<GlyphCode>(c), encoding_);
+  }
   txtT->setGlyphFont(GlyphFont::Make(QRawFont::fromFont(lineFont), charOf));
 
-  txtF = new QPlainTextEdit(fra1);
+  txtF = new GlyphTextArea(fra1);
+  txtF->setEncoding(encoding_);
   txtF->setObjectName(QStringLiteral("txtF"));
   txtF->setGeometry(Twips(240, 1560, 9405, 2445));
   txtF->setAccessibleName(tr("Text area"));
@@ -238,16 +248,17 @@ void frmMain::BuildArabic() {
 }
 
 void frmMain::BuildKeys(Layout layout) {
-  if (outlines_.pixelSize() <= 0) {
-    // The pictures need the dotted circle and the sign marks only the stand-in
-    // has; with the stand-in as display font they share the line's outlines.
+  if (pictureFonts_.letters.pixelSize() <= 0) {
+    // Letters come from the display font; the signs on their dotted circle
+    // need the stand-in, which with the stand-in as display font is the same.
+    pictureFonts_.letters = txtT->glyphFont().font;
+    pictureFonts_.encoding = encoding_;
+    pictureFonts_.signs = pictureFonts_.letters;
     const QString standIn = LoadStandInFont();
-    if (standIn.isEmpty() || standIn == displayFamily_) {
-      outlines_ = txtT->glyphFont().font;
-    } else {
+    if (!standIn.isEmpty() && standIn != displayFamily_) {
       QFont pictureFont = txtT->font();
       pictureFont.setFamily(standIn);
-      outlines_ = PictureFont(pictureFont);
+      pictureFonts_.signs = PictureFont(pictureFont);
     }
   }
   CaptionFrame* frame = layout == Layout::Systematic ? frmSyst : frmArabic;
@@ -280,8 +291,8 @@ QPixmap frmMain::PictureFor(LetterIndex letter, const QSize& room) {
   const auto key = std::make_pair(letter, std::make_pair(size.width(), size.height()));
   auto it = pictures_.find(key);
   if (it == pictures_.end()) {
-    it =
-        pictures_.emplace(key, KeyPicture(letter, outlines_, qApp->devicePixelRatio(), size)).first;
+    it = pictures_.emplace(key, KeyPicture(letter, pictureFonts_, qApp->devicePixelRatio(), size))
+             .first;
   }
   return it->second;
 }
@@ -454,7 +465,7 @@ void frmMain::MirrorText() {
     // its length (a megabyte pasted as one line would freeze the window for
     // minutes); such a line scrolls sideways instead.
     if (l.size() > kLongestWrappedLine) txtF->setLineWrapMode(QPlainTextEdit::NoWrap);
-    added << BoxText(l.Codes());
+    added << BoxText(l.Codes(), encoding_);
   }
   if (textShown_ == 0) {
     txtF->setPlainText(added.join(u'\n'));
@@ -473,12 +484,9 @@ void frmMain::cmdEnter_Click() {
 }
 
 void frmMain::CopyToClipboard(const std::vector<GlyphCode>& codes) {
-  // One Latin-1 character per glyph code: X11's STRING target then carries
-  // exactly the byte of each code, which documents set in the font expect.
-  const std::string bytes = EncodeBytes(codes);
   QClipboard* clipboard = QGuiApplication::clipboard();
   clipboard->clear();
-  clipboard->setText(QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  clipboard->setMimeData(GlyphMimeData(codes, encoding_));
 }
 
 void frmMain::cmdCopyClose_MouseUp(int button, int /*shift*/, int /*x*/, int /*y*/) {
@@ -526,17 +534,25 @@ void frmMain::BuildUnicodeCommands() {
              &frmMain::CopyTextUnicode);
   actPasteUnicode = action(tr("Paste Unicode"), QKeySequence(QStringLiteral("Ctrl+Shift+V")),
                            &frmMain::PasteUnicode);
+  actPasteGlyphText = action(tr("Paste Legacy-Font Text"),
+                             QKeySequence(QStringLiteral("Ctrl+Shift+L")), &frmMain::PasteGlyphText);
+  actPasteGlyphText->setToolTip(
+      tr("Paste text copied from a document set in the legacy font: its letters are read back "
+         "from the glyph codes and typed in"));
   const QString hint =
-      tr("Right-click for Unicode: Copy Line (%1), Copy Text (%2), Paste Unicode (%3)")
+      tr("Right-click for Unicode: Copy Line (%1), Copy Text (%2), Paste Unicode (%3), "
+         "Paste Legacy-Font Text (%4)")
           .arg(actCopyLineUnicode->shortcut().toString(QKeySequence::NativeText),
                actCopyTextUnicode->shortcut().toString(QKeySequence::NativeText),
-               actPasteUnicode->shortcut().toString(QKeySequence::NativeText));
+               actPasteUnicode->shortcut().toString(QKeySequence::NativeText),
+               actPasteGlyphText->shortcut().toString(QKeySequence::NativeText));
   for (QWidget* box : {static_cast<QWidget*>(txtT), static_cast<QWidget*>(txtF)}) {
     box->setToolTip(hint);
     box->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(box, &QWidget::customContextMenuRequested, this, [this, box](const QPoint& pos) {
       QMenu menu(this);
-      menu.addActions({actCopyLineUnicode, actCopyTextUnicode, actPasteUnicode});
+      menu.addActions({actCopyLineUnicode, actCopyTextUnicode, actPasteUnicode, actPasteGlyphText});
+      menu.setToolTipsVisible(true);
       menu.exec(box->mapToGlobal(pos));
     });
   }
@@ -563,6 +579,16 @@ void frmMain::PasteUnicode() {
 // limit; the model says in the label what could not be typed.
 void frmMain::PasteUnicodeText(const QString& text) {
   harf::PasteUnicode(typist_, text.toStdU32String());
+  FocusLine();
+  Mirror();
+}
+
+void frmMain::PasteGlyphText() {
+  PasteGlyphTextOf(QGuiApplication::clipboard()->text());
+}
+
+void frmMain::PasteGlyphTextOf(const QString& text) {
+  typist_.PasteGlyphText(text.toStdU32String());
   FocusLine();
   Mirror();
 }

@@ -12,16 +12,18 @@
 #include <map>
 #include <utility>
 
+#include "input/glyph_encoding.h"
 #include "input/typist.h"
 #include "tables/key_layout.h"
+#include "ui/key_pictures.h"
 
 class QAction;
 class QLabel;
-class QPlainTextEdit;
 
 namespace harf::ui {
 
 class GlyphLineBox;
+class GlyphTextArea;
 class CaptionFrame;
 class FlatButton;
 class MouseUpButton;
@@ -54,6 +56,12 @@ class frmMain : public QWidget {
   void PasteUnicode();
   // Paste Unicode of `text` instead of the clipboard's.
   void PasteUnicodeText(const QString& text);
+  // Glyph-code text copied from a document set in the legacy font, read back
+  // into letters and typed in.
+  void PasteGlyphText();
+  void PasteGlyphTextOf(const QString& text);
+  // The kind of characters the display font maps its codes to.
+  GlyphEncoding encoding() const { return encoding_; }
 
   // The keyboard model the window shows.
   const Typist& typist() const { return typist_; }
@@ -85,11 +93,12 @@ class frmMain : public QWidget {
   std::size_t textShown_ = 0;
   std::uint64_t textClears_ = 0;
   QString displayFamily_;
+  GlyphEncoding encoding_ = GlyphEncoding::Symbol;
   QString credit_;
 
   CaptionFrame* fra1 = nullptr;
   GlyphLineBox* txtT = nullptr;
-  QPlainTextEdit* txtF = nullptr;
+  GlyphTextArea* txtF = nullptr;
   MouseUpButton* cmdCopyClose = nullptr;
   FlatButton* cmdClear = nullptr;
   FlatButton* cmdCopyText = nullptr;
@@ -102,12 +111,13 @@ class frmMain : public QWidget {
   // The keys of the Arabic layout are made the first time it is shown: the
   // window starts with the Systematic one, and many users never switch.
   std::array<FlatButton*, kKeyCount> cmdK{};
-  QRawFont outlines_;  // what key pictures and the icon are drawn from
+  PictureFonts pictureFonts_;  // what key pictures and the icon are drawn from
   std::map<std::pair<LetterIndex, std::pair<int, int>>, QPixmap> pictures_;
   QLabel* Label1 = nullptr;
   QAction* actCopyLineUnicode = nullptr;
   QAction* actCopyTextUnicode = nullptr;
   QAction* actPasteUnicode = nullptr;
+  QAction* actPasteGlyphText = nullptr;
 };
 
 }  // namespace harf::ui

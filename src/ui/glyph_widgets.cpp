@@ -5,6 +5,7 @@
 #include <QGlyphRun>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -31,6 +32,31 @@ bool IsNavigationKey(const QKeyEvent& e) {
     default:
       return false;
   }
+}
+
+QMimeData* GlyphMimeData(std::span<const GlyphCode> codes, GlyphEncoding e) {
+  auto* data = new QMimeData;
+  const std::string bytes = EncodeBytes(codes);
+  data->setData(QStringLiteral("text/plain"),
+                QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())).toUtf8());
+  const std::u16string chars = EncodeCodesUtf16(codes, e);
+  data->setData(QStringLiteral("text/plain;charset=utf-8"),
+                QString::fromUtf16(chars.data(), static_cast<qsizetype>(chars.size())).toUtf8());
+  return data;
+}
+
+QMimeData* GlyphTextArea::createMimeDataFromSelection() const {
+  // Qt gives the selection's paragraphs separated by U+2029; the text area's
+  // lines are separated by CR LF.
+  std::vector<GlyphCode> codes;
+  for (const char32_t ch : textCursor().selectedText().toStdU32String()) {
+    if (ch == U'\u2029') {
+      codes.insert(codes.end(), {13, 10});
+    } else if (const auto code = CodeOfChar(ch, encoding_)) {
+      codes.push_back(*code);
+    }
+  }
+  return GlyphMimeData(codes, encoding_);
 }
 
 GlyphFont GlyphFont::Make(const QRawFont& font, const std::array<char32_t, 256>& charOf) {

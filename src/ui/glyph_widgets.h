@@ -5,10 +5,13 @@
 #include <QBasicTimer>
 #include <QFrame>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QRawFont>
 #include <array>
+#include <span>
 #include <vector>
 
+#include "input/glyph_encoding.h"
 #include "input/typist.h"
 #include "shaping/line.h"
 
@@ -90,6 +93,31 @@ class GlyphLineBox : public QWidget {
   qreal baseline_ = 0;
   bool caretOn_ = true;
   QBasicTimer blink_;
+};
+
+// Glyph codes as the clipboard and the X selection get them: "text/plain"
+// holds one Latin-1 character per code, so that X11's STRING target carries
+// exactly one byte per code, and "text/plain;charset=utf-8" holds the
+// characters of the display font's kind (for the stand-in, U+F000+code, so
+// that no code becomes a control character or a soft hyphen elsewhere).
+QMimeData* GlyphMimeData(std::span<const GlyphCode> codes, GlyphEncoding e);
+
+// The text area: shows the text area's lines (the window writes them) and
+// lets the mouse select; a selection goes to the X primary selection as the
+// clipboard would get those codes, never as the box's own characters or HTML.
+class GlyphTextArea : public QPlainTextEdit {
+  Q_OBJECT
+ public:
+  explicit GlyphTextArea(QWidget* parent = nullptr) : QPlainTextEdit(parent) {}
+  void setEncoding(GlyphEncoding e) { encoding_ = e; }
+  // What a selection of the box's text gives, for the primary selection.
+  QMimeData* selectionMimeData() const { return createMimeDataFromSelection(); }
+
+ protected:
+  QMimeData* createMimeDataFromSelection() const override;
+
+ private:
+  GlyphEncoding encoding_ = GlyphEncoding::Symbol;
 };
 
 // A button drawn the way the window's keys and commands have always looked: a

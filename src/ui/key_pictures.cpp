@@ -12,8 +12,9 @@
 namespace harf::ui {
 namespace {
 
-QChar BoxChar(GlyphCode code) {
-  return QChar(static_cast<char16_t>(CharOfCode(code, GlyphEncoding::Symbol)));
+QString CodeText(GlyphCode code, GlyphEncoding e) {
+  const char32_t ch = CharOfCode(code, e);
+  return QString::fromUcs4(&ch, 1);
 }
 
 // Fills `path` into a box, centred on the path's outline: scaled by `scale`,
@@ -58,7 +59,12 @@ QRawFont PictureFont(const QFont& font) {
   return QRawFont::fromFont(font);
 }
 
-QPixmap KeyPicture(LetterIndex letter, const QRawFont& font, qreal dpr, QSizeF size) {
+QPixmap KeyPicture(LetterIndex letter, const PictureFonts& fonts, qreal dpr, QSizeF size) {
+  // A letter's picture is its glyph from the display font, in the display
+  // font's own kind; a sign's, the sign on a dotted circle from the stand-in.
+  const bool sign = IsSignLetter(letter);
+  const QRawFont& font = sign ? fonts.signs : fonts.letters;
+  const QString text = sign ? PictureText(letter) : CodeText(IsoGlyph[letter], fonts.encoding);
   QImage image((size * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
   image.setDevicePixelRatio(dpr);
   image.fill(Qt::transparent);
@@ -67,7 +73,7 @@ QPixmap KeyPicture(LetterIndex letter, const QRawFont& font, qreal dpr, QSizeF s
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(32, 32, 32));
   const qreal shrink = size.width() / kPictureWidth;
-  DrawCentred(p, Outline(font, PictureText(letter)), size, 1.5 * shrink,
+  DrawCentred(p, Outline(font, text), size, 1.5 * shrink,
               shrink * kPicturePixelSize / font.pixelSize());
   p.end();
   return QPixmap::fromImage(image);
@@ -98,8 +104,9 @@ QPixmap ArrowPicture(const QSize& size, qreal dpr) {
   return QPixmap::fromImage(image);
 }
 
-QIcon WindowIcon(const QRawFont& font) {
-  const QPainterPath hha = Outline(font, QString(BoxChar(IsoGlyph[kHha])));
+QIcon WindowIcon(const PictureFonts& fonts) {
+  const QRawFont& font = fonts.letters;
+  const QPainterPath hha = Outline(font, CodeText(IsoGlyph[kHha], fonts.encoding));
   QIcon icon;
   for (const int size : {16, 32}) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);

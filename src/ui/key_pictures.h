@@ -8,6 +8,7 @@
 #include <QRawFont>
 #include <QString>
 
+#include "input/glyph_encoding.h"
 #include "tables/glyph_table.h"
 
 namespace harf::ui {
@@ -26,11 +27,21 @@ QString PictureText(LetterIndex letter);
 // font, no further font has to be loaded at start-up.
 QRawFont PictureFont(const QFont& font);
 
+// The fonts pictures are drawn from: the display font with the kind it maps
+// its codes in, for the letters and the icon, and the stand-in, for the signs
+// on their dotted circle (a legacy font has neither the circle nor the
+// separate marks).
+struct PictureFonts {
+  QRawFont letters;
+  GlyphEncoding encoding = GlyphEncoding::Symbol;
+  QRawFont signs;
+};
+
 // The picture of `letter`, 30 x 35 pixels or, where a key has less room, the
 // same drawing shrunk to `size`, at device pixel ratio `dpr`: dark on
 // transparent, centred on the glyph's own outline so that tails below the
 // line (jim, ya) stay inside.
-QPixmap KeyPicture(LetterIndex letter, const QRawFont& font, qreal dpr,
+QPixmap KeyPicture(LetterIndex letter, const PictureFonts& fonts, qreal dpr,
                    QSizeF size = QSizeF(kPictureWidth, kPictureHeight));
 
 // The size a picture takes in `room`: 30 x 35, shrunk to fit.
@@ -41,6 +52,6 @@ QSize PictureSizeFor(const QSize& room);
 QPixmap ArrowPicture(const QSize& size, qreal dpr);
 
 // The window icon at 16 and 32 pixels: hha on the line's text colour.
-QIcon WindowIcon(const QRawFont& font);
+QIcon WindowIcon(const PictureFonts& fonts);
 
 }  // namespace harf::ui

@@ -506,7 +506,8 @@ class FrmMainTest : public QObject {
     QCOMPARE(txtF()->contextMenuPolicy(), Qt::CustomContextMenu);
     QStringList shortcuts;
     for (QAction* a : w->actions()) shortcuts << a->shortcut().toString();
-    QCOMPARE(shortcuts, (QStringList{"Ctrl+Shift+C", "Ctrl+Shift+T", "Ctrl+Shift+V"}));
+    QCOMPARE(shortcuts,
+             (QStringList{"Ctrl+Shift+C", "Ctrl+Shift+T", "Ctrl+Shift+V", "Ctrl+Shift+L"}));
     QVERIFY(txtT()->toolTip().contains(QStringLiteral("Ctrl+Shift+V")));
   }
 

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <string>
@@ -29,9 +30,20 @@ inline Codes CodesOf(const QString& boxText) {
   return DecodeChars(chars, GlyphEncoding::Symbol).codes;
 }
 
-inline Codes ClipboardBytes() {
-  const QByteArray bytes = QGuiApplication::clipboard()->text().toLatin1();
+// The bytes X11's STRING target gives: the "text/plain" characters, one
+// Latin-1 byte each.
+inline Codes ClipboardBytes(QClipboard::Mode mode = QClipboard::Clipboard) {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData(mode);
+  if (data == nullptr) return {};
+  const QByteArray bytes = QString::fromUtf8(data->data(QStringLiteral("text/plain"))).toLatin1();
   return Codes(bytes.begin(), bytes.end());
+}
+
+// The characters of the Unicode text target, "text/plain;charset=utf-8".
+inline QString ClipboardUnicode(QClipboard::Mode mode = QClipboard::Clipboard) {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData(mode);
+  return data ? QString::fromUtf8(data->data(QStringLiteral("text/plain;charset=utf-8")))
+              : QString();
 }
 
 class WindowDriver {

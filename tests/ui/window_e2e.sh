@@ -56,4 +56,13 @@ if [ -z "$expected" ] || [ "$actual" != "$expected" ]; then
   echo "FAIL: the clipboard does not hold the glyph codes harf-shape gives"
   exit 1
 fi
+# The Unicode target carries the stand-in's characters, U+F000 + code, so that
+# no code is a control character or a soft hyphen in another program.
+unicode=$(xclip -o -selection clipboard -t 'text/plain;charset=utf-8' | iconv -f UTF-8 -t UTF-32BE |
+          od -An -tu1 -w4 | awk '{ printf "%s%d", sep, $3 * 256 + $4 - 61440; sep = " " }')
+echo "unicode target, less U+F000: $unicode"
+if [ "$unicode" != "$expected" ]; then
+  echo "FAIL: the Unicode target does not hold U+F000 + each glyph code"
+  exit 1
+fi
 echo "window end-to-end check passed"
