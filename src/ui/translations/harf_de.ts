@@ -103,8 +103,16 @@
         <translation>Unicode einfügen</translation>
     </message>
     <message>
-        <source>Right-click for Unicode: Copy Line (%1), Copy Text (%2), Paste Unicode (%3)</source>
-        <translation>Rechtsklick für Unicode: Zeile kopieren (%1), Text kopieren (%2), Unicode einfügen (%3)</translation>
+        <source>Right-click for Unicode: Copy Line (%1), Copy Text (%2), Paste Unicode (%3), Paste Legacy-Font Text (%4)</source>
+        <translation>Rechtsklick für Unicode: Zeile kopieren (%1), Text kopieren (%2), Unicode einfügen (%3), Text in der alten Schrift einfügen (%4)</translation>
+    </message>
+    <message>
+        <source>Paste Legacy-Font Text</source>
+        <translation>Text in der alten Schrift einfügen</translation>
+    </message>
+    <message>
+        <source>Paste text copied from a document set in the legacy font: its letters are read back from the glyph codes and typed in</source>
+        <translation>Text aus einem Dokument in der alten Schrift einfügen: seine Buchstaben werden aus den Glyphencodes gelesen und eingetippt</translation>
     </message>
 </context>
 </TS>
