@@ -407,28 +407,15 @@ class PartConverter {
     // What every group becomes: runs of new text, lines of it for the
     // legacy font.
     std::vector<std::vector<std::vector<Piece>>> output(groups.size());
+    const auto chars = [&runs](std::size_t r, std::size_t i) -> const std::u32string& {
+      return runs[r].items[i].chars;
+    };
     for (std::size_t g = 0; g < groups.size(); ++g) {
-      std::vector<Piece> pieces;
-      bool arabic = false;
-      for (const auto& [r, i] : groups[g].items) {
-        const std::u32string& chars = runs[r].items[i].chars;
-        if (!pieces.empty() && pieces.back().run == r) {
-          pieces.back().text += chars;
-        } else {
-          pieces.push_back({chars, r});
-        }
-        arabic = arabic || IsArabicText(chars);
-      }
-      if (o_.to == Direction::ToUnicode) {
-        UnicodePieces u = LegacyToUnicode(pieces, o_.encoding);
-        stats_.left_out += u.left_out;
-        output[g].push_back(std::move(u.pieces));
-      } else if (!arabic) {
-        groups[g].keep = false;
+      auto lines = ConvertLine(std::span(groups[g].items), chars, o_, stats_);
+      if (lines) {
+        output[g] = std::move(*lines);
       } else {
-        LegacyLines l = UnicodeToLegacy(pieces, WritingEncoding(o_), o_.line_glyphs);
-        stats_.left_out += l.left_out;
-        output[g] = std::move(l.lines);
+        groups[g].keep = false;
       }
     }
 
