@@ -39,6 +39,11 @@ std::u32string Arrange(std::u32string_view text, const std::vector<Cluster>& clu
   return out;
 }
 
+// A strong right-to-left character for the bidi algorithm.
+bool IsArabicLetter(char32_t ch) {
+  return (ch >= U'\u0621' && ch <= U'\u064A') || ch == U'\u0671';
+}
+
 }  // namespace
 
 bool IsMark(char32_t ch) {
@@ -98,12 +103,33 @@ std::u32string TypedText(const Line& line) {
   return out;
 }
 
-std::u32string LogicalText(const Line& line, BidiOrder order) {
-  const std::u32string typed = TypedText(line);
-  std::vector<Cluster> visual = Clusters(typed);
-  // The line's clusters right to left are its visual order.
-  std::reverse(visual.begin(), visual.end());
-  return Arrange(typed, visual, order(Bases(typed, visual), true));
+std::u32string LogicalText(const Line& line, BidiOrder order, std::size_t piece) {
+  // A piece ends right before an Arabic letter. The paragraph is right to
+  // left, so the text's start and end count as right-to-left letters too:
+  // every character on either side of such a cut resolves as it does in the
+  // whole line, no number spans it, and the pieces' logical texts follow one
+  // another in typing order.
+  const auto logical = [order](std::u32string_view typed) {
+    std::vector<Cluster> visual = Clusters(typed);
+    // The clusters right to left are their visual order.
+    std::reverse(visual.begin(), visual.end());
+    return Arrange(typed, visual, order(Bases(typed, visual), true));
+  };
+  std::u32string out;
+  std::u32string typed;
+  for (const Cell& cell : line.Reading()) {
+    for (const std::uint8_t letter : {cell.letter, cell.later}) {
+      if (letter == kNoLetter) continue;
+      const char32_t cp = CodePointOf(static_cast<LetterIndex>(letter));
+      if (cp == kNoCodePoint) continue;
+      if (typed.size() >= piece && IsArabicLetter(cp)) {
+        out += logical(typed);
+        typed.clear();
+      }
+      typed.push_back(cp);
+    }
+  }
+  return out += logical(typed);
 }
 
 std::u32string TypingOrder(std::u32string_view logical, BidiOrder order) {

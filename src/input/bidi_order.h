@@ -46,8 +46,12 @@ std::vector<Cluster> Clusters(std::u32string_view text);
 std::u32string TypedText(const Line& line);
 
 // The line as logical Unicode text that shows what the line shows: the typed
-// text with every number turned into the order it is read on screen.
-std::u32string LogicalText(const Line& line, BidiOrder order = PlainBidiOrder);
+// text with every number turned into the order it is read on screen. A long
+// line is reordered about `piece` letters at a time, so that the reordering
+// needs memory for one piece, not for the whole line.
+inline constexpr std::size_t kBidiPiece = std::size_t{1} << 16;
+std::u32string LogicalText(const Line& line, BidiOrder order = PlainBidiOrder,
+                           std::size_t piece = kBidiPiece);
 
 // The order in which to type logical text so that the line shows it as
 // written: a number goes in from its last digit, as each digit goes to the

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 #include <random>
 
@@ -82,6 +83,26 @@ TEST(BidiOrder, LineTextsAgreeAndTypeTheLineAgain) {
     const std::u32string logical = LogicalText(r.lines[0], PlainBidiOrder);
     ASSERT_EQ(logical, ToUnicode(r.lines[0])) << EncodeUtf8(typed);
     ASSERT_EQ(FromUnicode(logical).lines[0].Codes(), r.lines[0].Codes()) << EncodeUtf8(typed);
+  }
+}
+
+// A long line is reordered piece by piece: cut anywhere the pieces may be
+// cut, it must read exactly as when reordered whole, by ICU and without it.
+TEST(BidiOrder, LineReorderedInPiecesReadsAsWhole) {
+  std::u32string alphabet;
+  for (LetterIndex c = 0; c < 68; ++c) alphabet.push_back(CodePointOf(c));
+  alphabet += U"\u0660\u0661\u0662\u0663..,,::\u060C\u060C   ";
+  std::mt19937 random(5);
+  for (int round = 0; round < 300; ++round) {
+    std::u32string text(random() % 400, U' ');
+    for (char32_t& ch : text) ch = alphabet[random() % alphabet.size()];
+    const Line line = FromUnicode(text).lines[0];
+    for (const BidiOrder order : {PlainBidiOrder, IcuBidiOrder}) {
+      const std::u32string whole = LogicalText(line, order, SIZE_MAX);
+      for (const std::size_t piece : {1, 2, 5, 17}) {
+        ASSERT_EQ(LogicalText(line, order, piece), whole) << EncodeUtf8(text) << " / " << piece;
+      }
+    }
   }
 }
 
