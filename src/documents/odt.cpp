@@ -260,18 +260,8 @@ class PartConverter {
     }
     if (runs.empty()) return;
 
-    std::vector<std::vector<std::vector<Piece>>> output(groups.size());
-    const auto chars = [&runs](std::size_t r, std::size_t i) -> const std::u32string& {
-      return runs[r].items[i].chars;
-    };
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-      auto lines = ConvertLine(std::span(groups[g].items), chars, o_, stats_);
-      if (lines) {
-        output[g] = std::move(*lines);
-      } else {
-        groups[g].keep = false;
-      }
-    }
+    const std::vector<std::vector<std::vector<Piece>>> output =
+        ConvertGroups(groups, runs, o_, stats_);
 
     for (std::size_t r = 0; r < runs.size(); ++r) {
       Run& run = runs[r];

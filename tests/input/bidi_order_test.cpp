@@ -57,17 +57,22 @@ TEST(BidiOrder, AgreesWithIcuOnEveryDictionaryWord) {
   EXPECT_GT(words, 150'000U);
 }
 
+// Up to `longest` random characters of every letter, with more digits and
+// separators, so that numbers and their edges are common.
+std::u32string RandomText(std::mt19937& random, std::size_t longest) {
+  static const std::u32string alphabet = [] {
+    std::u32string a;
+    for (LetterIndex c = 0; c < 68; ++c) a.push_back(CodePointOf(c));
+    return a + U"\u0660\u0661\u0662\u0663..,,::\u060C\u060C   ";
+  }();
+  std::u32string text(random() % longest, U' ');
+  for (char32_t& ch : text) ch = alphabet[random() % alphabet.size()];
+  return text;
+}
+
 TEST(BidiOrder, AgreesWithIcuOnRandomText) {
-  std::u32string alphabet;
-  for (LetterIndex c = 0; c < 68; ++c) alphabet.push_back(CodePointOf(c));
-  // More digits and separators, so that numbers and their edges are common.
-  alphabet += U"\u0660\u0661\u0662\u0663..,,::\u060C\u060C   ";
   std::mt19937 random(20261208);
-  for (int round = 0; round < 30000; ++round) {
-    std::u32string text(random() % 24, U' ');
-    for (char32_t& ch : text) ch = alphabet[random() % alphabet.size()];
-    ExpectSameOrder(text);
-  }
+  for (int round = 0; round < 30000; ++round) ExpectSameOrder(RandomText(random, 24));
 }
 
 // Visual text made by typing: the line's logical text by either order is the
@@ -89,13 +94,9 @@ TEST(BidiOrder, LineTextsAgreeAndTypeTheLineAgain) {
 // A long line is reordered piece by piece: cut anywhere the pieces may be
 // cut, it must read exactly as when reordered whole, by ICU and without it.
 TEST(BidiOrder, LineReorderedInPiecesReadsAsWhole) {
-  std::u32string alphabet;
-  for (LetterIndex c = 0; c < 68; ++c) alphabet.push_back(CodePointOf(c));
-  alphabet += U"\u0660\u0661\u0662\u0663..,,::\u060C\u060C   ";
   std::mt19937 random(5);
   for (int round = 0; round < 300; ++round) {
-    std::u32string text(random() % 400, U' ');
-    for (char32_t& ch : text) ch = alphabet[random() % alphabet.size()];
+    const std::u32string text = RandomText(random, 400);
     const Line line = FromUnicode(text).lines[0];
     for (const BidiOrder order : {PlainBidiOrder, IcuBidiOrder}) {
       const std::u32string whole = LogicalText(line, order, SIZE_MAX);
