@@ -22,6 +22,9 @@ STYLE = "{urn:oasis:names:tc:opendocument:xmlns:style:1.0}"
 OFFICE = "{urn:oasis:names:tc:opendocument:xmlns:office:1.0}"
 FO = "{urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0}"
 LEGACY = "VarnelNormal"
+# The parts of the letter that hold legacy runs.
+DOCX_PARTS = ("word/document.xml", "word/header1.xml", "word/footnotes.xml",
+              "word/endnotes.xml", "word/comments.xml")
 CONVERT = SHAPE = WORK = None
 EXPECTED = {}
 
@@ -70,7 +73,8 @@ def odt_text(e, skip_nested=True):
     for c in e:
         if c.tag == TEXT + "s":
             s += " " * int(c.get(TEXT + "c", "1"))
-        elif c.tag in (TEXT + "note", "{urn:oasis:names:tc:opendocument:xmlns:drawing:1.0}frame"):
+        elif c.tag in (TEXT + "note", "{urn:oasis:names:tc:opendocument:xmlns:drawing:1.0}frame",
+                       OFFICE + "annotation"):
             pass
         else:
             s += odt_text(c)
@@ -110,12 +114,15 @@ class Letter(unittest.TestCase):
         cls.uodt = os.path.join(cls.dir, "letter.unicode.odt")
 
     def where(self, key):
-        return {"header": "header", "footnote": "notes"}.get(key, "body")
+        return {"header": "header", "footnote": "notes", "endnote": "endnotes",
+                "comment": "comments"}.get(key, "body")
 
     def test_docx_holds_the_unicode_words_where_they_were(self):
         parts = {"body": docx_paragraphs(part(self.udocx, "word/document.xml")),
                  "header": docx_paragraphs(part(self.udocx, "word/header1.xml")),
-                 "notes": docx_paragraphs(part(self.udocx, "word/footnotes.xml"))}
+                 "notes": docx_paragraphs(part(self.udocx, "word/footnotes.xml")),
+                 "endnotes": docx_paragraphs(part(self.udocx, "word/endnotes.xml")),
+                 "comments": docx_paragraphs(part(self.udocx, "word/comments.xml"))}
         for key, e in EXPECTED.items():
             if key == "bold_split":
                 continue
@@ -131,7 +138,7 @@ class Letter(unittest.TestCase):
         mixed = body["Auf Latin-1: " + EXPECTED["latin1"]["unicode"]].find(W + "pPr")
         self.assertTrue(mixed is None or mixed.find(W + "bidi") is None)
         # Converted runs: the Unicode font in every slot, right to left.
-        for p, _ in parts["body"] + parts["header"] + parts["notes"]:
+        for p, _ in sum(parts.values(), []):
             for r in p.findall(W + "r"):
                 fonts = r.find(W + "rPr/" + W + "rFonts")
                 if fonts is not None and fonts.get(W + "cs") == "Amiri":
@@ -173,7 +180,12 @@ class Letter(unittest.TestCase):
                 continue
             where = [t for _, t in styles] if key == "header" else texts
             self.assertTrue(any(e["unicode"] in t for t in where), "%s: %s" % (key, where))
+        # The endnote and the comment are converted where they stand.
         root = ET.fromstring(part(self.uodt, "content.xml"))
+        for key, holder in (("endnote", ".//%snote[@%snote-class='endnote']" % (TEXT, TEXT)),
+                            ("comment", ".//%sannotation" % OFFICE)):
+            inside = [odt_text(p) for h in root.iterfind(holder) for p in h.iter(TEXT + "p")]
+            self.assertTrue(any(EXPECTED[key]["unicode"] in t for t in inside), (key, inside))
         autos = {s.get(STYLE + "name"): s for s in root.iter(STYLE + "style")}
         for p, t in content:
             if t == EXPECTED["paragraph"]["unicode"]:
@@ -191,7 +203,7 @@ class Letter(unittest.TestCase):
                 self.check_bold_split(runs)
 
     def test_docx_everything_else_is_unchanged(self):
-        changed = {"word/document.xml", "word/header1.xml", "word/footnotes.xml"}
+        changed = set(DOCX_PARTS)
         with zipfile.ZipFile(self.docx) as a, zipfile.ZipFile(self.udocx) as b:
             self.assertEqual(a.namelist(), b.namelist())
             for info in a.infolist():
@@ -285,7 +297,7 @@ class Letter(unittest.TestCase):
             run("--to", "legacy", "-o", out, "--force", src)
             if ext == "docx":
                 paragraphs = []
-                for name in ("word/document.xml", "word/header1.xml", "word/footnotes.xml"):
+                for name in DOCX_PARTS:
                     root = ET.fromstring(part(out, name))
                     for p in root.iter(W + "p"):
                         codes = []
@@ -375,24 +387,105 @@ class PlainFiles(unittest.TestCase):
         self.assertIn("no column named 'Nope'", p.stderr)
 
 
+def big_docx(path, paragraphs):
+    """A .docx of many paragraphs of legacy runs, written straight as its parts."""
+    w = "http://schemas.openxmlformats.org/wordprocessingml/2006/main"
+    rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument"
+    run = ('<w:p><w:r><w:t xml:space="preserve">Absatz %d: </w:t></w:r><w:r><w:rPr><w:rFonts '
+           'w:ascii="VarnelNormal" w:hAnsi="VarnelNormal"/></w:rPr><w:t xml:space="preserve">'
+           '%s</w:t></w:r></w:p>')
+    glyphs = "".join(chr(c) for c in (32, 108, 98, 225, 229, 98, 32, 163, 224, 236, 163))
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("[Content_Types].xml", (
+            '<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.'
+            'org/package/2006/content-types"><Default Extension="rels" ContentType="application/'
+            'vnd.openxmlformats-package.relationships+xml"/><Override PartName="/word/document.xml"'
+            ' ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.'
+            'document.main+xml"/></Types>'))
+        z.writestr("_rels/.rels", (
+            '<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.'
+            'openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="%s" '
+            'Target="word/document.xml"/></Relationships>' % rel))
+        with z.open("word/document.xml", "w") as f:
+            f.write(('<?xml version="1.0" encoding="UTF-8"?><w:document xmlns:w="%s"><w:body>'
+                     % w).encode())
+            for n in range(0, paragraphs, 1000):
+                f.write("".join(run % (i, glyphs * (1 + i % 5))
+                                for i in range(n, n + 1000)).encode())
+            f.write(b"</w:body></w:document>")
+
+
 class Interrupted(unittest.TestCase):
-    def test_a_killed_run_leaves_no_file(self):
-        import signal
+    """A conversion stopped by a signal leaves nothing behind, dies of that
+    signal, and stops LibreOffice with it."""
+
+    def interrupt(self, args, sig, started, tmp=None):
+        """Starts harf-convert, waits until `started()` holds and a little
+        longer, so that the work is under way, and sends `sig`."""
         import time
+        env = dict(os.environ)
+        if tmp:
+            env["TMPDIR"] = tmp
+        p = subprocess.Popen([CONVERT, *args], stderr=subprocess.DEVNULL, env=env)
+        deadline = time.monotonic() + 60
+        while not started() and time.monotonic() < deadline and p.poll() is None:
+            time.sleep(0.01)
+        time.sleep(0.2)
+        self.assertIsNone(p.poll(), "finished before it could be interrupted")
+        p.send_signal(sig)
+        self.assertEqual(p.wait(timeout=30), -sig)
+
+    def test_text_and_docx_leave_no_temporary_file(self):
+        import signal
         d = fresh("interrupt")
-        src = os.path.join(d, "big.txt")
-        with open(src, "wb") as f:
+        text = os.path.join(d, "big.txt")
+        with open(text, "wb") as f:
             f.write(("بسم الله الرحمن الرحيم " * 20 + "\n").encode() * 40000)
-        for sig in (signal.SIGTERM, signal.SIGINT):
-            p = subprocess.Popen([CONVERT, "--to", "legacy", src], stderr=subprocess.DEVNULL)
-            deadline = time.monotonic() + 10
-            while len(os.listdir(d)) < 2 and time.monotonic() < deadline and p.poll() is None:
-                time.sleep(0.01)
-            self.assertIsNone(p.poll(), "finished before it could be interrupted")
-            self.assertTrue(any(n.startswith(".big.legacy.txt.") for n in os.listdir(d)))
-            p.send_signal(sig)
-            self.assertEqual(p.wait(), -sig)
-            self.assertEqual(os.listdir(d), ["big.txt"])
+        document = os.path.join(d, "big.docx")
+        big_docx(document, 300000)
+        inputs = sorted(os.listdir(d))
+
+        def temp_of(name):
+            return lambda: any(n.startswith("." + name) for n in os.listdir(d))
+        for src, to, sig in ((text, "legacy", signal.SIGTERM), (text, "legacy", signal.SIGINT),
+                             (document, "unicode", signal.SIGHUP),
+                             (document, "unicode", signal.SIGTERM)):
+            with self.subTest(src=src, sig=sig):
+                out = os.path.basename(src).replace("big.", "big.%s." % to)
+                self.interrupt(["--to", to, src], sig, temp_of(out))
+                self.assertEqual(sorted(os.listdir(d)), inputs)
+
+    @unittest.skipUnless(shutil.which("soffice"), "LibreOffice is not installed")
+    def test_libreoffice_is_stopped_and_its_folders_removed(self):
+        import signal
+        d = fresh("interrupt-office")
+        tmp = os.path.join(d, "tmp")
+        os.makedirs(tmp)
+        src = os.path.join(d, "brief.rtf")
+        with open(src, "w") as f:
+            f.write("{\\rtf1\\ansi{\\fonttbl{\\f0 VarnelNormal;}}\\f0 lb\\par}")
+
+        def office_started():
+            return any(os.path.isdir(os.path.join(tmp, n, "profile")) for n in os.listdir(tmp))
+        for sig in (signal.SIGINT, signal.SIGHUP):
+            with self.subTest(sig=sig):
+                self.interrupt([src], sig, office_started, tmp=tmp)
+                self.assertEqual(os.listdir(tmp), [])
+                self.assertEqual(sorted(os.listdir(d)), ["brief.rtf", "tmp"])
+                self.assertEqual(office_processes(tmp), [])
+
+
+def office_processes(folder):
+    """Processes whose command line names `folder`."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                if folder.encode() in f.read():
+                    found.append(pid)
+        except OSError:
+            pass
+    return found
 
 
 class BadInput(unittest.TestCase):

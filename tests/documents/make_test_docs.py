@@ -27,6 +27,8 @@ from odf import teletype
 from odf.style import (FontFace, MasterPage, PageLayout, PageLayoutProperties, Header,
                        Style, TextProperties, GraphicProperties)
 from odf.text import P, Span, Note, NoteCitation, NoteBody, LineBreak
+from odf.office import Annotation
+from odf.dc import Creator, Date
 from odf.table import Table, TableColumn, TableRow, TableCell
 from odf.draw import Frame, TextBox
 
@@ -48,8 +50,11 @@ PHRASES = [
     ("textbox", "صندوق نص", "windows-1252"),
     ("second_line", "شكرا جزيلا", "windows-1252"),
     ("word_sym", "نور الهدى", "symbol"),  # .docx only: Word's w:sym elements
+    ("endnote", "خاتمة الكتاب", "windows-1252"),
+    ("comment", "ملاحظة مهمة", "symbol"),
 ]
 DOCX_ONLY = {"word_sym"}
+NOT_PRINTED = {"comment"}  # a reader prints no comments by default
 
 CP1252_UNDEFINED = {0x81, 0x8D, 0x8F, 0x90, 0x9D}
 
@@ -128,6 +133,16 @@ def make_docx(path, legacy):
         '<w:r %s><w:rPr><w:vertAlign w:val="superscript"/></w:rPr>'
         '<w:footnoteReference w:id="1"/></w:r>' % nsdecls("w")))
 
+    p = d.add_paragraph("Siehe Endnote")
+    p._p.append(parse_xml(
+        '<w:r %s><w:rPr><w:vertAlign w:val="superscript"/></w:rPr>'
+        '<w:endnoteReference w:id="1"/></w:r>' % nsdecls("w")))
+    p = d.add_paragraph()
+    p._p.append(parse_xml('<w:commentRangeStart %s w:id="0"/>' % nsdecls("w")))
+    p._p.append(parse_xml('<w:r %s><w:t>Kommentiert</w:t></w:r>' % nsdecls("w")))
+    p._p.append(parse_xml('<w:commentRangeEnd %s w:id="0"/>' % nsdecls("w")))
+    p._p.append(parse_xml('<w:r %s><w:commentReference w:id="0"/></w:r>' % nsdecls("w")))
+
     p = d.add_paragraph("Textfeld: ")
     box = legacy["textbox"][0]
     p._p.append(parse_xml(
@@ -149,45 +164,66 @@ def make_docx(path, legacy):
             nsdecls("w"), LEGACY.lower(), c)))
     d.add_paragraph("Mit freundlichen Grüßen")
     d.save(path)
-    add_footnote(path, legacy["footnote"][0])
+    add_notes(path, legacy)
 
 
 def xml_escape(s):
     return s.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
 
 
-def add_footnote(path, text):
-    """python-docx has no footnotes: add the part, its relationship and its
-    content type by hand."""
+def legacy_note_run(text):
+    return ('<w:r><w:rPr><w:rFonts w:ascii="%s" w:hAnsi="%s" w:cs="%s"/><w:i/></w:rPr>'
+            '<w:t xml:space="preserve">%s</w:t></w:r>' % (LEGACY, LEGACY, LEGACY, xml_escape(text)))
+
+
+def notes_part(kind, text):
+    """A footnotes or endnotes part: Word's two separators and note 1."""
     w = "http://schemas.openxmlformats.org/wordprocessingml/2006/main"
-    footnotes = (
+    return (
         '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
-        '<w:footnotes xmlns:w="%s">'
-        '<w:footnote w:type="separator" w:id="-1"><w:p><w:r><w:separator/></w:r></w:p></w:footnote>'
-        '<w:footnote w:type="continuationSeparator" w:id="0"><w:p><w:r><w:continuationSeparator/>'
-        '</w:r></w:p></w:footnote>'
-        '<w:footnote w:id="1"><w:p><w:r><w:rPr><w:vertAlign w:val="superscript"/></w:rPr>'
-        '<w:footnoteRef/></w:r><w:r><w:t xml:space="preserve"> Quelle: </w:t></w:r>'
-        '<w:r><w:rPr><w:rFonts w:ascii="%s" w:hAnsi="%s" w:cs="%s"/><w:i/></w:rPr>'
-        '<w:t xml:space="preserve">%s</w:t></w:r></w:p></w:footnote></w:footnotes>'
-        % (w, LEGACY, LEGACY, LEGACY, xml_escape(text)))
+        '<w:{k}s xmlns:w="{w}">'
+        '<w:{k} w:type="separator" w:id="-1"><w:p><w:r><w:separator/></w:r></w:p></w:{k}>'
+        '<w:{k} w:type="continuationSeparator" w:id="0"><w:p><w:r><w:continuationSeparator/>'
+        '</w:r></w:p></w:{k}>'
+        '<w:{k} w:id="1"><w:p><w:r><w:rPr><w:vertAlign w:val="superscript"/></w:rPr>'
+        '<w:{k}Ref/></w:r><w:r><w:t xml:space="preserve"> Quelle: </w:t></w:r>{run}'
+        '</w:p></w:{k}></w:{k}s>').format(k=kind, w=w, run=legacy_note_run(text))
+
+
+def comments_part(text):
+    w = "http://schemas.openxmlformats.org/wordprocessingml/2006/main"
+    return ('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
+            '<w:comments xmlns:w="%s"><w:comment w:id="0" w:author="Harf" w:initials="H" '
+            'w:date="2026-12-08T10:00:00Z"><w:p><w:r><w:annotationRef/></w:r>'
+            '<w:r><w:t xml:space="preserve">Bitte prüfen: </w:t></w:r>%s</w:p></w:comment>'
+            '</w:comments>' % (w, legacy_note_run(text)))
+
+
+def add_notes(path, legacy):
+    """python-docx has no footnotes, endnotes or comments: add the parts, their
+    relationships and their content types by hand."""
+    prefix = "application/vnd.openxmlformats-officedocument.wordprocessingml."
+    rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+    parts = [("footnotes", notes_part("footnote", legacy["footnote"][0])),
+             ("endnotes", notes_part("endnote", legacy["endnote"][0])),
+             ("comments", comments_part(legacy["comment"][0]))]
     with zipfile.ZipFile(path) as z:
         entries = [(i, z.read(i.filename)) for i in z.infolist()]
     tmp = path + ".tmp"
     with zipfile.ZipFile(tmp, "w", zipfile.ZIP_DEFLATED) as z:
         for info, data in entries:
             if info.filename == "[Content_Types].xml":
-                data = data.replace(b"</Types>", (
-                    '<Override PartName="/word/footnotes.xml" ContentType="application/'
-                    'vnd.openxmlformats-officedocument.wordprocessingml.footnotes+xml"/>'
-                    '</Types>').encode())
+                data = data.replace(b"</Types>", "".join(
+                    '<Override PartName="/word/%s.xml" ContentType="%s%s+xml"/>' % (
+                        name, prefix, name) for name, _ in parts).encode() + b"</Types>")
             elif info.filename == "word/_rels/document.xml.rels":
-                data = data.replace(b"</Relationships>", (
-                    '<Relationship Id="rIdFootnotes" Type="http://schemas.openxmlformats.org/'
-                    'officeDocument/2006/relationships/footnotes" Target="footnotes.xml"/>'
-                    '</Relationships>').encode())
+                data = data.replace(b"</Relationships>", "".join(
+                    '<Relationship Id="rId%s" Type="%s%s" Target="%s.xml"/>' % (
+                        name.capitalize(), rel, name, name) for name, _ in parts).encode() +
+                    b"</Relationships>")
             z.writestr(info, data)
-        z.writestr("word/footnotes.xml", footnotes.encode())
+        for name, xml in parts:
+            z.writestr("word/%s.xml" % name, xml.encode())
     os.replace(tmp, path)
 
 
@@ -308,6 +344,31 @@ def make_odt(path, legacy):
     p.addElement(note)
     d.text.addElement(p)
 
+    p = P(text="Siehe Endnote")
+    note = Note(id="edn1", noteclass="endnote")
+    note.addElement(NoteCitation(text="i"))
+    body = NoteBody()
+    np_ = P(text=" Quelle: ")
+    ns = Span(stylename=auto)
+    teletype.addTextToElement(ns, legacy["endnote"][0])
+    np_.addElement(ns)
+    body.addElement(np_)
+    note.addElement(body)
+    p.addElement(note)
+    d.text.addElement(p)
+
+    p = P(text="Kommentiert")
+    comment = Annotation()
+    comment.addElement(Creator(text="Harf"))
+    comment.addElement(Date(text="2026-12-08T10:00:00"))
+    cp_ = P(text="Bitte prüfen: ")
+    cs_ = Span(stylename=auto)
+    teletype.addTextToElement(cs_, legacy["comment"][0])
+    cp_.addElement(cs_)
+    comment.addElement(cp_)
+    p.addElement(comment)
+    d.text.addElement(p)
+
     p = P(text="Textfeld: ")
     frame = Frame(stylename=frame_style, width="7cm", height="1.5cm", anchortype="paragraph")
     box = TextBox()
@@ -341,7 +402,8 @@ def main():
     legacy = {key: (encode(c, enc), c) for (key, _, enc), c in zip(PHRASES, codes)}
     make_docx(os.path.join(out_dir, "letter.docx"), legacy)
     make_odt(os.path.join(out_dir, "letter.odt"), legacy)
-    expected = {key: {"unicode": phrase, "codes": c, "encoding": enc, "docx_only": key in DOCX_ONLY}
+    expected = {key: {"unicode": phrase, "codes": c, "encoding": enc, "docx_only": key in DOCX_ONLY,
+                      "printed": key not in NOT_PRINTED}
                 for (key, phrase, enc), c in zip(PHRASES, codes)}
     with open(os.path.join(out_dir, "expected.json"), "w", encoding="utf-8") as f:
         json.dump(expected, f, ensure_ascii=False, indent=1)

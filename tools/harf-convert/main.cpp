@@ -1,26 +1,30 @@
 // harf-convert: documents between the legacy 8-bit font and Unicode Arabic,
 // every other thing in them left as it is.
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "documents/convert.h"
 #include "documents/package.h"
+#include "harf_version.h"
 
 extern char** environ;
 
@@ -31,8 +35,6 @@ using harf::documents::ConvertOptions;
 using harf::documents::ConvertStats;
 using harf::documents::Direction;
 using harf::documents::DocumentError;
-
-constexpr std::string_view kVersion = "harf-convert 0.1.0";
 
 constexpr std::string_view kUsage =
     R"(Usage: harf-convert [--to unicode|legacy] [--legacy-font NAME] [--unicode-font NAME]
@@ -141,7 +143,7 @@ Options Parse(int argc, char** argv) {
       std::cout << kUsage;
       std::exit(0);
     } else if (arg == "--version") {
-      std::cout << kVersion << "\n";
+      std::cout << "harf-convert " << harf::kVersion << "\n";
       std::exit(0);
     } else if (IsOption(arg, "--to")) {
       const std::string v = ValueOf(arg, "--to", i, argc, argv);
@@ -195,14 +197,56 @@ Options Parse(int argc, char** argv) {
   return o;
 }
 
-// The temporary output being written; removed by the signal handler.
-char g_temp[4096];
-std::atomic<bool> g_temp_live{false};
+// What an interruption has to undo: the temporary output, LibreOffice's work
+// folder and LibreOffice itself. The main thread changes it only under the
+// lock; the thread that takes a signal keeps the lock until the process dies,
+// so nothing is renamed into place or started after the clean-up began.
+struct Pending {
+  std::mutex lock;
+  std::string temp;        // the temporary output, empty when there is none
+  std::string work;        // LibreOffice's work folder, empty when there is none
+  pid_t office_group = 0;  // the process group of a running LibreOffice
+};
+Pending g_pending;
 
-void OnSignal(int sig) {
-  if (g_temp_live.load()) ::unlink(g_temp);
+constexpr std::array<int, 3> kStopSignals = {SIGINT, SIGTERM, SIGHUP};
+
+sigset_t StopSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int sig : kStopSignals) sigaddset(&set, sig);
+  return set;
+}
+
+// Kills a LibreOffice process group and waits until every process of it is
+// gone, so that none writes into its folder after the folder is removed.
+void StopOffice(pid_t group) {
+  ::kill(-group, SIGKILL);
+  for (int i = 0; i < 500 && ::kill(-group, 0) == 0; ++i) ::usleep(10000);
+}
+
+// Runs on its own thread with the stop signals blocked everywhere else, so
+// the clean-up may use ordinary (not async-signal-safe) calls.
+void WatchSignals() {
+  const sigset_t set = StopSignals();
+  int sig = 0;
+  while (::sigwait(&set, &sig) != 0) {
+  }
+  g_pending.lock.lock();  // held until the end: the main thread stops at its next step
+  if (g_pending.office_group > 0) StopOffice(g_pending.office_group);
+  if (!g_pending.temp.empty()) ::unlink(g_pending.temp.c_str());
+  if (!g_pending.work.empty()) {
+    std::error_code ec;
+    fs::remove_all(g_pending.work, ec);
+  }
+  // Die of the signal itself, so that the caller sees what stopped us.
   ::signal(sig, SIG_DFL);
+  sigset_t one;
+  sigemptyset(&one);
+  sigaddset(&one, sig);
+  ::pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
   ::raise(sig);
+  ::_exit(128 + sig);
 }
 
 std::string Lower(std::string s) {
@@ -233,23 +277,54 @@ std::optional<Format> FormatOf(const fs::path& p) {
   throw DocumentError(DocumentError::Kind::Io, m);
 }
 
-// Runs a program and waits; true on exit status 0. Its output goes to
-// /dev/null: LibreOffice is talkative.
-bool Run(const std::vector<std::string>& args) {
+// Runs LibreOffice and waits; true on exit status 0. Its output goes to
+// /dev/null: LibreOffice is talkative. It runs in a process group of its own
+// (so that an interruption can stop all of it) with its temporary files in
+// `tmp`, which is removed with the work folder.
+bool RunOffice(const std::vector<std::string>& args, const fs::path& tmp) {
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  const std::string tmpdir = "TMPDIR=" + tmp.string();
+  std::vector<char*> env;
+  for (char** e = environ; *e; ++e) {
+    if (std::strncmp(*e, "TMPDIR=", 7) != 0) env.push_back(*e);
+  }
+  env.push_back(const_cast<char*>(tmpdir.c_str()));
+  env.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t none;
+  sigemptyset(&none);
+  const sigset_t stop = StopSignals();
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &stop);
+  posix_spawnattr_setpgroup(&attr, 0);
+  posix_spawnattr_setflags(&attr,
+                           POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
   pid_t pid = 0;
-  const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  int rc = 0;
+  {
+    const std::lock_guard lock(g_pending.lock);
+    rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), env.data());
+    if (rc == 0) g_pending.office_group = pid;
+  }
+  posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return false;
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
+  {
+    const std::lock_guard lock(g_pending.lock);
+    g_pending.office_group = 0;
+  }
+  // LibreOffice may leave a helper behind in its group; it must not outlive us.
+  StopOffice(pid);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -278,24 +353,32 @@ ConvertStats ConvertThroughOffice(const fs::path& in, const std::string& out, Fo
        " files without LibreOffice: install the Debian package libreoffice-writer-nogui");
   }
   std::string pattern = (fs::temp_directory_path() / "harf-convert.XXXXXX").string();
-  if (!::mkdtemp(pattern.data()))
-    Io(std::string("cannot make a temporary folder: ") + std::strerror(errno));
+  {
+    const std::lock_guard lock(g_pending.lock);
+    if (!::mkdtemp(pattern.data()))
+      Io(std::string("cannot make a temporary folder: ") + std::strerror(errno));
+    g_pending.work = pattern;
+  }
   const fs::path work = pattern;
   struct Cleanup {
     fs::path dir;
     ~Cleanup() {
+      const std::lock_guard lock(g_pending.lock);
       std::error_code ec;
       fs::remove_all(dir, ec);
+      g_pending.work.clear();
     }
   } cleanup{work};
   const std::string profile = "-env:UserInstallation=file://" + (work / "profile").string();
   const std::string ext = format == Format::Doc ? "doc" : "rtf";
   fs::create_directories(work / "in");
   fs::create_directories(work / "back");
+  fs::create_directories(work / "tmp");
   const fs::path source = work / ("document." + ext);
   fs::copy_file(in, source);
-  if (!Run({"soffice", profile, "--headless", "--convert-to", "docx", "--outdir",
-            (work / "in").string(), source.string()}) ||
+  if (!RunOffice({"soffice", profile, "--headless", "--convert-to", "docx", "--outdir",
+                  (work / "in").string(), source.string()},
+                 work / "tmp") ||
       !fs::exists(work / "in" / "document.docx")) {
     Invalid("LibreOffice could not read it as a ." + ext + " document");
   }
@@ -307,8 +390,9 @@ ConvertStats ConvertThroughOffice(const fs::path& in, const std::string& out, Fo
   const ConvertStats stats =
       harf::documents::ConvertDocx((work / "in" / "document.docx").string(), converted, o);
   const std::string filter = format == Format::Doc ? "doc:MS Word 97" : "rtf";
-  if (!Run({"soffice", profile, "--headless", "--convert-to", filter, "--outdir",
-            (work / "back").string(), converted.string()}) ||
+  if (!RunOffice({"soffice", profile, "--headless", "--convert-to", filter, "--outdir",
+                  (work / "back").string(), converted.string()},
+                 work / "tmp") ||
       !fs::exists(work / "back" / ("document." + ext))) {
     Io("LibreOffice could not write the ." + ext + " document back");
   }
@@ -372,26 +456,29 @@ ConvertStats ConvertFile(const fs::path& in, const Options& o) {
   std::string hidden(1, '.');
   hidden += out.filename().string();
   hidden += ".XXXXXX";
-  const std::string temp = (dir / hidden).string();
-  if (temp.size() >= sizeof g_temp) Io("output path too long");
-  std::memcpy(g_temp, temp.c_str(), temp.size() + 1);
-  const int fd = ::mkstemp(g_temp);
-  if (fd < 0) Io("cannot write in " + dir.string() + ": " + std::strerror(errno));
-  g_temp_live = true;
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  ::close(fd);
+  std::string temp = (dir / hidden).string();
+  {
+    const std::lock_guard lock(g_pending.lock);
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) Io("cannot write in " + dir.string() + ": " + std::strerror(errno));
+    g_pending.temp = temp;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    ::close(fd);
+  }
   try {
-    const ConvertStats stats = ConvertOne(in, g_temp, *format, o.convert);
-    if (std::rename(g_temp, out.c_str()) != 0) {
+    const ConvertStats stats = ConvertOne(in, temp, *format, o.convert);
+    const std::lock_guard lock(g_pending.lock);
+    if (std::rename(temp.c_str(), out.c_str()) != 0) {
       Io("cannot write " + out.string() + ": " + std::strerror(errno));
     }
-    g_temp_live = false;
+    g_pending.temp.clear();
     return stats;
   } catch (...) {
-    ::unlink(g_temp);
-    g_temp_live = false;
+    const std::lock_guard lock(g_pending.lock);
+    ::unlink(temp.c_str());
+    g_pending.temp.clear();
     throw;
   }
 }
@@ -408,10 +495,11 @@ void Progress(std::size_t done, std::size_t total, const std::string& name) {
 
 int main(int argc, char** argv) {
   const Options o = Parse(argc, argv);
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(sig, &action, nullptr);
+  // Every thread started from here on, and LibreOffice's processes until they
+  // unblock them, inherit the blocked stop signals: only the watcher takes them.
+  const sigset_t stop = StopSignals();
+  ::pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+  std::thread(WatchSignals).detach();
 
   const bool bar = ::isatty(2) && o.files.size() > 1;
   std::size_t converted = 0, failed = 0, runs = 0, left_out = 0;
