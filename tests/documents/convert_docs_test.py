@@ -488,6 +488,27 @@ def office_processes(folder):
     return found
 
 
+def set_unpacked_size(path, name, size):
+    """Makes the zip at `path` say that entry `name` unpacks to `size` bytes,
+    in its central directory and its local header, the data left as it is."""
+    import struct
+    with open(path, "r+b") as f:
+        data = f.read()
+        end = data.rindex(b"PK\x05\x06")
+        count, _, start = struct.unpack_from("<HII", data, end + 10)
+        at = start
+        for _ in range(count):
+            name_len, extra_len, comment_len = struct.unpack_from("<HHH", data, at + 28)
+            local = struct.unpack_from("<I", data, at + 42)[0]
+            if data[at + 46:at + 46 + name_len] == name.encode():
+                for offset in (at + 24, local + 22):
+                    f.seek(offset)
+                    f.write(struct.pack("<I", size))
+                return
+            at += 46 + name_len + extra_len + comment_len
+    raise AssertionError("no entry " + name)
+
+
 class BadInput(unittest.TestCase):
     """Every bad input: its message, exit status 2, nothing written."""
 
@@ -541,14 +562,35 @@ class BadInput(unittest.TestCase):
             shutil.rmtree(src)
         self.check_refused(self.make("locked.docx", build), "encrypted")
 
-    def test_zip_bomb(self):
-        def build(path):
-            with zipfile.ZipFile(self.good) as a, zipfile.ZipFile(
-                    path, "w", zipfile.ZIP_DEFLATED) as b:
-                for info in a.infolist():
+    def with_entry(self, path, name, data):
+        """The letter with `data` stored deflated as entry `name` (replaced
+        or added)."""
+        with zipfile.ZipFile(self.good) as a, zipfile.ZipFile(
+                path, "w", zipfile.ZIP_DEFLATED) as b:
+            for info in a.infolist():
+                if info.filename != name:
                     b.writestr(info, a.read(info.filename))
-                b.writestr("word/media/big.bin", b"\0" * (40 << 20))
-        self.check_refused(self.make("bomb.docx", build), "more than 200 times")
+            b.writestr(name, data)
+
+    def test_zip_bombs(self):
+        # A real one: 40 MB of zeros deflate to 40 kB.
+        self.check_refused(self.make("bomb.docx", lambda p: self.with_entry(
+            p, "word/media/big.bin", b"\0" * (40 << 20))), "more than 200 times")
+
+        # Sizes that lie, so that inflating would end in a damaged entry
+        # instead of the refusal: the limits are checked before anything is
+        # unpacked. 3.2 MB that do not deflate, said to be 600 MB (187 times).
+        def past_512_mb(path):
+            self.with_entry(path, "word/media/noise.bin", os.urandom(3200 << 10))
+            set_unpacked_size(path, "word/media/noise.bin", 600 << 20)
+        self.check_refused(self.make("huge.docx", past_512_mb), "512 MB")
+
+        def part_past_200_times(path):
+            with zipfile.ZipFile(self.good) as z:
+                packed = z.getinfo("word/document.xml").compress_size
+            shutil.copy(self.good, path)
+            set_unpacked_size(path, "word/document.xml", max(packed * 300, 2 << 20))
+        self.check_refused(self.make("dense.docx", part_past_200_times), "200 times")
 
     def test_a_docx_that_is_an_odt_and_back(self):
         self.check_refused(self.make("odt.docx", lambda p: shutil.copy(self.good_odt, p)),
@@ -570,6 +612,28 @@ class BadInput(unittest.TestCase):
             self.assertEqual(a.read(), b.read())
         self.assertEqual(sorted(os.listdir(d)), ["letter.docx", "letter.unicode.docx"])
 
+    def test_a_batch_writes_over_none_of_its_inputs_and_outputs(self):
+        d = fresh("batch-outputs")
+        a = os.path.join(d, "a.docx")
+        shutil.copy(self.good, a)
+        # The output of the first input is the second input, not read yet.
+        shutil.copy(self.good_odt, os.path.join(d, "a.unicode.docx"))
+        p = run("--force", a, os.path.join(d, "a.unicode.docx"), ok=(2,))
+        self.assertIn("a.unicode.docx is another input", p.stderr)
+        with open(os.path.join(d, "a.unicode.docx"), "rb") as x, open(self.good_odt, "rb") as y:
+            self.assertEqual(x.read(), y.read())
+        # Two inputs of one name into one folder.
+        for sub in ("x", "y"):
+            os.makedirs(os.path.join(d, sub))
+            shutil.copy(self.good, os.path.join(d, sub, "b.docx"))
+        out = os.path.join(d, "out")
+        os.makedirs(out)
+        p = run("--force", "--out-dir", out, os.path.join(d, "x", "b.docx"),
+                os.path.join(d, "y", "b.docx"), ok=(2,))
+        self.assertIn("was written for another input", p.stderr)
+        self.assertIn("2 files, 1 converted", p.stderr)
+        self.assertEqual(os.listdir(out), ["b.unicode.docx"])
+
     def test_a_bad_file_does_not_stop_the_batch(self):
         d = fresh("batch")
         bad = os.path.join(d, "bad.docx")
@@ -581,6 +645,57 @@ class BadInput(unittest.TestCase):
         self.assertTrue(os.path.exists(os.path.join(d, "good.unicode.odt")))
         self.assertIn("2 files, 1 converted", p.stderr)
         self.assertIn("1 failed", p.stderr)
+        self.assertNotIn("\r", p.stderr)  # no progress bar into a pipe
+        # A missing file is a failure to read: status 1.
+        p = run(os.path.join(d, "missing.odt"), good, "--force", ok=(1,))
+        self.assertIn("missing.odt: cannot read", p.stderr)
+        self.assertIn("2 files, 1 converted", p.stderr)
+
+    def test_progress_bar_on_a_terminal(self):
+        import pty
+        d = fresh("progress")
+        files = []
+        for n in range(3):
+            files.append(os.path.join(d, "%d.odt" % n))
+            shutil.copy(self.good_odt, files[-1])
+        master, slave = pty.openpty()
+        p = subprocess.Popen([CONVERT, *files], stderr=slave, stdout=subprocess.DEVNULL)
+        os.close(slave)
+        shown = b""
+        while True:
+            try:
+                chunk = os.read(master, 4096)
+            except OSError:  # the terminal is gone with the program
+                break
+            if not chunk:
+                break
+            shown += chunk
+        os.close(master)
+        self.assertEqual(p.wait(), 0)
+        shown = shown.decode()
+        for n in range(4):
+            self.assertIn("] %d/3" % n, shown)
+        self.assertIn("3 files, 3 converted", shown)
+
+    def test_without_libreoffice_the_package_is_named(self):
+        d = fresh("no-office")
+        src = os.path.join(d, "brief.rtf")
+        with open(src, "w") as f:
+            f.write("{\\rtf1\\ansi Brief\\par}")
+        p = subprocess.run([CONVERT, src], capture_output=True, text=True,
+                           env=dict(os.environ, PATH="/nonexistent"))
+        self.assertEqual(p.returncode, 1, p.stderr)
+        self.assertIn("install the Debian package libreoffice-writer-nogui", p.stderr)
+        self.assertEqual(len([l for l in p.stderr.splitlines() if src in l]), 1, p.stderr)
+        self.assertEqual(os.listdir(d), ["brief.rtf"])
+
+    def test_help_and_version_into_a_full_disk_fail(self):
+        for option in ("--help", "--version"):
+            with open("/dev/full", "w") as full:
+                p = subprocess.run([CONVERT, option], stdout=full, stderr=subprocess.PIPE,
+                                   text=True)
+            self.assertEqual(p.returncode, 1, option)
+            self.assertIn("cannot write", p.stderr)
 
     def test_bad_usage(self):
         for args in (["--to", "sideways", "x.docx"], ["--encoding", "utf-7", "x.docx"], [],

@@ -17,6 +17,7 @@
 #include <iostream>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -98,6 +99,16 @@ encrypted, or with zip entries past 512 MB or 200 times their packed size
   std::exit(2);
 }
 
+// --help and --version: a failed write is no success.
+[[noreturn]] void Print(std::string_view text) {
+  std::cout << text << std::flush;
+  if (!std::cout) {
+    std::cerr << "harf-convert: cannot write to standard output\n";
+    std::exit(1);
+  }
+  std::exit(0);
+}
+
 bool IsOption(std::string_view arg, std::string_view name) {
   return arg.starts_with(name) && (arg.size() == name.size() || arg[name.size()] == '=');
 }
@@ -140,11 +151,9 @@ Options Parse(int argc, char** argv) {
     } else if (arg == "--") {
       files_only = true;
     } else if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
-      std::exit(0);
+      Print(kUsage);
     } else if (arg == "--version") {
-      std::cout << "harf-convert " << harf::kVersion << "\n";
-      std::exit(0);
+      Print("harf-convert " + std::string(harf::kVersion) + "\n");
     } else if (IsOption(arg, "--to")) {
       const std::string v = ValueOf(arg, "--to", i, argc, argv);
       if (v == "unicode") {
@@ -428,16 +437,29 @@ fs::path OutputOf(const fs::path& in, const Options& o) {
   return in.parent_path() / name;
 }
 
-bool SameFile(const fs::path& a, const fs::path& b) {
-  struct stat sa {
-  }, sb{};
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
+// A file by its identity, so that two paths naming one file are seen as one.
+struct FileId {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  auto operator<=>(const FileId&) const = default;
+};
+
+std::optional<FileId> IdOf(const fs::path& p) {
+  struct stat st {};
+  if (::stat(p.c_str(), &st) != 0) return std::nullopt;
+  return FileId{st.st_dev, st.st_ino};
 }
+
+// What a batch must not write over: its inputs, the later ones not yet read
+// included, and the outputs it wrote already.
+struct Batch {
+  std::set<FileId> inputs;
+  std::set<FileId> written;
+};
 
 // Converts one file into a temporary file beside the output and renames it
 // into place when complete.
-ConvertStats ConvertFile(const fs::path& in, const Options& o) {
+ConvertStats ConvertFile(const fs::path& in, const Options& o, Batch& batch) {
   const std::optional<Format> format = FormatOf(in);
   if (!format) {
     Invalid("unknown kind of file (expected .docx, .odt, .txt, .csv, .tsv, .doc or .rtf)");
@@ -446,9 +468,17 @@ ConvertStats ConvertFile(const fs::path& in, const Options& o) {
   if (::stat(in.c_str(), &st) != 0) Io(std::string("cannot read: ") + std::strerror(errno));
   if (!S_ISREG(st.st_mode)) Io("not a regular file");
   const fs::path out = OutputOf(in, o);
-  if (SameFile(in, out)) Invalid("the output " + out.string() + " is the input itself");
-  if (!o.force && fs::exists(out)) {
-    Io("the output " + out.string() + " exists (use --force to replace it)");
+  if (const std::optional<FileId> existing = IdOf(out)) {
+    if (*existing == FileId{st.st_dev, st.st_ino}) {
+      Invalid("the output " + out.string() + " is the input itself");
+    }
+    if (batch.inputs.contains(*existing)) {
+      Invalid("the output " + out.string() + " is another input");
+    }
+    if (batch.written.contains(*existing)) {
+      Invalid("the output " + out.string() + " was written for another input");
+    }
+    if (!o.force) Io("the output " + out.string() + " exists (use --force to replace it)");
   }
   fs::path dir = out.parent_path();
   if (dir.empty()) dir = ".";
@@ -474,6 +504,7 @@ ConvertStats ConvertFile(const fs::path& in, const Options& o) {
       Io("cannot write " + out.string() + ": " + std::strerror(errno));
     }
     g_pending.temp.clear();
+    if (const std::optional<FileId> written = IdOf(out)) batch.written.insert(*written);
     return stats;
   } catch (...) {
     const std::lock_guard lock(g_pending.lock);
@@ -501,6 +532,10 @@ int main(int argc, char** argv) {
   ::pthread_sigmask(SIG_BLOCK, &stop, nullptr);
   std::thread(WatchSignals).detach();
 
+  Batch batch;
+  for (const std::string& file : o.files) {
+    if (const std::optional<FileId> id = IdOf(file)) batch.inputs.insert(*id);
+  }
   const bool bar = ::isatty(2) && o.files.size() > 1;
   std::size_t converted = 0, failed = 0, runs = 0, left_out = 0;
   bool invalid = false;
@@ -508,7 +543,7 @@ int main(int argc, char** argv) {
     const std::string& file = o.files[i];
     if (bar) Progress(i, o.files.size(), file);
     try {
-      const ConvertStats stats = ConvertFile(file, o);
+      const ConvertStats stats = ConvertFile(file, o, batch);
       ++converted;
       runs += stats.runs;
       left_out += stats.left_out;
