@@ -10,7 +10,7 @@ PACKAGES="
   qt6-base-dev libgl-dev
   python3 python3-fonttools fonts-hosny-amiri
   xvfb xdotool xclip time
-  libzip-dev libpugixml-dev zip unzip
+  libzip-dev libpugixml-dev libexpat1-dev zlib1g-dev zip unzip
   python3-docx python3-odf libreoffice-writer-nogui poppler-utils
   emscripten chromium
   pango1.0-tools libharfbuzz-bin python3-brotli imagemagick

@@ -14,6 +14,7 @@
 #include "documents/convert.h"
 #include "documents/legacy_text.h"
 #include "documents/package.h"
+#include "documents/part_stream.h"
 #include "documents/xml_part.h"
 
 namespace harf::documents {
@@ -277,22 +278,31 @@ struct Group {
   bool keep = true;
 };
 
-class PartConverter {
+class PartConverter : public BlockConverter {
  public:
   PartConverter(const Styles& styles, const ConvertOptions& o, std::string_view part,
                 ConvertStats& stats)
       : styles_(styles), o_(o), part_(part), stats_(stats) {}
 
-  // Converts every paragraph of the part, text boxes included; says whether
-  // anything changed.
-  bool Convert(pugi::xml_document& doc) {
-    std::vector<pugi::xml_node> paragraphs;
-    for (const pugi::xpath_node p : doc.select_nodes("//w:p")) paragraphs.push_back(p.node());
-    for (const pugi::xml_node p : paragraphs) ConvertParagraph(p);
+  // Converts a paragraph and those in its text boxes; says whether anything
+  // changed.
+  bool ConvertBlock(pugi::xml_node block) override {
+    changed_ = false;
+    paragraphs_.clear();
+    Collect(block);
+    for (const pugi::xml_node p : paragraphs_) ConvertParagraph(p);
     return changed_;
   }
 
  private:
+  // The paragraphs are gathered before any changes, which add and remove runs.
+  void Collect(pugi::xml_node node) {
+    if (std::string_view(node.name()) == "w:p") paragraphs_.push_back(node);
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+      if (c.type() == pugi::node_element) Collect(c);
+    }
+  }
+
   void ConvertParagraph(pugi::xml_node p) {
     paragraph_fonts_ = styles_.ParagraphFonts(p);
     converted_ = false;
@@ -476,6 +486,7 @@ class PartConverter {
   bool converted_ = false;
   bool other_text_ = false;
   bool changed_ = false;
+  std::vector<pugi::xml_node> paragraphs_;
 };
 
 bool EndsWith(std::string_view s, std::string_view end) {
@@ -528,15 +539,14 @@ ConvertStats ConvertDocx(const std::string& in, const std::string& out, const Co
   const Styles styles(have_styles ? &styles_doc : nullptr);
 
   ConvertStats stats;
-  std::map<std::string, std::string> replaced;
+  std::map<std::string, NewPart> replaced;
   for (const std::string& name : parts) {
     if (!package.Has(name)) continue;
-    pugi::xml_document doc;
-    ParsePart(doc, package, name);
     PartConverter converter(styles, o, name, stats);
-    if (converter.Convert(doc)) replaced[name] = SerializePart(doc, package.Size(name));
+    DeflatedPart part = StreamBlocks(package, name, "w:p", converter);
+    if (part.file) replaced[name].deflated = std::move(part);
   }
-  package.WriteCopy(out, replaced);
+  package.WriteCopy(out, std::move(replaced));
   return stats;
 }
 

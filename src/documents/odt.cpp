@@ -545,15 +545,15 @@ ConvertStats ConvertOdt(const std::string& in, const std::string& out, const Con
                       styles_scope.automatic_paragraph);
 
   ConvertStats stats;
-  std::map<std::string, std::string> replaced;
+  std::map<std::string, NewPart> replaced;
   if (PartConverter(content_root, content_scope, o, "content.xml", stats).Convert()) {
-    replaced["content.xml"] = SerializePart(content, package.Size("content.xml"));
+    replaced["content.xml"].bytes = SerializePart(content, package.Size("content.xml"));
   }
   // Headers and footers live in the master pages of styles.xml.
   if (have_styles && PartConverter(styles_root, styles_scope, o, "styles.xml", stats).Convert()) {
-    replaced["styles.xml"] = SerializePart(styles, package.Size("styles.xml"));
+    replaced["styles.xml"].bytes = SerializePart(styles, package.Size("styles.xml"));
   }
-  package.WriteCopy(out, replaced);
+  package.WriteCopy(out, std::move(replaced));
   return stats;
 }
 

@@ -3,9 +3,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <zip.h>
+#include <zlib.h>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <optional>
+#include <thread>
+
+#include "documents/handoff.h"
 
 namespace harf::documents {
 namespace {
@@ -122,44 +128,304 @@ std::string Package::Read(std::string_view name) const {
 }
 
 void Package::ReadInto(std::string_view name, char* out, std::size_t size) const {
-  const std::string entry(name);
-  zip_file_t* file = zip_fopen(zip_, entry.c_str(), 0);
-  if (!file) Invalid("cannot open " + entry + ": " + zip_strerror(zip_));
-  // The size was checked against the limits when the package was opened;
-  // reading stops there whatever the compressed data holds.
+  EntryReader reader(*this, name);
   std::size_t done = 0;
   while (done < size) {
-    const zip_int64_t n = zip_fread(file, out + done, size - done);
-    if (n < 0) {
-      const std::string message = zip_file_strerror(file);
-      zip_fclose(file);
-      Invalid("damaged zip entry " + entry + ": " + message);
-    }
+    const std::size_t n = reader.Read(out + done, size - done);
     if (n == 0) break;
-    done += static_cast<std::size_t>(n);
+    done += n;
   }
-  zip_fclose(file);
-  if (done != size) Invalid("damaged zip entry " + entry);
+  if (done != size) Invalid("damaged zip entry " + std::string(name));
 }
 
-void Package::WriteCopy(const std::string& out,
-                        const std::map<std::string, std::string>& replaced) const {
-  // The new package is built in memory and written to `out` in one go, so
-  // that libzip leaves no temporary file of its own behind on an interrupt.
+EntryReader::EntryReader(const Package& package, std::string_view name) : name_(name) {
+  left_ = package.Size(name);
+  file_ = zip_fopen(package.zip_, name_.c_str(), 0);
+  if (!file_) Invalid("cannot open " + name_ + ": " + zip_strerror(package.zip_));
+}
+
+EntryReader::~EntryReader() {
+  if (file_) zip_fclose(file_);
+}
+
+std::size_t EntryReader::Read(char* out, std::size_t size) {
+  // Reading stops at the size checked against the limits, whatever the
+  // compressed data holds.
+  if (size > left_) size = static_cast<std::size_t>(left_);
+  if (size == 0) return 0;
+  const zip_int64_t n = zip_fread(file_, out, size);
+  if (n < 0) Invalid("damaged zip entry " + name_ + ": " + zip_file_strerror(file_));
+  if (n == 0) Invalid("damaged zip entry " + name_ + ": it ends early");
+  left_ -= static_cast<std::uint64_t>(n);
+  return static_cast<std::size_t>(n);
+}
+
+TempFile TempFile::Make() {
+  TempFile t;
+  t.file_ = std::tmpfile();
+  if (!t.file_) Io(std::string("cannot make a temporary file: ") + std::strerror(errno));
+  return t;
+}
+
+TempFile::~TempFile() {
+  if (file_) std::fclose(file_);
+}
+
+TempFile& TempFile::operator=(TempFile&& other) noexcept {
+  if (this != &other) {
+    if (file_) std::fclose(file_);
+    file_ = other.release();
+  }
+  return *this;
+}
+
+void TempFile::Write(const char* data, std::size_t size) {
+  if (size != 0 && std::fwrite(data, 1, size, file_) != size) {
+    Io(std::string("cannot write a temporary file: ") + std::strerror(errno));
+  }
+}
+
+// What the two threads of a PartWriter share: full buffers waiting to be
+// deflated, a few at most, so that the maker waits for the packer rather than
+// filling memory.
+struct PartWriter::Shared {
+  Handoff<std::string> buffers{4};
+  std::string error;  // why the packer failed
+  DeflatedPart part;
+  std::thread packer;
+
+  void Pack() {
+    z_stream z{};
+    // Raw deflate at zlib's default level, what zip entries hold.
+    if (deflateInit2(&z, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+      Fail("cannot start deflating");
+      return;
+    }
+    std::string out(1 << 17, '\0');
+    uLong crc = crc32(0, nullptr, 0);
+    for (;;) {
+      std::optional<std::string> in = buffers.Take();
+      if (!in && buffers.abandoned()) break;
+      const bool last = !in;
+      if (in) {
+        crc = crc32_z(crc, reinterpret_cast<const Bytef*>(in->data()), in->size());
+        part.size += in->size();
+        z.next_in = reinterpret_cast<Bytef*>(in->data());
+        z.avail_in = static_cast<uInt>(in->size());
+      }
+      int status = Z_OK;
+      do {
+        z.next_out = reinterpret_cast<Bytef*>(out.data());
+        z.avail_out = static_cast<uInt>(out.size());
+        status = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+        const std::size_t n = out.size() - z.avail_out;
+        if (n != 0 && std::fwrite(out.data(), 1, n, part.file.get()) != n) {
+          deflateEnd(&z);
+          Fail(std::string("cannot write a temporary file: ") + std::strerror(errno));
+          return;
+        }
+        part.packed_size += n;
+      } while (z.avail_out == 0 || (last && status != Z_STREAM_END));
+      if (last) break;
+    }
+    deflateEnd(&z);
+    part.crc = static_cast<std::uint32_t>(crc);
+  }
+
+  void Fail(const std::string& why) {
+    error = why;
+    buffers.Abandon();
+  }
+};
+
+PartWriter::PartWriter() : shared_(std::make_unique<Shared>()) {
+  shared_->part.file = TempFile::Make();
+  shared_->packer = std::thread([s = shared_.get()] { s->Pack(); });
+}
+
+PartWriter::~PartWriter() {
+  if (!shared_->packer.joinable()) return;
+  shared_->buffers.Abandon();
+  shared_->packer.join();
+}
+
+void PartWriter::Write(const char* data, std::size_t size) {
+  buffer_.append(data, size);
+  if (buffer_.size() >= kBuffer) Hand();
+}
+
+void PartWriter::Hand() {
+  if (!shared_->buffers.Give(std::move(buffer_))) Io(shared_->error);
+  buffer_ = std::string();
+  buffer_.reserve(kBuffer);
+}
+
+DeflatedPart PartWriter::Finish() {
+  if (!buffer_.empty()) Hand();
+  shared_->buffers.Close();
+  shared_->packer.join();
+  if (!shared_->error.empty()) Io(shared_->error);
+  if (std::fflush(shared_->part.file.get()) != 0) {
+    Io(std::string("cannot write a temporary file: ") + std::strerror(errno));
+  }
+  return std::move(shared_->part);
+}
+
+namespace {
+
+// libzip writes an archive through a source; this one writes straight into
+// the open output file, so that neither the whole package in memory nor a
+// temporary file of libzip's own (left behind by an interrupt) is needed.
+struct FileSink {
+  int fd = -1;
+  zip_error_t error;
+
+  zip_int64_t Fail(int zip_code) {
+    zip_error_set(&error, zip_code, errno);
+    return -1;
+  }
+
+  static zip_int64_t Callback(void* user, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+    auto* self = static_cast<FileSink*>(user);
+    switch (cmd) {
+      case ZIP_SOURCE_SUPPORTS:
+        return ZIP_SOURCE_SUPPORTS_WRITABLE;
+      case ZIP_SOURCE_STAT: {
+        // A new archive: nothing to read from the file.
+        auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, len, &self->error);
+        if (!st) return -1;
+        zip_stat_init(st);
+        st->size = 0;
+        st->valid |= ZIP_STAT_SIZE;
+        return sizeof(zip_stat_t);
+      }
+      case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&self->error, data, len);
+      case ZIP_SOURCE_OPEN:
+      case ZIP_SOURCE_CLOSE:
+      case ZIP_SOURCE_FREE:
+      case ZIP_SOURCE_COMMIT_WRITE:
+        return 0;
+      case ZIP_SOURCE_READ:
+      case ZIP_SOURCE_TELL:
+        return 0;
+      case ZIP_SOURCE_SEEK:
+        return 0;
+      case ZIP_SOURCE_BEGIN_WRITE:
+      case ZIP_SOURCE_ROLLBACK_WRITE:
+      case ZIP_SOURCE_REMOVE:
+        if (::ftruncate(self->fd, 0) != 0 || ::lseek(self->fd, 0, SEEK_SET) != 0) {
+          return self->Fail(ZIP_ER_WRITE);
+        }
+        return 0;
+      case ZIP_SOURCE_WRITE: {
+        const char* p = static_cast<const char*>(data);
+        zip_uint64_t done = 0;
+        while (done < len) {
+          const ssize_t w = ::write(self->fd, p + done, static_cast<std::size_t>(len - done));
+          if (w < 0 && errno == EINTR) continue;
+          if (w <= 0) return self->Fail(ZIP_ER_WRITE);
+          done += static_cast<zip_uint64_t>(w);
+        }
+        return static_cast<zip_int64_t>(len);
+      }
+      case ZIP_SOURCE_SEEK_WRITE: {
+        auto* args = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, len, &self->error);
+        if (!args) return -1;
+        if (::lseek(self->fd, args->offset, args->whence) < 0) return self->Fail(ZIP_ER_SEEK);
+        return 0;
+      }
+      case ZIP_SOURCE_TELL_WRITE: {
+        const off_t at = ::lseek(self->fd, 0, SEEK_CUR);
+        if (at < 0) return self->Fail(ZIP_ER_TELL);
+        return at;
+      }
+      default:
+        zip_error_set(&self->error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+  }
+};
+
+// A part deflated beforehand, handed to libzip with its sizes and checksum
+// so that it is stored as it is, not inflated and deflated again.
+struct DeflatedSource {
+  DeflatedPart part;
+  zip_error_t error;
+  std::time_t mtime = 0;
+
+  static zip_int64_t Callback(void* user, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+    auto* self = static_cast<DeflatedSource*>(user);
+    std::FILE* file = self->part.file.get();
+    switch (cmd) {
+      case ZIP_SOURCE_SUPPORTS:
+        return ZIP_SOURCE_SUPPORTS_READABLE;
+      case ZIP_SOURCE_OPEN:
+        std::rewind(file);
+        return 0;
+      case ZIP_SOURCE_READ: {
+        const std::size_t n = std::fread(data, 1, static_cast<std::size_t>(len), file);
+        if (n == 0 && std::ferror(file)) {
+          zip_error_set(&self->error, ZIP_ER_READ, errno);
+          return -1;
+        }
+        return static_cast<zip_int64_t>(n);
+      }
+      case ZIP_SOURCE_CLOSE:
+        return 0;
+      case ZIP_SOURCE_STAT: {
+        auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, len, &self->error);
+        if (!st) return -1;
+        zip_stat_init(st);
+        st->size = self->part.size;
+        st->comp_size = self->part.packed_size;
+        st->crc = self->part.crc;
+        st->comp_method = ZIP_CM_DEFLATE;
+        st->mtime = self->mtime;
+        st->valid |= ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD |
+                     ZIP_STAT_MTIME;
+        return sizeof(zip_stat_t);
+      }
+      case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&self->error, data, len);
+      case ZIP_SOURCE_FREE:
+        zip_error_fini(&self->error);
+        delete self;
+        return 0;
+      default:
+        zip_error_set(&self->error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+  }
+};
+
+}  // namespace
+
+void Package::WriteCopy(const std::string& out, std::map<std::string, NewPart> replaced) const {
+  FileSink sink;
+  zip_error_init(&sink.error);
+  sink.fd = ::open(out.c_str(), O_WRONLY | O_CLOEXEC);
+  if (sink.fd < 0) Io("cannot write " + out + ": " + std::strerror(errno));
+  struct Closer {
+    FileSink& sink;
+    ~Closer() {
+      if (sink.fd >= 0) ::close(sink.fd);
+      zip_error_fini(&sink.error);
+    }
+  } closer{sink};
+
   zip_error_t error;
   zip_error_init(&error);
-  zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
-  if (!buffer) Io("out of memory");
-  zip_t* dest = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
+  zip_source_t* target = zip_source_function_create(&FileSink::Callback, &sink, &error);
+  if (!target) Io("cannot make the package: " + ZipMessage(&error));
+  zip_t* dest = zip_open_from_source(target, ZIP_TRUNCATE, &error);
   if (!dest) {
-    zip_source_free(buffer);
+    zip_source_free(target);
     Io("cannot make the package: " + ZipMessage(&error));
   }
-  zip_source_keep(buffer);
   auto fail = [&](const std::string& what) {
     const std::string message = what + ": " + zip_strerror(dest);
     zip_discard(dest);
-    zip_source_free(buffer);
     Io(message);
   };
 
@@ -170,11 +436,28 @@ void Package::WriteCopy(const std::string& out,
     if (!name) fail("cannot read an entry name");
     zip_source_t* source = nullptr;
     const auto changed = replaced.find(name);
-    if (changed != replaced.end()) {
-      source = zip_source_buffer(dest, changed->second.data(), changed->second.size(), 0);
-    } else {
+    if (changed == replaced.end()) {
       // Start 0 and length -1: the entry is copied without inflating it.
       source = zip_source_zip(dest, zip_, index, 0, 0, -1);
+    } else if (changed->second.deflated.file) {
+      auto* deflated = new DeflatedSource{std::move(changed->second.deflated), {}, 0};
+      zip_error_init(&deflated->error);
+      zip_stat_t st;
+      zip_stat_init(&st);
+      if (zip_stat_index(zip_, index, 0, &st) == 0 && (st.valid & ZIP_STAT_MTIME)) {
+        deflated->mtime = st.mtime;
+      } else {
+        deflated->mtime = std::time(nullptr);
+      }
+      // From here on the source owns it and frees it.
+      source = zip_source_function(dest, &DeflatedSource::Callback, deflated);
+      if (!source) {
+        zip_error_fini(&deflated->error);
+        delete deflated;
+      }
+    } else {
+      const std::string& bytes = changed->second.bytes;
+      source = zip_source_buffer(dest, bytes.data(), bytes.size(), 0);
     }
     if (!source) fail(std::string("cannot copy ") + name);
     const zip_int64_t added = zip_file_add(dest, name, source, ZIP_FL_ENC_UTF_8);
@@ -192,36 +475,9 @@ void Package::WriteCopy(const std::string& out,
     }
   }
   if (zip_close(dest) != 0) fail("cannot finish the package");
-
-  if (zip_source_open(buffer) != 0) {
-    zip_source_free(buffer);
-    Io("cannot read the new package back");
-  }
-  const int fd = ::open(out.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-  if (fd < 0) {
-    zip_source_close(buffer);
-    zip_source_free(buffer);
-    Io("cannot write " + out + ": " + std::strerror(errno));
-  }
-  std::string chunk(1 << 16, '\0');
-  bool ok = true;
-  while (ok) {
-    const zip_int64_t n = zip_source_read(buffer, chunk.data(), chunk.size());
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    for (zip_int64_t off = 0; ok && off < n;) {
-      const ssize_t w = ::write(fd, chunk.data() + off, static_cast<std::size_t>(n - off));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0)
-        ok = false;
-      else
-        off += w;
-    }
-  }
-  zip_source_close(buffer);
-  zip_source_free(buffer);
-  if (::close(fd) != 0) ok = false;
-  if (!ok) Io("cannot write " + out + ": " + std::strerror(errno));
+  const int fd = sink.fd;
+  sink.fd = -1;
+  if (::close(fd) != 0) Io("cannot write " + out + ": " + std::strerror(errno));
 }
 
 }  // namespace harf::documents
