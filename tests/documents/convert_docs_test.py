@@ -592,6 +592,45 @@ class BadInput(unittest.TestCase):
             set_unpacked_size(path, "word/document.xml", max(packed * 300, 2 << 20))
         self.check_refused(self.make("dense.docx", part_past_200_times), "200 times")
 
+    # (letter, entry, what is done to it, message): one refused document each.
+    DAMAGED = [
+        ("odt", "content.xml", lambda d: d.replace(b"</office:text>", b"</office:txt>"),
+         "malformed XML in content.xml"),
+        ("odt", "styles.xml", lambda d: d[:-20], "malformed XML in styles.xml"),
+        ("docx", "word/styles.xml", lambda d: d[:-20], "malformed XML in word/styles.xml"),
+        ("docx", "word/endnotes.xml", lambda d: d.replace(b"</w:endnotes>", b""),
+         "malformed XML in word/endnotes.xml"),
+        ("docx", "word/comments.xml", lambda d: d.replace(b"<w:p>", b"<w:p><w:p>", 1),
+         "malformed XML in word/comments.xml"),
+        ("odt", "META-INF/manifest.xml", lambda d: d.replace(
+            b"<manifest:file-entry", b"<manifest:file-entry><manifest:encryption-data/>"
+            b"</manifest:file-entry><manifest:file-entry", 1), "encrypted document"),
+        ("odt", "mimetype", lambda d: b"application/vnd.oasis.opendocument.spreadsheet",
+         "not an .odt document: its type is"),
+    ]
+
+    def test_damaged_parts(self):
+        for n, (kind, entry, damage, message) in enumerate(self.DAMAGED):
+            with self.subTest(entry=entry, message=message):
+                def build(path):
+                    source = self.good if kind == "docx" else self.good_odt
+                    with zipfile.ZipFile(source) as a, zipfile.ZipFile(path, "w") as b:
+                        for info in a.infolist():
+                            data = a.read(info.filename)
+                            b.writestr(info, damage(data) if info.filename == entry else data)
+                self.check_refused(self.make("damaged%d.%s" % (n, kind), build), message)
+
+    def test_unicode_text_that_is_not_utf8(self):
+        for ext in ("txt", "csv"):
+            def build(path):
+                with open(path, "wb") as f:
+                    f.write("كتاب,".encode() + b"\xff\xfe\n")
+            path = self.make("latin." + ext, build)
+            before = set(os.listdir(self.dir))
+            p = run("--to", "legacy", path, ok=(2,))
+            self.assertIn("not UTF-8 text", p.stderr)
+            self.assertEqual(set(os.listdir(self.dir)), before)
+
     def test_a_docx_that_is_an_odt_and_back(self):
         self.check_refused(self.make("odt.docx", lambda p: shutil.copy(self.good_odt, p)),
                            "not a .docx document: it is an OpenDocument file")
