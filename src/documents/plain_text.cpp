@@ -1,5 +1,6 @@
 // .txt, .csv and .tsv, streamed a line (a record) at a time so that memory
 // does not grow with the file.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -259,6 +260,8 @@ std::string Quoted(const std::string& text, char sep) {
   return out;
 }
 
+constexpr std::size_t kMaxColumn = 1000000;
+
 bool IsNumber(const std::string& s) {
   return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
 }
@@ -282,14 +285,23 @@ ConvertStats ConvertTable(const std::string& in, const std::string& out, char se
   std::vector<Field> fields;
   std::string ending;
   std::vector<bool> wanted;
+  std::size_t highest = 0;  // the highest column number asked for
   for (const std::string& c : o.columns) {
     if (!IsNumber(c)) continue;
+    // No table has a million columns; a bigger number is a slip, not a size to allocate.
+    if (c.size() > 7 || std::stoul(c) > kMaxColumn) {
+      Invalid("column number " + c + " is too large");
+    }
     const std::size_t n = std::stoul(c);
     if (n == 0) Invalid("column numbers start at 1");
     if (wanted.size() < n) wanted.resize(n);
     wanted[n - 1] = true;
+    highest = std::max(highest, n);
   }
-  for (std::size_t number = 1; reader.Next(fields, ending); ++number) {
+  std::size_t widest = 0;  // the most fields of any record
+  std::size_t number = 1;
+  for (; reader.Next(fields, ending); ++number) {
+    widest = std::max(widest, fields.size());
     if (number == 1 && utf8 && fields[0].raw.starts_with(kBom)) {
       fields[0].raw.erase(0, kBom.size());
       fields[0].text.erase(0, kBom.size());
@@ -342,6 +354,11 @@ ConvertStats ConvertTable(const std::string& in, const std::string& out, char se
     }
     output.Write(record);
     output.Write(ending);
+  }
+  // A column no record reaches was surely meant to be another one.
+  if (number > 1 && highest > widest) {
+    Invalid("no column " + std::to_string(highest) + ": no record has more than " +
+            std::to_string(widest));
   }
   output.Close();
   return stats;

@@ -415,6 +415,47 @@ def big_docx(path, paragraphs):
             f.write(b"</w:body></w:document>")
 
 
+def split_table(text, sep):
+    """Rows of fields; a field in quotes may hold the separator."""
+    import csv
+    import io
+    return list(csv.reader(io.StringIO(text), delimiter=sep))
+
+
+class TableColumns(unittest.TestCase):
+    """tests/data/table_columns.tsv: which fields --columns converts."""
+
+    def test_cases(self):
+        d = fresh("columns")
+        with open(os.path.join(HERE, "..", "data", "table_columns.tsv"), encoding="utf-8") as f:
+            cases = [l.rstrip("\n").split("\t") for l in f if l.strip() and l[0] != "#"]
+        for n, (ext, to, columns, table, expect) in enumerate(cases):
+            with self.subTest(line=(ext, to, columns, table)):
+                table = table.replace("\\n", "\n").replace("\\t", "\t")
+                src = os.path.join(d, "%d.%s" % (n, ext))
+                with open(src, "w", encoding="utf-8", newline="") as f:
+                    f.write(table)
+                out = os.path.join(d, "%d.out.%s" % (n, ext))
+                args = ["--to", to, "-o", out, src]
+                if columns != "-":
+                    args = ["--columns", columns] + args
+                if expect.startswith("refused: "):
+                    p = run(*args, ok=(2,))
+                    self.assertIn(expect[len("refused: "):], p.stderr)
+                    self.assertFalse(os.path.exists(out))
+                    self.assertEqual([n for n in os.listdir(d) if n.startswith(".")], [])
+                    continue
+                run(*args)
+                sep = "," if ext == "csv" else "\t"
+                with open(out, encoding="utf-8", newline="") as f:
+                    after = split_table(f.read(), sep)
+                before = split_table(table, sep)
+                self.assertEqual([len(r) for r in after], [len(r) for r in before])
+                changed = ["%d:%d" % (r + 1, c + 1) for r, row in enumerate(before)
+                           for c, field in enumerate(row) if after[r][c] != field]
+                self.assertEqual(",".join(changed) or "-", expect)
+
+
 class Interrupted(unittest.TestCase):
     """A conversion stopped by a signal leaves nothing behind, dies of that
     signal, and stops LibreOffice with it."""
