@@ -10,6 +10,7 @@ PACKAGES="
   qt6-base-dev libgl-dev
   python3 python3-fonttools fonts-hosny-amiri
   xvfb xdotool xclip time
+  libxcb1-dev
   libzip-dev libpugixml-dev libexpat1-dev zlib1g-dev zip unzip
   python3-docx python3-odf libreoffice-writer-nogui poppler-utils
   emscripten chromium

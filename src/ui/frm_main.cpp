@@ -19,6 +19,7 @@
 #include "ui/glyph_widgets.h"
 #include "ui/key_pictures.h"
 #include "ui/window_words.h"
+#include "ui/x_selection.h"
 
 namespace harf::ui {
 namespace {
@@ -174,6 +175,11 @@ void frmMain::BuildPanel() {
 
   txtF = new GlyphTextArea(fra1);
   txtF->setEncoding(encoding_);
+  xSelection_ = XSelection::ForApplication();
+  if (xSelection_) {
+    connect(txtF, &GlyphTextArea::selectionMade, this,
+            [this] { Offer(QClipboard::Selection, txtF->selectedCodes()); });
+  }
   txtF->setObjectName(QStringLiteral("txtF"));
   txtF->setGeometry(Twips(240, 1560, 9405, 2445));
   txtF->setAccessibleName(tr("Text area"));
@@ -484,9 +490,21 @@ void frmMain::cmdEnter_Click() {
 }
 
 void frmMain::CopyToClipboard(const std::vector<GlyphCode>& codes) {
+  Offer(QClipboard::Clipboard, codes);
+}
+
+// On X11 the selection is owned here, so that STRING carries the bytes and
+// the Unicode targets the font's characters; elsewhere, and should the X
+// server give the selection to no one, QClipboard gets what it can carry.
+void frmMain::Offer(QClipboard::Mode mode, const std::vector<GlyphCode>& codes) {
+  ClipboardText text = ClipboardTextOf(codes, encoding_);
+  const auto which =
+      mode == QClipboard::Selection ? XSelection::Which::Primary : XSelection::Which::Clipboard;
+  if (xSelection_ && xSelection_->Own(which, text.bytes, text.utf8)) return;
   QClipboard* clipboard = QGuiApplication::clipboard();
-  clipboard->clear();
-  clipboard->setMimeData(GlyphMimeData(codes, encoding_));
+  if (mode == QClipboard::Selection && !clipboard->supportsSelection()) return;
+  clipboard->clear(mode);
+  clipboard->setMimeData(GlyphMimeData(text), mode);
 }
 
 void frmMain::cmdCopyClose_MouseUp(int button, int /*shift*/, int /*x*/, int /*y*/) {
@@ -534,8 +552,9 @@ void frmMain::BuildUnicodeCommands() {
              &frmMain::CopyTextUnicode);
   actPasteUnicode = action(tr("Paste Unicode"), QKeySequence(QStringLiteral("Ctrl+Shift+V")),
                            &frmMain::PasteUnicode);
-  actPasteGlyphText = action(tr("Paste Legacy-Font Text"),
-                             QKeySequence(QStringLiteral("Ctrl+Shift+L")), &frmMain::PasteGlyphText);
+  actPasteGlyphText =
+      action(tr("Paste Legacy-Font Text"), QKeySequence(QStringLiteral("Ctrl+Shift+L")),
+             &frmMain::PasteGlyphText);
   actPasteGlyphText->setToolTip(
       tr("Paste text copied from a document set in the legacy font: its letters are read back "
          "from the glyph codes and typed in"));

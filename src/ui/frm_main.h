@@ -5,11 +5,13 @@
 // can: the clipboard, the focus, minimizing.
 #pragma once
 
+#include <QClipboard>
 #include <QPixmap>
 #include <QRawFont>
 #include <QWidget>
 #include <array>
 #include <map>
+#include <memory>
 #include <utility>
 
 #include "input/glyph_encoding.h"
@@ -27,6 +29,7 @@ class GlyphTextArea;
 class CaptionFrame;
 class FlatButton;
 class MouseUpButton;
+class XSelection;
 
 class frmMain : public QWidget {
   Q_OBJECT
@@ -84,6 +87,8 @@ class frmMain : public QWidget {
   void FocusLine();
   void Minimize();
   void CopyToClipboard(const std::vector<GlyphCode>& codes);
+  // Puts glyph codes on the clipboard or the primary selection.
+  void Offer(QClipboard::Mode mode, const std::vector<GlyphCode>& codes);
   bool PreviewKeyPress(QKeyEvent* e);
   bool PreviewKeyRelease(QKeyEvent* e);
 
@@ -95,6 +100,8 @@ class frmMain : public QWidget {
   QString displayFamily_;
   GlyphEncoding encoding_ = GlyphEncoding::Symbol;
   QString credit_;
+  // Owns the X selections where Qt runs on X11; null elsewhere.
+  std::unique_ptr<XSelection> xSelection_;
 
   CaptionFrame* fra1 = nullptr;
   GlyphLineBox* txtT = nullptr;

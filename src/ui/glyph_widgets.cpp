@@ -13,6 +13,7 @@
 #include <QStyleHints>
 #include <QStyleOptionFocusRect>
 #include <QStyleOptionFrame>
+#include <QTextCursor>
 #include <algorithm>
 #include <cmath>
 
@@ -34,18 +35,28 @@ bool IsNavigationKey(const QKeyEvent& e) {
   }
 }
 
-QMimeData* GlyphMimeData(std::span<const GlyphCode> codes, GlyphEncoding e) {
-  auto* data = new QMimeData;
+ClipboardText ClipboardTextOf(std::span<const GlyphCode> codes, GlyphEncoding e) {
+  ClipboardText text;
   const std::string bytes = EncodeBytes(codes);
-  data->setData(QStringLiteral("text/plain"),
-                QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())).toUtf8());
-  const std::u16string chars = EncodeCodesUtf16(codes, e);
-  data->setData(QStringLiteral("text/plain;charset=utf-8"),
-                QString::fromUtf16(chars.data(), static_cast<qsizetype>(chars.size())).toUtf8());
+  text.bytes = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  std::u16string chars = EncodeCodesUtf16(codes, e);
+  // Codes 13 and 10 are no glyphs but the break between lines of the text
+  // area: other programs get a real line break, in every kind.
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (codes[i] == 13 || codes[i] == 10) chars[i] = codes[i];
+  }
+  text.utf8 = QString::fromUtf16(chars.data(), static_cast<qsizetype>(chars.size())).toUtf8();
+  return text;
+}
+
+QMimeData* GlyphMimeData(const ClipboardText& text) {
+  auto* data = new QMimeData;
+  data->setData(QStringLiteral("text/plain"), text.utf8);
+  data->setData(QStringLiteral("text/plain;charset=utf-8"), text.utf8);
   return data;
 }
 
-QMimeData* GlyphTextArea::createMimeDataFromSelection() const {
+std::vector<GlyphCode> GlyphTextArea::selectedCodes() const {
   // Qt gives the selection's paragraphs separated by U+2029; the text area's
   // lines are separated by CR LF.
   std::vector<GlyphCode> codes;
@@ -56,7 +67,27 @@ QMimeData* GlyphTextArea::createMimeDataFromSelection() const {
       codes.push_back(*code);
     }
   }
-  return GlyphMimeData(codes, encoding_);
+  return codes;
+}
+
+QMimeData* GlyphTextArea::createMimeDataFromSelection() const {
+  return GlyphMimeData(ClipboardTextOf(selectedCodes(), encoding_));
+}
+
+void GlyphTextArea::mouseReleaseEvent(QMouseEvent* e) {
+  QPlainTextEdit::mouseReleaseEvent(e);
+  if (textCursor().hasSelection()) emit selectionMade();
+}
+
+void GlyphTextArea::keyPressEvent(QKeyEvent* e) {
+  const bool had = textCursor().hasSelection();
+  const int anchor = textCursor().anchor();
+  const int position = textCursor().position();
+  QPlainTextEdit::keyPressEvent(e);
+  const QTextCursor now = textCursor();
+  if (now.hasSelection() && (!had || now.anchor() != anchor || now.position() != position)) {
+    emit selectionMade();
+  }
 }
 
 GlyphFont GlyphFont::Make(const QRawFont& font, const std::array<char32_t, 256>& charOf) {

@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QBasicTimer>
+#include <QByteArray>
 #include <QFrame>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -95,12 +96,22 @@ class GlyphLineBox : public QWidget {
   QBasicTimer blink_;
 };
 
-// Glyph codes as the clipboard and the X selection get them: "text/plain"
-// holds one Latin-1 character per code, so that X11's STRING target carries
-// exactly one byte per code, and "text/plain;charset=utf-8" holds the
-// characters of the display font's kind (for the stand-in, U+F000+code, so
-// that no code becomes a control character or a soft hyphen elsewhere).
-QMimeData* GlyphMimeData(std::span<const GlyphCode> codes, GlyphEncoding e);
+// Glyph codes as the clipboard and the X selections carry them: one byte
+// per code for X11's STRING target, and the characters of the display font's
+// kind, in UTF-8, for every Unicode text target (for the stand-in U+F000+code,
+// so that no code becomes a control character or a soft hyphen elsewhere).
+struct ClipboardText {
+  QByteArray bytes;
+  QByteArray utf8;
+};
+ClipboardText ClipboardTextOf(std::span<const GlyphCode> codes, GlyphEncoding e);
+
+// The same for QClipboard where Harf does not own the X selections itself
+// (Wayland, Windows, macOS, offscreen): no format there carries raw bytes,
+// so "text/plain" and "text/plain;charset=utf-8" both hold the font's
+// characters (on Windows, a Windows-1252 kind then still reaches programs
+// reading the ANSI clipboard in that code page as one byte per code).
+QMimeData* GlyphMimeData(const ClipboardText& text);
 
 // The text area: shows the text area's lines (the window writes them) and
 // lets the mouse select; a selection goes to the X primary selection as the
@@ -110,11 +121,20 @@ class GlyphTextArea : public QPlainTextEdit {
  public:
   explicit GlyphTextArea(QWidget* parent = nullptr) : QPlainTextEdit(parent) {}
   void setEncoding(GlyphEncoding e) { encoding_ = e; }
+  // The glyph codes selected, lines separated by CR LF.
+  std::vector<GlyphCode> selectedCodes() const;
   // What a selection of the box's text gives, for the primary selection.
   QMimeData* selectionMimeData() const { return createMimeDataFromSelection(); }
 
+ signals:
+  // A selection was made with the mouse or the keyboard, after Qt has handed
+  // it to its own clipboard: whoever owns the primary selection takes it now.
+  void selectionMade();
+
  protected:
   QMimeData* createMimeDataFromSelection() const override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   GlyphEncoding encoding_ = GlyphEncoding::Symbol;
