@@ -734,12 +734,13 @@ class BadInput(unittest.TestCase):
     def test_progress_bar_on_a_terminal(self):
         import pty
         d = fresh("progress")
-        files = []
-        for n in range(3):
-            files.append(os.path.join(d, "%d.odt" % n))
-            shutil.copy(self.good_odt, files[-1])
+        # Names longer than the bar shows, in two-byte characters, and one
+        # with a terminal escape in it.
+        files = ["%d__%s.odt" % (n, "رسالة" * 5) for n in range(2)] + ["2\x1b[2J.odt"]
+        for name in files:
+            shutil.copy(self.good_odt, os.path.join(d, name))
         master, slave = pty.openpty()
-        p = subprocess.Popen([CONVERT, *files], stderr=slave, stdout=subprocess.DEVNULL)
+        p = subprocess.Popen([CONVERT, *files], stderr=slave, stdout=subprocess.DEVNULL, cwd=d)
         os.close(slave)
         shown = b""
         while True:
@@ -752,10 +753,11 @@ class BadInput(unittest.TestCase):
             shown += chunk
         os.close(master)
         self.assertEqual(p.wait(), 0)
-        shown = shown.decode()
+        shown = shown.decode()  # whole characters only
         for n in range(4):
             self.assertIn("] %d/3" % n, shown)
         self.assertIn("3 files, 3 converted", shown)
+        self.assertNotIn("\x1b[2J", shown)
 
     def test_without_libreoffice_the_package_is_named(self):
         d = fresh("no-office")

@@ -514,12 +514,26 @@ ConvertStats ConvertFile(const fs::path& in, const Options& o, Batch& batch) {
   }
 }
 
+// A file's name as the bar shows it: at most 40 bytes, cut between UTF-8
+// characters, control characters (which could drive the terminal) as '?'.
+std::string ShownName(const std::string& name) {
+  std::string shown = name.substr(0, 40);
+  while (!shown.empty() && shown.size() < name.size() &&
+         (static_cast<unsigned char>(name[shown.size()]) & 0xC0) == 0x80) {
+    shown.pop_back();
+  }
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return shown;
+}
+
 void Progress(std::size_t done, std::size_t total, const std::string& name) {
   constexpr int kWidth = 30;
   const int filled = static_cast<int>(kWidth * done / (total ? total : 1));
   std::cerr << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
             << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << done << "/"
-            << total << " " << name.substr(0, 40) << "\033[K" << std::flush;
+            << total << " " << ShownName(name) << "\033[K" << std::flush;
 }
 
 }  // namespace
