@@ -13,9 +13,11 @@ three ways, which --cmap reproduces with a single cmap subtable:
                 undefined bytes stay at U+0081, U+008D, U+008F, U+0090, U+009D
 
 The codes are those the source maps at U+F000+c. --slant skews every outline
-so a test can tell the copy from the stand-in it was made from.
+so a test can tell the copy from the stand-in it was made from. --drop leaves
+the given codes out of the cmap, as in a font that covers no kind fully.
 
 Usage: /usr/bin/python3 rename_font.py IN.ttf OUT.ttf FAMILY [--cmap KIND] [--slant DEGREES]
+                                       [--drop CODE,CODE...]
 """
 
 import argparse
@@ -55,10 +57,11 @@ def rename(font, family):
                           record.platformID, record.platEncID, record.langID)
 
 
-def remap(font, kind):
-    """Replaces the cmap with one subtable holding only the glyph codes."""
+def remap(font, kind, drop=()):
+    """Replaces the cmap with one subtable holding only the glyph codes, less
+    those in `drop`."""
     codes = {cp - PUA_BASE: glyph for cp, glyph in font.getBestCmap().items()
-             if PUA_BASE <= cp <= PUA_BASE + 0xFF}
+             if PUA_BASE <= cp <= PUA_BASE + 0xFF and cp - PUA_BASE not in drop}
     table = CmapSubtable.newSubtable(4)
     table.platformID = 3
     table.platEncID = 0 if kind == "symbol" else 1
@@ -95,11 +98,15 @@ def main():
     parser.add_argument("family")
     parser.add_argument("--cmap", choices=KINDS, help="map the glyph codes this way only")
     parser.add_argument("--slant", type=float, default=0, help="skew the outlines (degrees)")
+    parser.add_argument("--drop", default="", help="glyph codes to leave out (with --cmap)")
     args = parser.parse_args()
+    drop = {int(code) for code in args.drop.split(",") if code}
+    if drop and not args.cmap:
+        parser.error("--drop needs --cmap")
     font = TTFont(args.source, recalcTimestamp=False)
     rename(font, args.family)
     if args.cmap:
-        remap(font, args.cmap)
+        remap(font, args.cmap, drop)
     if args.slant:
         slant(font, args.slant)
     # Written beside the target and moved into place, so that a failed run

@@ -108,6 +108,35 @@ class FontVariantsTest : public QObject {
     w.reset();
     QFontDatabase::removeApplicationFont(id);
   }
+
+  // A font that covers no kind fully is read in the kind that covers most;
+  // the label names the codes it lacks once, at start-up, and typing goes
+  // on as usual, the copy still holding every code.
+  void partialFontNamesTheCodesItLacks() {
+    const int id = QFontDatabase::addApplicationFont(HARF_VARIANT_FONT_PARTIAL);
+    QVERIFY(id >= 0);
+    auto w = std::make_unique<harf::ui::frmMain>();
+    harf::testing::WindowDriver d(*w);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+
+    QCOMPARE(w->encoding(), GlyphEncoding::Windows1252);
+    QCOMPARE(harf::ui::DisplayCoverage().missing, (Codes{128, 173, 252}));
+    auto* label = d.child<QLabel>(QStringLiteral("Label1"));
+    QCOMPARE(label->text(),
+             QStringLiteral(
+                 "VarnelNormal has no glyph for codes 128, 173, 252 (read as windows-1252)."));
+    d.type(U"nHn ");
+    QVERIFY2(!label->text().contains(QStringLiteral("no glyph")), qPrintable(label->text()));
+    d.release(Qt::Key_F5);
+    QCOMPARE(harf::testing::ClipboardBytes(), (Codes{32, 229, 173, 32}));
+    QCOMPARE(harf::testing::ClipboardUnicode(),
+             Chars({32, 229, 173, 32}, GlyphEncoding::Windows1252));
+    QVERIFY(!label->text().contains(QStringLiteral("no glyph")));
+
+    w.reset();
+    QFontDatabase::removeApplicationFont(id);
+  }
 };
 
 QTEST_MAIN(FontVariantsTest)

@@ -4,12 +4,15 @@
 # typed with xdotool, copied, and every text target checked against harf-shape
 # for the same keys. Then one copy of several megabytes is read back whole
 # (INCR), another client takes the clipboard and a copy takes it back, and a
-# copy is pasted into the window itself.
-#   x_selection_e2e.sh HARF HARF_SHAPE CASES
+# copy is pasted into the window itself. Last, with a VarnelNormal of the
+# Windows-1252 kind installed through fontconfig, the Unicode targets carry
+# that kind's characters.
+#   x_selection_e2e.sh HARF HARF_SHAPE CASES WINDOWS_1252_VARIANT.ttf
 set -eu
 harf="$1"
 shape="$2"
 cases="$3"
+variant="$4"
 
 for tool in Xvfb xdotool xclip iconv python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-deps.sh installs it)"; exit 1; }
@@ -29,16 +32,19 @@ trap cleanup EXIT INT TERM
 export DISPLAY="$display"
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
-QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" "$harf" >"$work/harf.log" 2>&1 &
-harf_pid=$!
-win=""
-for _ in $(seq 300); do
-  win=$(xdotool search --onlyvisible --name '^Harf$' 2>/dev/null | head -n 1) && [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || { echo "the window did not appear"; cat "$work/harf.log"; exit 1; }
-xdotool windowfocus --sync "$win"
-sleep 0.3
+start_harf() {
+  QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" "$harf" >"$work/harf.log" 2>&1 &
+  harf_pid=$!
+  win=""
+  for _ in $(seq 300); do
+    win=$(xdotool search --onlyvisible --name '^Harf$' 2>/dev/null | head -n 1) && [ -n "$win" ] && break
+    sleep 0.1
+  done
+  [ -n "$win" ] || { echo "the window did not appear"; cat "$work/harf.log"; exit 1; }
+  xdotool windowfocus --sync "$win"
+  sleep 0.3
+}
+start_harf
 
 failures=0
 fail() {
@@ -176,6 +182,42 @@ xdotool key F5
 sleep 0.3
 got=$(read_target clipboard STRING | codes_of_bytes)
 [ "$got" = "32 252 32 252 32" ] || fail "the window's own copy pasted back gives '$got'"
+
+# The Windows-1252 variant installed for the window alone.
+kill "$harf_pid"
+wait "$harf_pid" 2>/dev/null || true
+mkdir -p "$work/fonts"
+cp "$variant" "$work/fonts/"
+cat >"$work/fonts.conf" <<EOF
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <include ignore_missing="yes">/etc/fonts/fonts.conf</include>
+  <dir>$work/fonts</dir>
+  <cachedir>$work/fontcache</cachedir>
+</fontconfig>
+EOF
+export FONTCONFIG_FILE="$work/fonts.conf"
+start_harf
+keys='sHr Cbr SvC nHn '
+type_keys "$keys"
+xdotool key F5
+sleep 0.3
+read_target clipboard STRING >"$work/variant.bytes"
+read_target clipboard UTF8_STRING >"$work/variant.utf8"
+printf '%s\n' "$keys" | "$shape" --format bytes | head -c -1 >"$work/variant.shaped"
+python3 - "$work/variant.bytes" "$work/variant.utf8" "$work/variant.shaped" <<'EOF' ||
+import sys
+got = open(sys.argv[1], "rb").read()
+chars = open(sys.argv[2], "rb").read().decode("utf-8")
+expected = open(sys.argv[3], "rb").read()
+assert got == expected, f"STRING {list(got)}, harf-shape {list(expected)}"
+assert any(0x80 <= b <= 0x9F for b in got), "no code in 0x80..0x9F"
+# Windows keeps its five undefined bytes at their Latin-1 code points.
+kind = "".join(bytes([b]).decode("cp1252", errors="ignore") or chr(b) for b in got)
+assert chars == kind, f"UTF8_STRING {[hex(ord(c)) for c in chars]}"
+EOF
+  fail "with the Windows-1252 VarnelNormal installed"
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures failures"
