@@ -543,7 +543,7 @@ ConvertStats ConvertDocx(const std::string& in, const std::string& out, const Co
   for (const std::string& name : parts) {
     if (!package.Has(name)) continue;
     PartConverter converter(styles, o, name, stats);
-    DeflatedPart part = StreamBlocks(package, name, "w:p", converter);
+    DeflatedPart part = StreamBlocks(package, name, PartLayout{{"w:p"}, ""}, converter);
     if (part.file) replaced[name].deflated = std::move(part);
   }
   package.WriteCopy(out, std::move(replaced));

@@ -11,6 +11,7 @@
 #include "documents/convert.h"
 #include "documents/legacy_text.h"
 #include "documents/package.h"
+#include "documents/part_stream.h"
 #include "documents/xml_part.h"
 
 namespace harf::documents {
@@ -140,22 +141,43 @@ std::u32string CollapsedText(const char* utf8, std::string_view part) {
   return out;
 }
 
-class PartConverter {
+class PartConverter : public BlockConverter {
  public:
-  PartConverter(pugi::xml_node root, const StyleScope& scope, const ConvertOptions& o,
-                std::string_view part, ConvertStats& stats)
-      : root_(root), scope_(scope), o_(o), part_(part), stats_(stats) {}
+  // common: the styles every part sees.
+  PartConverter(const StyleScope& common, const ConvertOptions& o, std::string_view part,
+                ConvertStats& stats)
+      : scope_(common), o_(o), part_(part), stats_(stats) {}
 
-  bool Convert() {
-    std::vector<pugi::xml_node> paragraphs;
-    for (const pugi::xpath_node p : root_.select_nodes(".//text:p | .//text:h")) {
-      paragraphs.push_back(p.node());
-    }
-    for (const pugi::xml_node p : paragraphs) ConvertParagraph(p);
+  // The part's root: its automatic styles and font faces join the scope, and
+  // the styles made for converted text go there.
+  void TakeHead(pugi::xml_node root) override {
+    root_ = root;
+    StyleScope::Collect(root.child("office:automatic-styles"), scope_.automatic_text,
+                        scope_.automatic_paragraph);
+    StyleScope::CollectFonts(root.child("office:font-face-decls"), scope_.font_family);
+  }
+
+  // Converts the paragraphs and headings in block, its own included.
+  bool ConvertBlock(pugi::xml_node block) override {
+    changed_ = false;
+    paragraphs_.clear();
+    Collect(block);
+    for (const pugi::xml_node p : paragraphs_) ConvertParagraph(p);
     return changed_;
   }
 
+  bool HeadChanged() const override { return head_changed_; }
+
  private:
+  // The paragraphs are gathered before any changes, which add and remove spans.
+  void Collect(pugi::xml_node node) {
+    const std::string_view name = node.name();
+    if (name == "text:p" || name == "text:h") paragraphs_.push_back(node);
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+      if (c.type() == pugi::node_element) Collect(c);
+    }
+  }
+
   void ConvertParagraph(pugi::xml_node p) {
     converted_ = false;
     other_text_ = false;
@@ -352,6 +374,9 @@ class PartConverter {
          ++n) {
       name = font + " " + std::to_string(n);
     }
+    head_changed_ = true;
+    Declare("style", "urn:oasis:names:tc:opendocument:xmlns:style:1.0");
+    Declare("svg", "urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0");
     pugi::xml_node f = decls.append_child("style:font-face");
     f.append_attribute("style:name") = name.c_str();
     f.append_attribute("svg:font-family") = font.c_str();
@@ -359,7 +384,17 @@ class PartConverter {
     return name;
   }
 
+  // A document that never needed a namespace has not declared it; the
+  // styles and font faces added here need these.
+  void Declare(const char* prefix, const char* uri) {
+    const std::string attribute = std::string("xmlns:") + prefix;
+    if (!root_.attribute(attribute.c_str())) root_.append_attribute(attribute.c_str()) = uri;
+  }
+
   pugi::xml_node AutomaticStyles() {
+    head_changed_ = true;
+    Declare("style", "urn:oasis:names:tc:opendocument:xmlns:style:1.0");
+    Declare("fo", "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0");
     pugi::xml_node styles = root_.child("office:automatic-styles");
     if (!styles) {
       pugi::xml_node after = root_.child("office:font-face-decls");
@@ -479,7 +514,7 @@ class PartConverter {
   }
 
   pugi::xml_node root_;
-  const StyleScope& scope_;
+  StyleScope scope_;
   const ConvertOptions& o_;
   std::string part_;
   ConvertStats& stats_;
@@ -487,6 +522,8 @@ class PartConverter {
   bool converted_ = false;
   bool other_text_ = false;
   bool changed_ = false;
+  bool head_changed_ = false;
+  std::vector<pugi::xml_node> paragraphs_;
   int style_counter_ = 0;
   std::map<std::string, bool> made_;
   std::map<std::string, std::string> output_styles_;
@@ -518,11 +555,9 @@ ConvertStats ConvertOdt(const std::string& in, const std::string& out, const Con
   }
   if (!package.Has("content.xml")) Invalid("not an .odt document: no content.xml");
 
-  pugi::xml_document content, styles;
-  ParsePart(content, package, "content.xml");
+  pugi::xml_document styles;
   const bool have_styles = package.Has("styles.xml");
   if (have_styles) ParsePart(styles, package, "styles.xml");
-  const pugi::xml_node content_root = content.document_element();
   const pugi::xml_node styles_root = styles.document_element();
 
   StyleScope common;
@@ -536,22 +571,22 @@ ConvertStats ConvertOdt(const std::string& in, const std::string& out, const Con
   }
   StyleScope::CollectFonts(styles_root.child("office:font-face-decls"), common.font_family);
 
-  StyleScope content_scope = common;
-  StyleScope::Collect(content_root.child("office:automatic-styles"), content_scope.automatic_text,
-                      content_scope.automatic_paragraph);
-  StyleScope::CollectFonts(content_root.child("office:font-face-decls"), content_scope.font_family);
-  StyleScope styles_scope = common;
-  StyleScope::Collect(styles_root.child("office:automatic-styles"), styles_scope.automatic_text,
-                      styles_scope.automatic_paragraph);
-
   ConvertStats stats;
   std::map<std::string, NewPart> replaced;
-  if (PartConverter(content_root, content_scope, o, "content.xml", stats).Convert()) {
-    replaced["content.xml"].bytes = SerializePart(content, package.Size("content.xml"));
-  }
-  // Headers and footers live in the master pages of styles.xml.
-  if (have_styles && PartConverter(styles_root, styles_scope, o, "styles.xml", stats).Convert()) {
-    replaced["styles.xml"].bytes = SerializePart(styles, package.Size("styles.xml"));
+  // The body can be long: it is read a paragraph at a time, after the
+  // content's own styles, which the converted text adds to.
+  PartConverter content(common, o, "content.xml", stats);
+  DeflatedPart part = StreamBlocks(package, "content.xml",
+                                   PartLayout{{"text:p", "text:h"}, "office:body"}, content);
+  if (part.file) replaced["content.xml"].deflated = std::move(part);
+  // Headers and footers live in the master pages of styles.xml, which is
+  // small and converted whole.
+  if (have_styles) {
+    PartConverter converter(common, o, "styles.xml", stats);
+    converter.TakeHead(styles_root);
+    if (converter.ConvertBlock(styles_root)) {
+      replaced["styles.xml"].bytes = SerializePart(styles, package.Size("styles.xml"));
+    }
   }
   package.WriteCopy(out, std::move(replaced));
   return stats;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -19,13 +20,22 @@ namespace {
 // blocks. The blocks themselves are parsed by pugixml like every other part.
 struct Scan {
   XML_Parser parser = nullptr;
-  std::string_view block;
+  const PartLayout* layout = nullptr;
+  std::string root;         // the name of the part's root element
+  XML_Index head_at = -1;   // where the head ends, once seen
   int depth = 0;            // block elements open, nested ones included
   XML_Index start = 0;      // where the open outermost block starts
   XML_Index tag_end = 0;    // end of the last start tag
   XML_Index tokenized = 0;  // every byte before this has been read as markup
-  std::vector<std::pair<XML_Index, XML_Index>> blocks;  // complete, not yet converted
+  std::vector<std::pair<XML_Index, XML_Index>> blocks;  // complete, not yet handed on
   bool dtd = false;
+
+  bool IsBlock(const XML_Char* name) const {
+    for (const std::string& b : layout->blocks) {
+      if (b == name) return true;
+    }
+    return false;
+  }
 };
 
 void XMLCALL StartElement(void* user, const XML_Char* name, const XML_Char** /*atts*/) {
@@ -33,7 +43,13 @@ void XMLCALL StartElement(void* user, const XML_Char* name, const XML_Char** /*a
   const XML_Index at = XML_GetCurrentByteIndex(s->parser);
   s->tag_end = at + XML_GetCurrentByteCount(s->parser);
   s->tokenized = s->tag_end;
-  if (s->block == name && s->depth++ == 0) s->start = at;
+  if (s->root.empty()) s->root = name;
+  if (s->head_at < 0 && !s->layout->head_end.empty()) {
+    // Nothing in the head is a block.
+    if (s->layout->head_end == name) s->head_at = at;
+    return;
+  }
+  if (s->IsBlock(name) && s->depth++ == 0) s->start = at;
 }
 
 void XMLCALL EndElement(void* user, const XML_Char* name) {
@@ -42,7 +58,7 @@ void XMLCALL EndElement(void* user, const XML_Char* name) {
   const XML_Index end =
       std::max(XML_GetCurrentByteIndex(s->parser) + XML_GetCurrentByteCount(s->parser), s->tag_end);
   s->tokenized = end;
-  if (s->block == name && --s->depth == 0) s->blocks.emplace_back(s->start, end);
+  if (s->depth > 0 && s->IsBlock(name) && --s->depth == 0) s->blocks.emplace_back(s->start, end);
 }
 
 void XMLCALL StartDoctype(void* user, const XML_Char*, const XML_Char*, const XML_Char*, int) {
@@ -57,27 +73,21 @@ struct ParserFree {
   void operator()(XML_Parser p) const { XML_ParserFree(p); }
 };
 
-struct Writer : pugi::xml_writer {
-  PartWriter* part;
-  explicit Writer(PartWriter* p) : part(p) {}
-  void write(const void* data, std::size_t size) override {
-    part->Write(static_cast<const char*>(data), size);
-  }
-};
-
 constexpr std::size_t kChunk = 1 << 20;
 
 // A stretch of the part as the scanner hands it on: its bytes, where they
-// start in the part, and the blocks wholly inside it.
+// start in the part, and the blocks wholly inside it. The head comes first,
+// alone, with the name of the root element it leaves open.
 struct Segment {
   std::string bytes;
   XML_Index base = 0;
   std::vector<std::pair<XML_Index, XML_Index>> blocks;
+  std::string head_root;
 };
 
 // Reads the part and cuts it into segments, each ending where no block is
 // open; runs on its own thread while the segments before are converted.
-void ScanPart(const Package& package, const std::string& part, std::string_view block,
+void ScanPart(const Package& package, const std::string& part, const PartLayout& layout,
               Handoff<Segment>& segments) {
   // The bytes of the part are taken as UTF-8 whatever the declaration says:
   // blocks are cut and parsed as UTF-8 too.
@@ -85,14 +95,22 @@ void ScanPart(const Package& package, const std::string& part, std::string_view 
   if (!owner) throw DocumentError(DocumentError::Kind::Io, "out of memory reading " + part);
   Scan scan;
   scan.parser = owner.get();
-  scan.block = block;
+  scan.layout = &layout;
   XML_SetUserData(scan.parser, &scan);
   XML_SetElementHandler(scan.parser, StartElement, EndElement);
   XML_SetStartDoctypeDeclHandler(scan.parser, StartDoctype);
+  bool head_given = layout.head_end.empty();
 
   EntryReader reader(package, part);
   std::string buffer;  // the part's bytes from `base` on, not yet handed on
   XML_Index base = 0;
+  auto give = [&](XML_Index cut, Segment segment) {
+    segment.bytes = buffer.substr(0, static_cast<std::size_t>(cut - base));
+    segment.base = base;
+    buffer.erase(0, static_cast<std::size_t>(cut - base));
+    base = cut;
+    return segments.Give(std::move(segment));
+  };
   for (bool last = false; !last;) {
     const std::size_t old = buffer.size();
     buffer.resize(old + kChunk);
@@ -106,27 +124,43 @@ void ScanPart(const Package& package, const std::string& part, std::string_view 
                           where + (scan.dtd ? "a DTD, which no part may have"
                                             : XML_ErrorString(XML_GetErrorCode(scan.parser))));
     }
+    if (!head_given) {
+      if (scan.head_at < 0) {
+        if (!last) continue;
+        throw DocumentError(DocumentError::Kind::Invalid,
+                            part + " has no " + layout.head_end + " element");
+      }
+      Segment head;
+      head.head_root = scan.root;
+      if (!give(scan.head_at, std::move(head))) return;
+      head_given = true;
+    }
     const XML_Index cut = last ? base + static_cast<XML_Index>(buffer.size())
                                : (scan.depth > 0 ? scan.start : scan.tokenized);
     if (cut <= base) continue;
-    Segment segment{buffer.substr(0, static_cast<std::size_t>(cut - base)), base,
-                    std::move(scan.blocks)};
+    Segment segment;
+    segment.blocks = std::move(scan.blocks);
     scan.blocks.clear();
-    buffer.erase(0, static_cast<std::size_t>(cut - base));
-    base = cut;
-    if (!segments.Give(std::move(segment))) return;
+    if (!give(cut, std::move(segment))) return;
   }
 }
 
+struct Writer : pugi::xml_writer {
+  std::function<void(const char*, std::size_t)> sink;
+  void write(const void* data, std::size_t size) override {
+    sink(static_cast<const char*>(data), size);
+  }
+};
+
 }  // namespace
 
-DeflatedPart StreamBlocks(const Package& package, const std::string& part, std::string_view block,
+DeflatedPart StreamBlocks(const Package& package, const std::string& part, const PartLayout& layout,
                           BlockConverter& converter) {
   Handoff<Segment> segments(4);
   std::exception_ptr scan_error;
   std::thread scanner([&] {
     try {
-      ScanPart(package, part, block, segments);
+      ScanPart(package, part, layout, segments);
     } catch (...) {
       scan_error = std::current_exception();
     }
@@ -143,40 +177,99 @@ DeflatedPart StreamBlocks(const Package& package, const std::string& part, std::
     }
   } stop{segments, scanner};
 
-  PartWriter out;
-  Writer writer(&out);
+  // Without a head the new part is deflated as it is made. With one, the
+  // body waits in a temporary file, since the head it follows may still grow.
+  const bool with_head = !layout.head_end.empty();
+  std::optional<PartWriter> packed;
+  TempFile body;
+  if (with_head) {
+    body = TempFile::Make();
+  } else {
+    packed.emplace();
+  }
+  Writer writer;
+  writer.sink = [&](const char* data, std::size_t size) {
+    if (with_head) {
+      body.Write(data, size);
+    } else {
+      packed->Write(data, size);
+    }
+  };
+
   bool changed = false;
-  pugi::xml_document doc;
+  pugi::xml_document doc, head;
+  std::string head_bytes, head_root;
   // Whitespace-only text is text too: a run of one space must stay a space.
   const unsigned options = (pugi::parse_full | pugi::parse_ws_pcdata) & ~pugi::parse_doctype;
+  auto malformed = [&](XML_Index at, const char* why) {
+    throw DocumentError(DocumentError::Kind::Invalid,
+                        "malformed XML in " + part + " at byte " + std::to_string(at) + ": " + why);
+  };
   while (std::optional<Segment> segment = segments.Take()) {
+    if (!segment->head_root.empty()) {
+      head_bytes = std::move(segment->bytes);
+      head_root = segment->head_root;
+      const std::string closed = head_bytes + "</" + head_root + ">";
+      const pugi::xml_parse_result parsed =
+          head.load_buffer(closed.data(), closed.size(), options, pugi::encoding_utf8);
+      if (!parsed) malformed(parsed.offset, parsed.description());
+      converter.TakeHead(head.document_element());
+      continue;
+    }
     const char* bytes = segment->bytes.data();
     std::size_t written = 0;
     for (const auto& [start_at, end_at] : segment->blocks) {
       const auto start = static_cast<std::size_t>(start_at - segment->base);
       const auto end = static_cast<std::size_t>(end_at - segment->base);
-      out.Write(bytes + written, start - written);
+      writer.sink(bytes + written, start - written);
       written = start;
       const pugi::xml_parse_result parsed =
           doc.load_buffer(bytes + start, end - start, options, pugi::encoding_utf8);
-      if (!parsed) {
-        throw DocumentError(DocumentError::Kind::Invalid,
-                            "malformed XML in " + part + " at byte " +
-                                std::to_string(start_at + parsed.offset) + ": " +
-                                parsed.description());
-      }
+      if (!parsed) malformed(start_at + parsed.offset, parsed.description());
       if (converter.ConvertBlock(doc.document_element())) {
         changed = true;
         doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
         written = end;
       }
     }
-    out.Write(bytes + written, segment->bytes.size() - written);
+    writer.sink(bytes + written, segment->bytes.size() - written);
   }
   scanner.join();
   if (scan_error) std::rethrow_exception(scan_error);
   if (!changed) return DeflatedPart();
-  return out.Finish();
+  if (!with_head) return packed->Finish();
+
+  packed.emplace();
+  if (converter.HeadChanged()) {
+    // The head as the converter left it, its root left open again.
+    struct Collect : pugi::xml_writer {
+      std::string out;
+      void write(const void* data, std::size_t size) override {
+        out.append(static_cast<const char*>(data), size);
+      }
+    } text;
+    head.save(text, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    const std::string close = "</" + head_root + ">";
+    if (text.out.ends_with(close)) {
+      text.out.resize(text.out.size() - close.size());
+    } else if (text.out.ends_with("/>")) {
+      text.out.replace(text.out.size() - 2, 2, ">");
+    }
+    head_bytes = std::move(text.out);
+  }
+  packed->Write(head_bytes.data(), head_bytes.size());
+  if (std::fflush(body.get()) != 0) {
+    throw DocumentError(DocumentError::Kind::Io, "cannot write a temporary file for " + part);
+  }
+  std::rewind(body.get());
+  std::string chunk(kChunk, '\0');
+  while (const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), body.get())) {
+    packed->Write(chunk.data(), n);
+  }
+  if (std::ferror(body.get())) {
+    throw DocumentError(DocumentError::Kind::Io, "cannot read a temporary file for " + part);
+  }
+  return packed->Finish();
 }
 
 }  // namespace harf::documents

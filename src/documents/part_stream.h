@@ -5,28 +5,43 @@
 
 #include <pugixml.hpp>
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "documents/package.h"
 
 namespace harf::documents {
 
-// Called with every block, parsed; says whether it changed the block.
+// What a part is cut into.
+struct PartLayout {
+  // The elements converted one by one: the outermost element of any of these
+  // names, with everything inside it.
+  std::vector<std::string> blocks;
+  // When not empty: the part's head, everything before the first element of
+  // this name (the styles before an OpenDocument body), is parsed whole and
+  // given to the converter before any block, which may add to it.
+  std::string head_end;
+};
+
 class BlockConverter {
  public:
+  // The head, parsed, with its root element closed after it; kept alive
+  // until the last block is converted.
+  virtual void TakeHead(pugi::xml_node /*root*/) {}
+  // Called with every block, parsed; says whether it changed the block.
   virtual bool ConvertBlock(pugi::xml_node block) = 0;
+  // Whether converting the blocks added to the head.
+  virtual bool HeadChanged() const { return false; }
 
  protected:
   ~BlockConverter() = default;
 };
 
-// Reads `part` of the package piece by piece. Every outermost element named
-// `block` is parsed on its own and handed to `converter`; a changed block is
-// written anew, everything else is copied byte for byte. Returns the new part
-// deflated, or one without a file when no block changed. Malformed
-// XML anywhere in the part, and a part with a DTD, are Invalid, naming the part
-// and the byte offset.
-DeflatedPart StreamBlocks(const Package& package, const std::string& part, std::string_view block,
+// Reads `part` of the package piece by piece and converts it block by block:
+// a changed block is written anew, everything else is copied byte for byte.
+// Returns the new part deflated, or one without a file when no block changed.
+// Malformed XML anywhere in the part, a part with a DTD and a part without
+// its head's end are Invalid, naming the part and the byte offset.
+DeflatedPart StreamBlocks(const Package& package, const std::string& part, const PartLayout& layout,
                           BlockConverter& converter);
 
 }  // namespace harf::documents

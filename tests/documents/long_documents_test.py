@@ -1,11 +1,11 @@
 #!/usr/bin/python3
-"""harf-convert on a .docx whose body is far longer than one read: paragraphs
-cut across reads, one paragraph larger than a read, text boxes, empty
-paragraphs, comments and German paragraphs between them. Every paragraph must
-come out as if converted alone, everything else byte for byte; damage deep in
-the part is refused with where it is; memory does not follow the part's size.
+"""harf-convert on a .docx and an .odt whose body is far longer than one read:
+paragraphs cut across reads, one paragraph larger than a read, text boxes,
+empty paragraphs, comments and German paragraphs between them. Every paragraph
+must come out as if converted alone, everything else byte for byte; damage deep
+in the part is refused with where it is; memory does not follow the part's size.
 
-usage: long_docx_test.py HARF_CONVERT HARF_SHAPE WORK_DIR
+usage: long_documents_test.py HARF_CONVERT HARF_SHAPE WORK_DIR
 """
 import os
 import random
@@ -60,6 +60,36 @@ def write_docx(path, body, stored=False):
             for piece in body:
                 f.write(piece if isinstance(piece, bytes) else piece.encode())
             f.write(b"<w:sectPr/></w:body></w:document>")
+
+
+ODT_NS = {
+    "office": "urn:oasis:names:tc:opendocument:xmlns:office:1.0",
+    "style": "urn:oasis:names:tc:opendocument:xmlns:style:1.0",
+    "text": "urn:oasis:names:tc:opendocument:xmlns:text:1.0",
+    "fo": "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0",
+}
+ODT_HEAD = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-content %s office:version='
+            '"1.3"><office:automatic-styles><style:style style:name="T1" style:family="text">'
+            '<style:text-properties fo:font-family="VarnelNormal" fo:font-weight="bold"/>'
+            '</style:style></office:automatic-styles><office:body><office:text>'
+            % " ".join('xmlns:%s="%s"' % kv for kv in ODT_NS.items()))
+
+
+def write_odt(path, body, stored=False):
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_STORED if stored else zipfile.ZIP_DEFLATED) as z:
+        z.writestr(zipfile.ZipInfo("mimetype"), "application/vnd.oasis.opendocument.text",
+                   compress_type=zipfile.ZIP_STORED)
+        z.writestr("META-INF/manifest.xml", (
+            '<?xml version="1.0" encoding="UTF-8"?><manifest:manifest xmlns:manifest="urn:oasis:'
+            'names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.3"><manifest:file-entry'
+            ' manifest:full-path="/" manifest:media-type="application/vnd.oasis.opendocument.text"'
+            '/><manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"'
+            '/></manifest:manifest>'))
+        with z.open("content.xml", "w") as f:
+            f.write(ODT_HEAD.encode())
+            for piece in body:
+                f.write(piece.encode())
+            f.write(b"</office:text></office:body></office:document-content>")
 
 
 def run(*args):
@@ -227,22 +257,65 @@ class DamageDeepInside(unittest.TestCase):
         self.assertFalse(os.path.exists(out))
 
 
+class LongOdtBody(unittest.TestCase):
+    def test_every_paragraph_holds_its_own_words_and_the_head_its_new_styles(self):
+        rnd = random.Random(20261208)
+        phrases = ["\u00c7\u00e1\u00e3 \u00df\u00ca\u00c8", "\u00de\u00e1\u00e3", "\u00e3\u00df\u00ca\u00c8"]
+        unicode = shape([" ".join(str(ord(c)) for c in p) for p in phrases], "--from", "codes",
+                        "--format", "unicode")
+        body, expected = [], []
+        for i in range(40000):  # about 3 MB
+            k = rnd.randrange(len(phrases))
+            if i % 9 == 0:
+                body.append("<text:p>Absatz %d</text:p>" % i)
+                expected.append("Absatz %d" % i)
+            else:
+                body.append('<text:p><text:span text:style-name="T1">%s</text:span> %d</text:p>'
+                            % (phrases[k], i))
+                expected.append("%s %d" % (unicode[k], i))
+        doc = os.path.join(WORK, "long.odt")
+        out = os.path.join(WORK, "long-unicode.odt")
+        write_odt(doc, body)
+        p = run("--force", "-o", out, doc)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        with zipfile.ZipFile(out) as z:
+            self.assertEqual(z.namelist()[0], "mimetype")
+            self.assertEqual(z.getinfo("mimetype").compress_type, zipfile.ZIP_STORED)
+            xml = z.read("content.xml").decode("utf-8")
+        root = ET.fromstring(xml)
+        text_ns = "{%s}" % ODT_NS["text"]
+        style_ns = "{%s}" % ODT_NS["style"]
+        got = ["".join(p.itertext()) for p in root.iter(text_ns + "p")]
+        self.assertEqual(got, expected)
+        # The styles the converted spans name are in the head, once each.
+        names = {s.get(style_ns + "name") for s in root.iter(style_ns + "style")}
+        used = {s.get(text_ns + "style-name") for s in root.iter(text_ns + "span")}
+        used |= {p.get(text_ns + "style-name") for p in root.iter(text_ns + "p")} - {None}
+        self.assertTrue(used <= names, used - names)
+        self.assertIn("<text:p>Absatz 9</text:p>", xml)
+
+
 @unittest.skipIf(os.environ.get("HARF_NO_MEMORY_CHECKS"), "memory is not measured under sanitizers")
 class Memory(unittest.TestCase):
-    def max_rss_kb(self, paragraphs):
-        doc = os.path.join(WORK, "mem-%d.docx" % paragraphs)
-        run_ = '<w:p><w:r>%s<w:t>\u00c7\u00e1\u00e3 \u00df\u00ca\u00c8</w:t></w:r></w:p>' % (
-            LEGACY_RPR % "")
-        write_docx(doc, (run_ for _ in range(paragraphs)), stored=True)
+    def max_rss_kb(self, kind, paragraphs):
+        doc = os.path.join(WORK, "mem-%d.%s" % (paragraphs, kind))
+        if kind == "docx":
+            p = '<w:p><w:r>%s<w:t>\u00c7\u00e1\u00e3 \u00df\u00ca\u00c8</w:t></w:r></w:p>' % (
+                LEGACY_RPR % "")
+            write_docx(doc, (p for _ in range(paragraphs)), stored=True)
+        else:
+            p = '<text:p><text:span text:style-name="T1">\u00c7\u00e1\u00e3 \u00df\u00ca\u00c8</text:span></text:p>'
+            write_odt(doc, (p for _ in range(paragraphs)), stored=True)
         p = subprocess.run(["/usr/bin/time", "-f", "%M", CONVERT, "--force", "-o",
-                            doc + ".out.docx", doc], capture_output=True, text=True)
+                            doc + ".out." + kind, doc], capture_output=True, text=True)
         self.assertEqual(p.returncode, 0, p.stderr)
         return int(p.stderr.strip().splitlines()[-1])
 
     def test_ten_times_the_body_is_not_ten_times_the_memory(self):
-        small = self.max_rss_kb(20000)    # about 2.6 MB of XML
-        large = self.max_rss_kb(200000)   # about 26 MB of XML
-        self.assertLess(large - small, 8 * 1024, (small, large))
+        for kind in ("docx", "odt"):
+            small = self.max_rss_kb(kind, 20000)    # about 2.5 MB of XML
+            large = self.max_rss_kb(kind, 200000)   # about 25 MB of XML
+            self.assertLess(large - small, 8 * 1024, (kind, small, large))
 
 
 if __name__ == "__main__":
