@@ -312,6 +312,8 @@ bool XSelection::nativeEventFilter(const QByteArray& eventType, void* message, q
     case XCB_SELECTION_CLEAR: {
       const auto* e = reinterpret_cast<const xcb_selection_clear_event_t*>(event);
       if (e->owner != window_) return false;
+      // The next copy takes the selection back no earlier than it was lost.
+      lastTime_ = std::max(lastTime_, e->time);
       for (std::size_t i = 0; i < offers_.size(); ++i) {
         // A clear older than our taking of the selection is about a previous one.
         if (e->selection == SelectionAtom(i) && offers_[i] && e->time >= offers_[i]->time) {

@@ -1,0 +1,289 @@
+// The selection owner against a real X server, asked by a second client made
+// with plain xcb, as another program would: the targets, MULTIPLE, requests
+// from before the selection was taken, INCR piece by piece, another client
+// taking the selection, and Qt's own clipboard reading it in this process.
+// Run under Xvfb with QT_QPA_PLATFORM=xcb (with_xvfb.sh).
+#include "ui/x_selection.h"
+
+#include <xcb/xcb.h>
+
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QTest>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+using harf::ui::XSelection;
+
+namespace {
+
+struct Free {
+  void operator()(void* p) const { std::free(p); }
+};
+template <typename T>
+using Ptr = std::unique_ptr<T, Free>;
+
+// Another X client: its own connection and window.
+class Requestor {
+ public:
+  Requestor() {
+    c_ = xcb_connect(nullptr, nullptr);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+    window_ = xcb_generate_id(c_);
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(c_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c_);
+  }
+  ~Requestor() { xcb_disconnect(c_); }
+  xcb_connection_t* c() const { return c_; }
+  xcb_window_t window() const { return window_; }
+
+  xcb_atom_t Atom(const char* name) {
+    Ptr<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(
+        c_, xcb_intern_atom(c_, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
+    return r ? r->atom : XCB_NONE;
+  }
+  std::string AtomName(xcb_atom_t atom) {
+    Ptr<xcb_get_atom_name_reply_t> r(
+        xcb_get_atom_name_reply(c_, xcb_get_atom_name(c_, atom), nullptr));
+    return r ? std::string(xcb_get_atom_name_name(r.get()), xcb_get_atom_name_name_length(r.get()))
+             : std::string();
+  }
+
+  // The next event of `type` (others are dropped), while the owner in this
+  // process answers; null after five seconds.
+  Ptr<xcb_generic_event_t> WaitFor(std::uint8_t type) {
+    QElapsedTimer timer;
+    timer.start();
+    xcb_flush(c_);
+    while (timer.elapsed() < 5000) {
+      while (xcb_generic_event_t* e = xcb_poll_for_event(c_)) {
+        Ptr<xcb_generic_event_t> event(e);
+        if ((e->response_type & 0x7f) == type) return event;
+      }
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return nullptr;
+  }
+
+  struct Property {
+    xcb_atom_t type = XCB_NONE;
+    int format = 0;
+    QByteArray data;
+  };
+  Property Read(xcb_atom_t property, bool remove) {
+    Ptr<xcb_get_property_reply_t> r(
+        xcb_get_property_reply(c_,
+                               xcb_get_property(c_, remove ? 1 : 0, window_, property,
+                                                XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 26),
+                               nullptr));
+    if (!r) return {};
+    return {r->type, r->format,
+            QByteArray(static_cast<const char*>(xcb_get_property_value(r.get())),
+                       xcb_get_property_value_length(r.get()))};  // in bytes
+  }
+
+  // Asks for `target` into `property`; the property the owner names in its
+  // answer (none: refused).
+  xcb_atom_t Convert(xcb_atom_t selection, xcb_atom_t target, xcb_atom_t property,
+                     xcb_timestamp_t time = XCB_CURRENT_TIME) {
+    xcb_convert_selection(c_, window_, selection, target, property, time);
+    Ptr<xcb_generic_event_t> e = WaitFor(XCB_SELECTION_NOTIFY);
+    if (!e) return XCB_NONE;
+    const auto* n = reinterpret_cast<const xcb_selection_notify_event_t*>(e.get());
+    return n->property;
+  }
+
+ private:
+  xcb_connection_t* c_;
+  xcb_window_t window_;
+};
+
+QByteArray Text(const QString& s) {
+  return s.toUtf8();
+}
+
+}  // namespace
+
+class XSelectionTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    owner_ = XSelection::ForApplication();
+    QVERIFY2(owner_, "not on X11: run under Xvfb with QT_QPA_PLATFORM=xcb");
+    // The owner learns the server's time from a notification of its own.
+    QTest::qWait(50);
+    clipboard_ = r_.Atom("CLIPBOARD");
+    property_ = r_.Atom("HARF_TEST");
+  }
+
+  void answersEachTarget_data() {
+    QTest::addColumn<bool>("primary");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QByteArray>("expected");  // empty: refused
+    const QByteArray bytes("\x20\xad\x80\x9f\x0d\x0a\xe5", 7);
+    const QByteArray utf8 = Text(QStringLiteral("\uF020\uF0AD\uF080\uF09F\r\n\uF0E5"));
+    for (const bool primary : {false, true}) {
+      const char* sel = primary ? "primary " : "clipboard ";
+      QTest::addRow("%sSTRING", sel) << primary << "STRING"
+                                     << "STRING" << bytes;
+      QTest::addRow("%sUTF8_STRING", sel) << primary << "UTF8_STRING"
+                                          << "UTF8_STRING" << utf8;
+      QTest::addRow("%sTEXT", sel) << primary << "TEXT"
+                                   << "UTF8_STRING" << utf8;
+      QTest::addRow("%stext/plain;charset=utf-8", sel) << primary << "text/plain;charset=utf-8"
+                                                       << "text/plain;charset=utf-8" << utf8;
+      QTest::addRow("%stext/plain", sel) << primary << "text/plain"
+                                         << "text/plain" << utf8;
+      QTest::addRow("%stext/html", sel) << primary << "text/html"
+                                        << "" << QByteArray();
+      QTest::addRow("%sCOMPOUND_TEXT", sel) << primary << "COMPOUND_TEXT"
+                                            << "" << QByteArray();
+    }
+  }
+  void answersEachTarget() {
+    QFETCH(bool, primary);
+    QFETCH(QString, target);
+    QFETCH(QString, type);
+    QFETCH(QByteArray, expected);
+    // The other selection holds something else: the two never mix.
+    QVERIFY(owner_->Own(primary ? XSelection::Which::Clipboard : XSelection::Which::Primary,
+                        "other", "other"));
+    QVERIFY(owner_->Own(primary ? XSelection::Which::Primary : XSelection::Which::Clipboard,
+                        QByteArray("\x20\xad\x80\x9f\x0d\x0a\xe5", 7),
+                        Text(QStringLiteral("\uF020\uF0AD\uF080\uF09F\r\n\uF0E5"))));
+    const xcb_atom_t selection = primary ? xcb_atom_t{XCB_ATOM_PRIMARY} : clipboard_;
+    const xcb_atom_t answer =
+        r_.Convert(selection, r_.Atom(target.toLatin1().constData()), property_);
+    if (expected.isEmpty()) {
+      QCOMPARE(answer, xcb_atom_t{XCB_NONE});
+      return;
+    }
+    QCOMPARE(answer, property_);
+    const Requestor::Property p = r_.Read(property_, true);
+    QCOMPARE(QString::fromStdString(r_.AtomName(p.type)), type);
+    QCOMPARE(p.format, 8);
+    QCOMPARE(p.data, expected);
+  }
+
+  void listsItsTargetsAndTime() {
+    QVERIFY(owner_->Own(XSelection::Which::Clipboard, "a", "a"));
+    QCOMPARE(r_.Convert(clipboard_, r_.Atom("TARGETS"), property_), property_);
+    const Requestor::Property targets = r_.Read(property_, true);
+    QCOMPARE(targets.type, xcb_atom_t{XCB_ATOM_ATOM});
+    QStringList names;
+    for (qsizetype i = 0; i + 4 <= targets.data.size(); i += 4) {
+      xcb_atom_t atom;
+      std::memcpy(&atom, targets.data.constData() + i, 4);
+      names << QString::fromStdString(r_.AtomName(atom));
+    }
+    QCOMPARE(names, (QStringList{"TARGETS", "TIMESTAMP", "MULTIPLE", "STRING", "UTF8_STRING",
+                                 "TEXT", "text/plain;charset=utf-8", "text/plain"}));
+
+    QCOMPARE(r_.Convert(clipboard_, r_.Atom("TIMESTAMP"), property_), property_);
+    const Requestor::Property time = r_.Read(property_, true);
+    QCOMPARE(time.type, xcb_atom_t{XCB_ATOM_INTEGER});
+    QCOMPARE(time.data.size(), 4);
+    std::uint32_t taken = 0;
+    std::memcpy(&taken, time.data.constData(), 4);
+    QVERIFY2(taken != XCB_CURRENT_TIME, "the selection was taken without a server time");
+
+    // A request made before the selection was taken is refused; one without
+    // a property (an old client's) is answered in the property named after
+    // the target.
+    QCOMPARE(r_.Convert(clipboard_, XCB_ATOM_STRING, property_, taken - 1), xcb_atom_t{XCB_NONE});
+    QCOMPARE(r_.Convert(clipboard_, XCB_ATOM_STRING, XCB_NONE, taken), xcb_atom_t{XCB_ATOM_STRING});
+    QCOMPARE(r_.Read(XCB_ATOM_STRING, true).data, QByteArray("a"));
+  }
+
+  void answersMultiple() {
+    QVERIFY(owner_->Own(XSelection::Which::Clipboard, "\xe5", Text(QStringLiteral("\uF0E5"))));
+    const xcb_atom_t one = r_.Atom("HARF_ONE"), two = r_.Atom("HARF_TWO"),
+                     three = r_.Atom("HARF_THREE");
+    const std::uint32_t pairs[] = {XCB_ATOM_STRING,        one,  r_.Atom("image/png"), two,
+                                   r_.Atom("UTF8_STRING"), three};
+    xcb_change_property(r_.c(), XCB_PROP_MODE_REPLACE, r_.window(), property_, r_.Atom("ATOM_PAIR"),
+                        32, 6, pairs);
+    QCOMPARE(r_.Convert(clipboard_, r_.Atom("MULTIPLE"), property_), property_);
+    const Requestor::Property answered = r_.Read(property_, true);
+    QCOMPARE(answered.data.size(), 24);
+    std::uint32_t got[6];
+    std::memcpy(got, answered.data.constData(), 24);
+    QCOMPARE(got[1], one);
+    QCOMPARE(got[3], std::uint32_t{XCB_NONE});  // refused: no such target
+    QCOMPARE(got[5], three);
+    QCOMPARE(r_.Read(one, true).data, QByteArray("\xe5"));
+    QCOMPARE(r_.Read(three, true).data, Text(QStringLiteral("\uF0E5")));
+  }
+
+  // More than one piece goes out as INCR: the requestor deletes each piece
+  // and the next one comes, an empty one last.
+  void sendsLargeDataInPieces() {
+    QByteArray bytes(static_cast<qsizetype>(XSelection::kIncrChunk * 3 + 17), '\0');
+    for (qsizetype i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 3);
+    QVERIFY(owner_->Own(XSelection::Which::Clipboard, bytes, "x"));
+    QCOMPARE(r_.Convert(clipboard_, XCB_ATOM_STRING, property_), property_);
+    const Requestor::Property incr = r_.Read(property_, true);
+    QCOMPARE(QString::fromStdString(r_.AtomName(incr.type)), QStringLiteral("INCR"));
+    std::uint32_t announced = 0;
+    std::memcpy(&announced, incr.data.constData(), 4);
+    QCOMPARE(announced, static_cast<std::uint32_t>(bytes.size()));
+    QByteArray got;
+    int pieces = 0;
+    while (true) {
+      Ptr<xcb_generic_event_t> e;
+      do {
+        e = r_.WaitFor(XCB_PROPERTY_NOTIFY);
+        QVERIFY2(e, "no piece came");
+      } while (reinterpret_cast<const xcb_property_notify_event_t*>(e.get())->state !=
+               XCB_PROPERTY_NEW_VALUE);
+      const Requestor::Property piece = r_.Read(property_, true);
+      QCOMPARE(piece.type, xcb_atom_t{XCB_ATOM_STRING});
+      QVERIFY(static_cast<std::size_t>(piece.data.size()) <= XSelection::kIncrChunk);
+      if (piece.data.isEmpty()) break;
+      got += piece.data;
+      ++pieces;
+    }
+    QCOMPARE(pieces, 4);
+    QVERIFY(got == bytes);
+  }
+
+  // Another client takes the clipboard: ours is dropped; the next copy takes
+  // it back.
+  void givesWayToAnotherOwner() {
+    QVERIFY(owner_->Own(XSelection::Which::Clipboard, "a", "a"));
+    QVERIFY(owner_->Own(XSelection::Which::Primary, "b", "b"));
+    xcb_set_selection_owner(r_.c(), r_.window(), clipboard_, XCB_CURRENT_TIME);
+    xcb_flush(r_.c());
+    QTRY_VERIFY(!owner_->owns(XSelection::Which::Clipboard));
+    QVERIFY(owner_->owns(XSelection::Which::Primary));
+    QVERIFY(owner_->Own(XSelection::Which::Clipboard, "c", "c"));
+    QVERIFY(r_.WaitFor(XCB_SELECTION_CLEAR));
+    QCOMPARE(r_.Convert(clipboard_, XCB_ATOM_STRING, property_), property_);
+    QCOMPARE(r_.Read(property_, true).data, QByteArray("c"));
+  }
+
+  // Qt's own clipboard in this process reads through the X server, in one
+  // piece whatever the size.
+  void qtReadsItInThisProcess() {
+    const QString text = QString(400000, QChar(0xF0E5)) + QStringLiteral("\r\n\uF020");
+    QVERIFY(owner_->Own(XSelection::Which::Clipboard, "bytes", text.toUtf8()));
+    QTRY_COMPARE(QGuiApplication::clipboard()->text(), text);
+  }
+
+ private:
+  std::unique_ptr<XSelection> owner_;
+  Requestor r_;
+  xcb_atom_t clipboard_ = XCB_NONE;
+  xcb_atom_t property_ = XCB_NONE;
+};
+
+QTEST_MAIN(XSelectionTest)
+#include "x_selection_test.moc"
