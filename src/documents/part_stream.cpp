@@ -73,7 +73,7 @@ struct ParserFree {
   void operator()(XML_Parser p) const { XML_ParserFree(p); }
 };
 
-constexpr std::size_t kChunk = 1 << 20;
+constexpr std::size_t kChunk = 1 << 18;
 
 // A stretch of the part as the scanner hands it on: its bytes, where they
 // start in the part, and the blocks wholly inside it. The head comes first,
@@ -156,7 +156,7 @@ struct Writer : pugi::xml_writer {
 
 DeflatedPart StreamBlocks(const Package& package, const std::string& part, const PartLayout& layout,
                           BlockConverter& converter) {
-  Handoff<Segment> segments(4);
+  Handoff<Segment> segments(3);
   std::exception_ptr scan_error;
   std::thread scanner([&] {
     try {
