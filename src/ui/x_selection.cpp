@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QTimerEvent>
 #include <algorithm>
@@ -31,17 +32,13 @@ std::unique_ptr<XSelection> XSelection::ForApplication() {
   xcb_connection_t* c = x11 ? x11->connection() : nullptr;
   if (c == nullptr || xcb_connection_has_error(c)) return nullptr;
 
-  static constexpr std::array<const char*, kAtomCount> kNames = {"CLIPBOARD",
-                                                                 "TARGETS",
-                                                                 "TIMESTAMP",
-                                                                 "MULTIPLE",
-                                                                 "ATOM_PAIR",
-                                                                 "INCR",
-                                                                 "UTF8_STRING",
-                                                                 "TEXT",
-                                                                 "text/plain;charset=utf-8",
-                                                                 "text/plain",
-                                                                 "_HARF_SELECTION_TIME"};
+  // In the order of the Atom enumeration.
+  // clang-format off
+  static constexpr std::array<const char*, kAtomCount> kNames = {
+      "CLIPBOARD", "TARGETS", "TIMESTAMP", "MULTIPLE", "ATOM_PAIR", "INCR", "UTF8_STRING", "TEXT",
+      "text/plain;charset=utf-8", "text/plain", "_HARF_SELECTION_TIME", "CLIPBOARD_MANAGER",
+      "SAVE_TARGETS"};
+  // clang-format on
   std::array<xcb_intern_atom_cookie_t, kAtomCount> cookies{};
   for (std::size_t i = 0; i < kAtomCount; ++i) {
     cookies[i] =
@@ -80,6 +77,8 @@ XSelection::XSelection(xcb_connection_t* c, std::uint32_t window,
       xcb_query_extension_reply(c, xcb_query_extension(c, sizeof kXInput - 1, kXInput), nullptr));
   if (xinput && xinput->present) xinputOpcode_ = xinput->major_opcode;
   QCoreApplication::instance()->installNativeEventFilter(this);
+  connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
+          &XSelection::HandOver);
 }
 
 XSelection::~XSelection() {
@@ -119,6 +118,24 @@ bool XSelection::Own(Which which, QByteArray bytes, QByteArray utf8) {
   }
   offers_[i].reset();
   return false;
+}
+
+void XSelection::HandOver() {
+  if (!offers_[0]) return;
+  Reply<xcb_get_selection_owner_reply_t> manager(xcb_get_selection_owner_reply(
+      c_, xcb_get_selection_owner(c_, atoms_[kClipboardManager]), nullptr));
+  if (!manager || manager->owner == XCB_NONE) return;
+  // No property: the manager saves every target it finds.
+  xcb_convert_selection(c_, window_, atoms_[kClipboardManager], atoms_[kSaveTargets], XCB_NONE,
+                        lastTime_);
+  xcb_flush(c_);
+  handingOver_ = true;
+  QElapsedTimer waited;
+  waited.start();
+  while (handingOver_ && offers_[0] && waited.elapsed() < 3000) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
+  }
+  handingOver_ = false;
 }
 
 bool XSelection::SameClient(std::uint32_t window) const {
@@ -307,6 +324,12 @@ bool XSelection::nativeEventFilter(const QByteArray& eventType, void* message, q
       const auto* e = reinterpret_cast<const xcb_selection_request_event_t*>(event);
       if (e->owner != window_) return false;
       HandleRequest(e);
+      return true;
+    }
+    case XCB_SELECTION_NOTIFY: {
+      const auto* e = reinterpret_cast<const xcb_selection_notify_event_t*>(event);
+      if (e->requestor != window_) return false;
+      if (e->selection == atoms_[kClipboardManager]) handingOver_ = false;
       return true;
     }
     case XCB_SELECTION_CLEAR: {

@@ -34,6 +34,10 @@ class XSelection final : public QObject, public QAbstractNativeEventFilter {
   bool Own(Which which, QByteArray bytes, QByteArray utf8);
   // Whether the selection is still ours (another client may have taken it).
   bool owns(Which which) const { return offers_[Index(which)] != nullptr; }
+  // Asks a clipboard manager, where one runs, to keep the clipboard when
+  // Harf quits, and answers its requests until it has (a few seconds at
+  // most). Called when the application is about to quit.
+  void HandOver();
 
   // Data larger than this goes out in pieces of this size (INCR).
   static constexpr std::size_t kIncrChunk = 256 * 1024;
@@ -72,6 +76,8 @@ class XSelection final : public QObject, public QAbstractNativeEventFilter {
     kMimeUtf8,
     kMimePlain,
     kSelectionTime,
+    kClipboardManager,
+    kSaveTargets,
     kAtomCount
   };
 
@@ -94,6 +100,7 @@ class XSelection final : public QObject, public QAbstractNativeEventFilter {
   std::size_t maxRequestBytes_;
   std::uint32_t lastTime_ = 0;  // the newest server time seen in an event
   std::uint8_t xinputOpcode_ = 0;
+  bool handingOver_ = false;
   std::array<std::shared_ptr<const Offer>, 2> offers_;
   std::vector<Transfer> transfers_;
   QBasicTimer staleTransfers_;
