@@ -709,6 +709,21 @@ class BadInput(unittest.TestCase):
         self.assertEqual(len([l for l in p.stderr.splitlines() if path in l]), 1, p.stderr)
         self.assertEqual(set(os.listdir(self.dir)), before, "something was written")
 
+    def test_not_a_document_of_its_extension(self):
+        def empty(path):
+            open(path, "w").close()
+
+        def other_zip(path):
+            with zipfile.ZipFile(path, "w") as z:
+                z.writestr("notizen.txt", "Sehr geehrte Damen und Herren")
+        for name, build, message in (
+                ("empty.docx", empty, "not a zip package"),
+                ("empty.odt", empty, "not a zip package"),
+                ("notes.docx", other_zip, "not a .docx document: no [Content_Types].xml"),
+                ("notes.odt", other_zip, "not an .odt document: no mimetype")):
+            with self.subTest(name=name):
+                self.check_refused(self.make(name, build), message)
+
     def test_not_a_zip(self):
         def build(path):
             with open(path, "w") as f:
@@ -766,6 +781,13 @@ class BadInput(unittest.TestCase):
             shutil.copy(self.good, path)
             set_unpacked_size(path, "word/document.xml", max(packed * 300, 2 << 20))
         self.check_refused(self.make("dense.docx", part_past_200_times), "200 times")
+
+        def odt_past_512_mb(path):
+            shutil.copy(self.good_odt, path)
+            set_unpacked_size(path, "content.xml", 513 << 20)
+        # Past both limits: either message will do.
+        self.check_refused(self.make("huge.odt", odt_past_512_mb),
+                           "zip entry content.xml unpacks to")
 
     # (letter, entry, what is done to it, message): one refused document each.
     DAMAGED = [
