@@ -642,12 +642,12 @@ class Interrupted(unittest.TestCase):
 
         def office_started():
             return any(os.path.isdir(os.path.join(tmp, n, "profile")) for n in os.listdir(tmp))
-        for sig in (signal.SIGINT, signal.SIGHUP):
-            with self.subTest(sig=sig):
-                self.interrupt([src], sig, office_started, tmp=tmp)
-                self.assertEqual(os.listdir(tmp), [])
-                self.assertEqual(sorted(os.listdir(d)), ["brief.rtf", "tmp"])
-                self.assertEqual(office_processes(tmp), [])
+        # Ctrl+C at the terminal: LibreOffice, in a process group of its own,
+        # does not get it and must be stopped by harf-convert.
+        self.interrupt([src], signal.SIGINT, office_started, tmp=tmp)
+        self.assertEqual(os.listdir(tmp), [])
+        self.assertEqual(sorted(os.listdir(d)), ["brief.rtf", "tmp"])
+        self.assertEqual(office_processes(tmp), [])
 
 
 def office_processes(folder):
