@@ -15,6 +15,8 @@ import unittest
 import xml.etree.ElementTree as ET
 import zipfile
 
+from doc_packages import write_docx
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 W = "{http://schemas.openxmlformats.org/wordprocessingml/2006/main}"
 TEXT = "{urn:oasis:names:tc:opendocument:xmlns:text:1.0}"
@@ -388,31 +390,12 @@ class PlainFiles(unittest.TestCase):
 
 
 def big_docx(path, paragraphs):
-    """A .docx of many paragraphs of legacy runs, written straight as its parts."""
-    w = "http://schemas.openxmlformats.org/wordprocessingml/2006/main"
-    rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument"
+    """A .docx of many paragraphs of legacy runs."""
     run = ('<w:p><w:r><w:t xml:space="preserve">Absatz %d: </w:t></w:r><w:r><w:rPr><w:rFonts '
            'w:ascii="VarnelNormal" w:hAnsi="VarnelNormal"/></w:rPr><w:t xml:space="preserve">'
            '%s</w:t></w:r></w:p>')
     glyphs = "".join(chr(c) for c in (32, 108, 98, 225, 229, 98, 32, 163, 224, 236, 163))
-    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
-        z.writestr("[Content_Types].xml", (
-            '<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.'
-            'org/package/2006/content-types"><Default Extension="rels" ContentType="application/'
-            'vnd.openxmlformats-package.relationships+xml"/><Override PartName="/word/document.xml"'
-            ' ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.'
-            'document.main+xml"/></Types>'))
-        z.writestr("_rels/.rels", (
-            '<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.'
-            'openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="%s" '
-            'Target="word/document.xml"/></Relationships>' % rel))
-        with z.open("word/document.xml", "w") as f:
-            f.write(('<?xml version="1.0" encoding="UTF-8"?><w:document xmlns:w="%s"><w:body>'
-                     % w).encode())
-            for n in range(0, paragraphs, 1000):
-                f.write("".join(run % (i, glyphs * (1 + i % 5))
-                                for i in range(n, n + 1000)).encode())
-            f.write(b"</w:body></w:document>")
+    write_docx(path, (run % (i, glyphs * (1 + i % 5)) for i in range(paragraphs)))
 
 
 def split_table(text, sep):

@@ -17,7 +17,8 @@ import unittest
 import xml.etree.ElementTree as ET
 import zipfile
 
-W_NS = "http://schemas.openxmlformats.org/wordprocessingml/2006/main"
+from doc_packages import DOCX_HEAD, ODT_HEAD, ODT_NS, W_NS, write_docx, write_odt
+
 W = "{%s}" % W_NS
 CP1252_UNDEFINED = {0x81, 0x8D, 0x8F, 0x90, 0x9D}
 LEGACY_RPR = '<w:rPr><w:rFonts w:ascii="VarnelNormal" w:hAnsi="VarnelNormal"/>%s</w:rPr>'
@@ -37,59 +38,6 @@ def shape(lines, *args):
     out = subprocess.run([SHAPE, *args], input="\n".join(lines) + "\n", capture_output=True,
                          text=True, check=True).stdout
     return out.split("\n")[:len(lines)]
-
-
-def write_docx(path, body, stored=False):
-    """body: the pieces of w:body, text or bytes. Stored: no compression, for
-    bodies that repeat so much they would pass the zip-bomb ratio."""
-    with zipfile.ZipFile(path, "w", zipfile.ZIP_STORED if stored else zipfile.ZIP_DEFLATED) as z:
-        z.writestr("[Content_Types].xml", (
-            '<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.'
-            'org/package/2006/content-types"><Default Extension="rels" ContentType="application/'
-            'vnd.openxmlformats-package.relationships+xml"/><Override PartName="/word/document.xml"'
-            ' ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.'
-            'document.main+xml"/></Types>'))
-        z.writestr("_rels/.rels", (
-            '<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.'
-            'openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="http://'
-            'schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" '
-            'Target="word/document.xml"/></Relationships>'))
-        with z.open("word/document.xml", "w") as f:
-            f.write(('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
-                     '<w:document xmlns:w="%s"><w:body>' % W_NS).encode())
-            for piece in body:
-                f.write(piece if isinstance(piece, bytes) else piece.encode())
-            f.write(b"<w:sectPr/></w:body></w:document>")
-
-
-ODT_NS = {
-    "office": "urn:oasis:names:tc:opendocument:xmlns:office:1.0",
-    "style": "urn:oasis:names:tc:opendocument:xmlns:style:1.0",
-    "text": "urn:oasis:names:tc:opendocument:xmlns:text:1.0",
-    "fo": "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0",
-}
-ODT_HEAD = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-content %s office:version='
-            '"1.3"><office:automatic-styles><style:style style:name="T1" style:family="text">'
-            '<style:text-properties fo:font-family="VarnelNormal" fo:font-weight="bold"/>'
-            '</style:style></office:automatic-styles><office:body><office:text>'
-            % " ".join('xmlns:%s="%s"' % kv for kv in ODT_NS.items()))
-
-
-def write_odt(path, body, stored=False):
-    with zipfile.ZipFile(path, "w", zipfile.ZIP_STORED if stored else zipfile.ZIP_DEFLATED) as z:
-        z.writestr(zipfile.ZipInfo("mimetype"), "application/vnd.oasis.opendocument.text",
-                   compress_type=zipfile.ZIP_STORED)
-        z.writestr("META-INF/manifest.xml", (
-            '<?xml version="1.0" encoding="UTF-8"?><manifest:manifest xmlns:manifest="urn:oasis:'
-            'names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.3"><manifest:file-entry'
-            ' manifest:full-path="/" manifest:media-type="application/vnd.oasis.opendocument.text"'
-            '/><manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"'
-            '/></manifest:manifest>'))
-        with z.open("content.xml", "w") as f:
-            f.write(ODT_HEAD.encode())
-            for piece in body:
-                f.write(piece.encode())
-            f.write(b"</office:text></office:body></office:document-content>")
 
 
 def run(*args):
@@ -197,8 +145,7 @@ class LongBody(unittest.TestCase):
         self.assertEqual(self.xml.count("<w:p/>"), sum(1 for b in self.body if b.startswith("<w:p/>")))
         self.assertEqual(len(re.findall(r"<!-- \d+ -->\n", self.xml)),
                          sum(1 for b in self.body if b.endswith("-->\n")))
-        self.assertTrue(self.xml.startswith('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
-                                            '<w:document xmlns:w="%s"><w:body>' % W_NS))
+        self.assertTrue(self.xml.startswith(DOCX_HEAD))
 
     def test_back_to_legacy_gives_the_same_text(self):
         back = os.path.join(WORK, "long-back.docx")
@@ -227,8 +174,7 @@ class DamageDeepInside(unittest.TestCase):
 
     def test_a_broken_tag_after_megabytes_is_named_with_its_offset(self):
         good = '<w:p><w:r>%s<w:t>\u00c7\u00e1</w:t></w:r></w:p>' % (LEGACY_RPR % "")
-        head = len(('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
-                    '<w:document xmlns:w="%s"><w:body>' % W_NS).encode())
+        head = len(DOCX_HEAD.encode())
         at = head + 30000 * len(good.encode())
         stderr = self.check_refused([good] * 30000 + ["<w:p><w:r></w:p>"] + [good] * 10,
                                     r"malformed XML in word/document\.xml at byte \d+")
