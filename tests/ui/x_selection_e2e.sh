@@ -19,8 +19,8 @@ for tool in Xvfb xdotool xclip iconv python3; do
 done
 
 work=$(mktemp -d)
-display=":$(( 600 + $$ % 300 ))"
-Xvfb "$display" -screen 0 1024x700x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb picks a free display itself: other test runs on the machine have theirs.
+Xvfb -displayfd 3 -screen 0 1024x700x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 harf_pid=""
 cleanup() {
@@ -29,8 +29,9 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
-export DISPLAY="$display"
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=":$(head -n 1 "$work/display")"
 
 start_harf() {
   QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" "$harf" >"$work/harf.log" 2>&1 &
