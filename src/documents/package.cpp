@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <optional>
@@ -161,9 +162,22 @@ std::size_t EntryReader::Read(char* out, std::size_t size) {
 }
 
 TempFile TempFile::Make() {
+  // In $TMPDIR, where the user wants large temporary files (tmpfile() would
+  // take /tmp whatever it says), and unlinked at once, so that nothing is
+  // left behind however the process ends.
+  const char* dir = std::getenv("TMPDIR");
+  std::string path = std::string(dir && *dir ? dir : "/tmp") + "/harf-part-XXXXXX";
+  const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+  if (fd < 0)
+    Io("cannot make a temporary file in " + path.substr(0, path.size() - 17) + ": " +
+       std::strerror(errno));
+  ::unlink(path.c_str());
   TempFile t;
-  t.file_ = std::tmpfile();
-  if (!t.file_) Io(std::string("cannot make a temporary file: ") + std::strerror(errno));
+  t.file_ = ::fdopen(fd, "w+b");
+  if (!t.file_) {
+    ::close(fd);
+    Io(std::string("cannot make a temporary file: ") + std::strerror(errno));
+  }
   return t;
 }
 

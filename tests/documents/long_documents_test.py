@@ -241,6 +241,39 @@ class LongOdtBody(unittest.TestCase):
         self.assertIn("<text:p>Absatz 9</text:p>", xml)
 
 
+class TemporaryFiles(unittest.TestCase):
+    """Parts written anew wait in $TMPDIR, unlinked from the start."""
+
+    def convert(self, tmpdir, kind):
+        doc = os.path.join(WORK, "tmp." + kind)
+        out = os.path.join(WORK, "tmp-out." + kind)
+        if os.path.exists(out):
+            os.remove(out)
+        p = '<w:p><w:r>%s<w:t>\u00c7\u00e1\u00e3</w:t></w:r></w:p>' % (LEGACY_RPR % "")
+        if kind == "docx":
+            write_docx(doc, [p] * 100)
+        else:
+            write_odt(doc, ['<text:p><text:span text:style-name="T1">\u00c7\u00e1</text:span></text:p>'] * 100)
+        env = dict(os.environ, TMPDIR=tmpdir)
+        return subprocess.run([CONVERT, "-o", out, doc], capture_output=True, text=True,
+                              env=env), out
+
+    def test_nothing_is_left_in_tmpdir(self):
+        tmpdir = os.path.join(WORK, "tmpdir")
+        os.makedirs(tmpdir, exist_ok=True)
+        for kind in ("docx", "odt"):
+            p, out = self.convert(tmpdir, kind)
+            self.assertEqual(p.returncode, 0, p.stderr)
+            self.assertEqual(os.listdir(tmpdir), [])
+
+    def test_a_tmpdir_that_cannot_be_written_fails_the_file(self):
+        for kind in ("docx", "odt"):
+            p, out = self.convert(os.path.join(WORK, "no-such-dir"), kind)
+            self.assertEqual(p.returncode, 1, p.stderr)
+            self.assertIn("cannot make a temporary file in", p.stderr)
+            self.assertFalse(os.path.exists(out))
+
+
 @unittest.skipIf(os.environ.get("HARF_NO_MEMORY_CHECKS"), "memory is not measured under sanitizers")
 class Memory(unittest.TestCase):
     def max_rss_kb(self, kind, paragraphs):
