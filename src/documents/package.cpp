@@ -1,6 +1,7 @@
 #include "documents/package.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 #include <zip.h>
 #include <zlib.h>
@@ -254,7 +255,10 @@ struct PartWriter::Shared {
 
 PartWriter::PartWriter() : shared_(std::make_unique<Shared>()) {
   shared_->part.file = TempFile::Make();
-  shared_->packer = std::thread([s = shared_.get()] { s->Pack(); });
+  shared_->packer = std::thread([s = shared_.get()] {
+    ::pthread_setname_np(::pthread_self(), "harf-deflate");
+    s->Pack();
+  });
 }
 
 PartWriter::~PartWriter() {

@@ -1,6 +1,7 @@
 #include "documents/part_stream.h"
 
 #include <expat.h>
+#include <pthread.h>
 
 #include <algorithm>
 #include <exception>
@@ -159,6 +160,7 @@ DeflatedPart StreamBlocks(const Package& package, const std::string& part, const
   Handoff<Segment> segments(3);
   std::exception_ptr scan_error;
   std::thread scanner([&] {
+    ::pthread_setname_np(::pthread_self(), "harf-read");
     try {
       ScanPart(package, part, layout, segments);
     } catch (...) {
