@@ -590,8 +590,20 @@ void frmMain::CopyTextUnicode() {
   Mirror();
 }
 
+// What the window itself put on the clipboard is read from what it offers:
+// through the X server one request carries no more than the server's request
+// size.
+QString frmMain::ClipboardString() const {
+  if (xSelection_) {
+    if (const QByteArray* utf8 = xSelection_->offeredUtf8(XSelection::Which::Clipboard)) {
+      return QString::fromUtf8(*utf8);
+    }
+  }
+  return QGuiApplication::clipboard()->text();
+}
+
 void frmMain::PasteUnicode() {
-  PasteUnicodeText(QGuiApplication::clipboard()->text());
+  PasteUnicodeText(ClipboardString());
 }
 
 // The text is typed in as if from the keyboard, without the keyboard's length
@@ -603,7 +615,7 @@ void frmMain::PasteUnicodeText(const QString& text) {
 }
 
 void frmMain::PasteGlyphText() {
-  PasteGlyphTextOf(QGuiApplication::clipboard()->text());
+  PasteGlyphTextOf(ClipboardString());
 }
 
 void frmMain::PasteGlyphTextOf(const QString& text) {

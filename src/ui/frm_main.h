@@ -89,6 +89,7 @@ class frmMain : public QWidget {
   void CopyToClipboard(const std::vector<GlyphCode>& codes);
   // Puts glyph codes on the clipboard or the primary selection.
   void Offer(QClipboard::Mode mode, const std::vector<GlyphCode>& codes);
+  QString ClipboardString() const;
   bool PreviewKeyPress(QKeyEvent* e);
   bool PreviewKeyRelease(QKeyEvent* e);
 

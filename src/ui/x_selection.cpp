@@ -120,8 +120,19 @@ bool XSelection::Own(Which which, QByteArray bytes, QByteArray utf8) {
   return false;
 }
 
+// The server tells a client that loses a selection only when another client
+// takes it: Qt's clipboard, on the same connection, takes it silently.
+bool XSelection::StillOwner(std::size_t i) {
+  if (!offers_[i]) return false;
+  const xcb_atom_t selection = SelectionAtom(i);
+  Reply<xcb_get_selection_owner_reply_t> reply(
+      xcb_get_selection_owner_reply(c_, xcb_get_selection_owner(c_, selection), nullptr));
+  if (!reply || reply->owner != window_) offers_[i].reset();
+  return offers_[i] != nullptr;
+}
+
 void XSelection::HandOver() {
-  if (!offers_[0]) return;
+  if (!StillOwner(0)) return;
   Reply<xcb_get_selection_owner_reply_t> manager(xcb_get_selection_owner_reply(
       c_, xcb_get_selection_owner(c_, atoms_[kClipboardManager]), nullptr));
   if (!manager || manager->owner == XCB_NONE) return;
@@ -186,6 +197,10 @@ bool XSelection::Convert(const std::shared_ptr<const Offer>& offer, std::uint32_
   const auto lowerBound = static_cast<std::uint32_t>(std::min<std::size_t>(size, UINT32_MAX));
   xcb_change_property(c_, XCB_PROP_MODE_REPLACE, requestor, property, atoms_[kIncr], 32, 1,
                       &lowerBound);
+  // A requestor that asks again into the same property starts over.
+  std::erase_if(transfers_, [requestor, property](const Transfer& t) {
+    return t.requestor == requestor && t.property == property;
+  });
   transfers_.push_back(
       {requestor, property, type, offer, utf8, 0, false, QDateTime::currentMSecsSinceEpoch()});
   if (!staleTransfers_.isActive()) staleTransfers_.start(kStaleTransferMs / 3, this);
@@ -337,11 +352,10 @@ bool XSelection::nativeEventFilter(const QByteArray& eventType, void* message, q
       if (e->owner != window_) return false;
       // The next copy takes the selection back no earlier than it was lost.
       lastTime_ = std::max(lastTime_, e->time);
+      // The clear may be about an earlier taking than the present one (taken
+      // back before this event came): the server knows which.
       for (std::size_t i = 0; i < offers_.size(); ++i) {
-        // A clear older than our taking of the selection is about a previous one.
-        if (e->selection == SelectionAtom(i) && offers_[i] && e->time >= offers_[i]->time) {
-          offers_[i].reset();
-        }
+        if (e->selection == SelectionAtom(i)) StillOwner(i);
       }
       return true;
     }

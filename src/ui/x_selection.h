@@ -32,8 +32,13 @@ class XSelection final : public QObject, public QAbstractNativeEventFilter {
   // "text/plain;charset=utf-8" and "text/plain" until another client takes
   // the selection. False when the server gave the selection to no one.
   bool Own(Which which, QByteArray bytes, QByteArray utf8);
-  // Whether the selection is still ours (another client may have taken it).
-  bool owns(Which which) const { return offers_[Index(which)] != nullptr; }
+  // Whether the selection is still ours: another client, or Qt's clipboard
+  // in this process, may have taken it.
+  bool owns(Which which) { return StillOwner(Index(which)); }
+  // The UTF-8 text offered while the selection is ours, else null.
+  const QByteArray* offeredUtf8(Which which) {
+    return StillOwner(Index(which)) ? &offers_[Index(which)]->utf8 : nullptr;
+  }
   // Asks a clipboard manager, where one runs, to keep the clipboard when
   // Harf quits, and answers its requests until it has (a few seconds at
   // most). Called when the application is about to quit.
@@ -93,6 +98,7 @@ class XSelection final : public QObject, public QAbstractNativeEventFilter {
   void SendPiece(Transfer& t);
   void EndTransfer(std::size_t i);
   bool SameClient(std::uint32_t window) const;
+  bool StillOwner(std::size_t i);
 
   xcb_connection_t* c_;
   std::uint32_t window_;

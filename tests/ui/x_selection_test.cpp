@@ -217,6 +217,12 @@ class XSelectionTest : public QObject {
     QVERIFY(r_.WaitFor(XCB_SELECTION_CLEAR));
     QCOMPARE(r_.Convert(clipboard_, XCB_ATOM_STRING, property_), property_);
     QCOMPARE(r_.Read(property_, true).data, QByteArray("c"));
+
+    // Qt's clipboard in this process takes it without a word from the server.
+    QGuiApplication::clipboard()->setText(QStringLiteral("d"));
+    QVERIFY(!owner_->owns(XSelection::Which::Clipboard));
+    QVERIFY(owner_->offeredUtf8(XSelection::Which::Clipboard) == nullptr);
+    QVERIFY(owner_->owns(XSelection::Which::Primary));
   }
 
   // On quitting, a clipboard manager (another client, on a thread of its
