@@ -155,7 +155,7 @@ bool XSelection::SameClient(std::uint32_t window) const {
 }
 
 bool XSelection::Convert(const std::shared_ptr<const Offer>& offer, std::uint32_t requestor,
-                         std::uint32_t target, std::uint32_t property, bool allowIncr) {
+                         std::uint32_t target, std::uint32_t property) {
   if (target == atoms_[kTargets]) {
     const std::array<std::uint32_t, 8> targets = {
         atoms_[kTargets],    atoms_[kTimestamp], atoms_[kMultiple], XCB_ATOM_STRING,
@@ -191,7 +191,7 @@ bool XSelection::Convert(const std::shared_ptr<const Offer>& offer, std::uint32_
                         static_cast<std::uint32_t>(size), data.constData());
     return true;
   }
-  if (!allowIncr || SameClient(requestor)) return false;
+  if (SameClient(requestor)) return false;
   const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
   xcb_change_window_attributes(c_, requestor, XCB_CW_EVENT_MASK, &mask);
   const auto lowerBound = static_cast<std::uint32_t>(std::min<std::size_t>(size, UINT32_MAX));
@@ -232,10 +232,11 @@ void XSelection::HandleRequest(const void* event) {
       if (pairs && pairs->format == 32) {
         auto* atoms = static_cast<std::uint32_t*>(xcb_get_property_value(pairs.get()));
         const int count = xcb_get_property_value_length(pairs.get()) / 4;
-        // Each target goes whole or is refused by naming no property for it.
+        // A target refused names no property; a large one goes in pieces, as
+        // clipboard managers saving everything at once expect.
         for (int k = 0; k + 1 < count; k += 2) {
           if (atoms[k] == atoms_[kMultiple] ||
-              !Convert(offer, e->requestor, atoms[k], atoms[k + 1], false)) {
+              !Convert(offer, e->requestor, atoms[k], atoms[k + 1])) {
             atoms[k + 1] = XCB_NONE;
           }
         }
@@ -244,7 +245,7 @@ void XSelection::HandleRequest(const void* event) {
         n.property = e->property;
       }
     }
-  } else if (current && Convert(offer, e->requestor, e->target, property, true)) {
+  } else if (current && Convert(offer, e->requestor, e->target, property)) {
     n.property = property;
   }
   xcb_send_event(c_, 0, e->requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&n));

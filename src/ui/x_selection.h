@@ -92,7 +92,7 @@ class XSelection final : public QObject, public QAbstractNativeEventFilter {
   std::uint32_t SelectionAtom(std::size_t i) const;
   // Writes one target to the requestor's property; false if it is refused.
   bool Convert(const std::shared_ptr<const Offer>& offer, std::uint32_t requestor,
-               std::uint32_t target, std::uint32_t property, bool allowIncr);
+               std::uint32_t target, std::uint32_t property);
   void HandleRequest(const void* event);
   void HandlePropertyDelete(std::uint32_t window, std::uint32_t atom);
   void SendPiece(Transfer& t);
