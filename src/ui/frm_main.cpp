@@ -217,6 +217,8 @@ void frmMain::BuildPanel() {
                           kKeybYellow, Arial(8.25));
 
   connect(txtT, &GlyphLineBox::clicked, this, &frmMain::txtT_Click);
+  connect(txtT, &GlyphLineBox::selected, this,
+          [this] { Offer(QClipboard::Selection, txtT->selectedCodes()); });
   connect(txtT, &GlyphLineBox::cursorKey, this, [this](CursorMove move) {
     typist_.MoveCursor(move);
     Mirror();

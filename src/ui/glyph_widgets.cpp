@@ -126,6 +126,7 @@ void GlyphLineBox::setGlyphFont(GlyphFont font) {
 
 void GlyphLineBox::ShowLine(const Line& line) {
   line_ = &line;
+  selectedFrom_ = selectedTo_ = 0;
   Layout();
   RestartBlink();
   update();
@@ -191,6 +192,22 @@ void GlyphLineBox::Layout() {
   if (c + 1 == pos) view_.caretX = x;
 }
 
+std::size_t GlyphLineBox::BoundaryAt(qreal x) const {
+  for (std::size_t i = 0; i < view_.codes.size(); ++i) {
+    if (x < view_.left[i] + font_.advance[view_.codes[i]] / 2) return view_.first + i;
+  }
+  return view_.first + view_.codes.size();
+}
+
+std::vector<GlyphCode> GlyphLineBox::selectedCodes() const {
+  std::vector<GlyphCode> codes;
+  if (line_ == nullptr) return codes;
+  for (std::size_t pos = selectedFrom_; pos < selectedTo_ && pos <= line_->size(); ++pos) {
+    codes.push_back(line_->CodeAt(pos));
+  }
+  return codes;
+}
+
 QRect GlyphLineBox::CaretRect() const {
   const QRect area = glyphArea();
   return QRect(static_cast<int>(std::floor(view_.caretX)) - 1, area.top(), 3, area.height());
@@ -233,6 +250,12 @@ void GlyphLineBox::paintEvent(QPaintEvent* e) {
     run.setRawFont(font_.font);
     run.setGlyphIndexes(indexes);
     run.setPositions(positions);
+    for (std::size_t i = 0; i < view_.codes.size(); ++i) {
+      const std::size_t pos = view_.first + i;
+      if (pos < selectedFrom_ || pos >= selectedTo_) continue;
+      p.fillRect(QRectF(view_.left[i], area.top(), font_.advance[view_.codes[i]], area.height()),
+                 palette().brush(QPalette::Highlight));
+    }
     p.setPen(palette().color(QPalette::Text));
     p.drawGlyphRun(QPointF(0, 0), run);
   }
@@ -270,11 +293,31 @@ void GlyphLineBox::keyPressEvent(QKeyEvent* e) {
 void GlyphLineBox::mousePressEvent(QMouseEvent* e) {
   // The right button opens the window's menu; the middle one pastes nothing.
   e->accept();
+  if (e->button() != Qt::LeftButton) return;
+  dragging_ = true;
+  anchor_ = BoundaryAt(e->position().x());
+  if (selectedFrom_ != selectedTo_) update();
+  selectedFrom_ = selectedTo_ = 0;
+}
+
+void GlyphLineBox::mouseMoveEvent(QMouseEvent* e) {
+  e->accept();
+  if (!dragging_ || !e->buttons().testFlag(Qt::LeftButton)) return;
+  const std::size_t at = BoundaryAt(e->position().x());
+  selectedFrom_ = std::min(anchor_, at);
+  selectedTo_ = std::max(anchor_, at);
+  update();
 }
 
 void GlyphLineBox::mouseReleaseEvent(QMouseEvent* e) {
   e->accept();
-  if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
+  if (e->button() != Qt::LeftButton) return;
+  dragging_ = false;
+  if (selectedFrom_ != selectedTo_) {
+    emit selected();
+  } else if (rect().contains(e->position().toPoint())) {
+    emit clicked();
+  }
 }
 
 void GlyphLineBox::focusInEvent(QFocusEvent* e) {

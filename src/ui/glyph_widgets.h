@@ -66,10 +66,16 @@ class GlyphLineBox : public QWidget {
   const Line* line() const { return line_; }
   // The area the glyphs are drawn in.
   QRect glyphArea() const;
+  // The codes a mouse drag has selected, in stored order (left to right);
+  // empty when nothing is selected. Showing the line again drops the
+  // selection.
+  std::vector<GlyphCode> selectedCodes() const;
 
  signals:
-  // A left click into the box.
+  // A left click into the box (a drag that selects glyphs is no click).
   void clicked();
+  // The mouse has selected glyphs, for the primary selection.
+  void selected();
   // A caret key pressed while the box has the focus.
   void cursorKey(harf::CursorMove move);
 
@@ -77,6 +83,7 @@ class GlyphLineBox : public QWidget {
   void paintEvent(QPaintEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
@@ -92,8 +99,17 @@ class GlyphLineBox : public QWidget {
   const Line* line_ = nullptr;
   View view_;
   qreal baseline_ = 0;
+  // The display position of the glyph right of x (one past the last glyph
+  // shown right of them all).
+  std::size_t BoundaryAt(qreal x) const;
+
   bool caretOn_ = true;
   QBasicTimer blink_;
+  // A mouse selection: the glyphs at display positions [from, to).
+  std::size_t anchor_ = 0;
+  std::size_t selectedFrom_ = 0;
+  std::size_t selectedTo_ = 0;
+  bool dragging_ = false;
 };
 
 // Glyph codes as the clipboard and the X selections carry them: one byte

@@ -9,11 +9,12 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 
-#include "input/unicode_text.h"
 #include "input/glyph_encoding.h"
+#include "input/unicode_text.h"
 #include "tables/key_layout.h"
 #include "typing_cases.h"
 #include "ui/glyph_widgets.h"
@@ -379,6 +380,40 @@ class FrmMainTest : public QObject {
     QCOMPARE(txtT()->cursorPosition(), 0U);
     type(U"t");
     QCOMPARE(line(), CodesFromString("111 106 106 106 105 32"));
+  }
+
+  // A drag in the line selects the glyphs it passes over, each once its
+  // middle is crossed, and is no click: the caret stays where it was.
+  void dragInTheLineSelectsGlyphs() {
+    type(U"bsm 'llh ");
+    caretFromRight(2);
+    const std::size_t caret = txtT()->cursorPosition();
+    const auto& v = txtT()->view();
+    const Codes shown = v.codes;
+    QVERIFY(shown.size() > 5);
+    const int y = txtT()->glyphArea().center().y();
+    auto send = [this, y](QEvent::Type type, qreal x, Qt::MouseButtons held) {
+      QMouseEvent e(type, QPointF(x, y), txtT()->mapToGlobal(QPointF(x, y)), Qt::LeftButton, held,
+                    Qt::NoModifier);
+      QApplication::sendEvent(txtT(), &e);
+    };
+    QSignalSpy selected(txtT(), &harf::ui::GlyphLineBox::selected);
+    // From just right of the second glyph's middle to the middle of the fifth.
+    const qreal advance1 = v.left[2] - v.left[1];
+    send(QEvent::MouseButtonPress, v.left[1] + advance1 * 0.6, Qt::LeftButton);
+    send(QEvent::MouseMove, v.left[3], Qt::LeftButton);
+    send(QEvent::MouseMove, v.left[4] + (v.left[5] - v.left[4]) * 0.6, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, v.left[4] + (v.left[5] - v.left[4]) * 0.6, Qt::NoButton);
+    QCOMPARE(selected.count(), 1);
+    QCOMPARE(txtT()->selectedCodes(), Codes(shown.begin() + 2, shown.begin() + 5));
+    QCOMPARE(txtT()->cursorPosition(), caret);
+    // Dragged back past the anchor, the other way; typing drops the selection.
+    send(QEvent::MouseButtonPress, v.left[3], Qt::LeftButton);
+    send(QEvent::MouseMove, 0, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, 0, Qt::NoButton);
+    QCOMPARE(txtT()->selectedCodes(), Codes(shown.begin(), shown.begin() + 3));
+    type(U"b");
+    QVERIFY(txtT()->selectedCodes().empty());
   }
 
   // Nothing reaches the boxes but what the engine writes: no paste, undo or

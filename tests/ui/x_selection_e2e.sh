@@ -67,6 +67,14 @@ read_target() { timeout 10 xclip -o -selection "$1" -t "$2" 2>/dev/null; }
 # Window coordinates of the controls (the window is laid out in fixed pixels).
 click() { xdotool mousemove --window "$win" "$1" "$2" click 1; sleep 0.2; }
 copy_text() { click 321 289; }
+drag() {  # FROM-X FROM-Y TO-X TO-Y, in the window, with the left button
+  xdotool mousemove --window "$win" "$1" "$2" mousedown 1
+  sleep 0.1
+  xdotool mousemove --window "$win" $((($1 + $3) / 2)) $((($2 + $4) / 2))
+  sleep 0.1
+  xdotool mousemove --window "$win" "$3" "$4" mouseup 1
+  sleep 0.3
+}
 clear_text() { click 441 289; }
 
 check_selection() {  # SELECTION CASE EXPECTED-CODES
@@ -114,6 +122,9 @@ while IFS='	' read -r name copy keys; do
       xdotool key F5
       sleep 0.3
       check_selection clipboard "$name" "$expected"
+      # A drag across the whole line box selects every glyph of the line.
+      drag 26 70 648 70
+      check_selection primary "$name" "$expected"
       xdotool key F7
       ;;
     text)
@@ -121,12 +132,7 @@ while IFS='	' read -r name copy keys; do
       copy_text
       check_selection clipboard "$name" "$expected"
       # From left of the first line to below the end of the last one.
-      xdotool mousemove --window "$win" 30 116 mousedown 1
-      sleep 0.1
-      xdotool mousemove --window "$win" 300 200
-      sleep 0.1
-      xdotool mousemove --window "$win" 640 270 mouseup 1
-      sleep 0.3
+      drag 30 116 640 270
       check_selection primary "$name" "$expected"
       clear_text
       ;;
