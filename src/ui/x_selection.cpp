@@ -192,7 +192,9 @@ bool XSelection::Convert(const std::shared_ptr<const Offer>& offer, std::uint32_
     return true;
   }
   if (SameClient(requestor)) return false;
-  const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+  // Deletions of the property ask for the next piece; the window's end ends
+  // the transfer.
+  const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
   xcb_change_window_attributes(c_, requestor, XCB_CW_EVENT_MASK, &mask);
   const auto lowerBound = static_cast<std::uint32_t>(std::min<std::size_t>(size, UINT32_MAX));
   xcb_change_property(c_, XCB_PROP_MODE_REPLACE, requestor, property, atoms_[kIncr], 32, 1,
@@ -264,13 +266,13 @@ void XSelection::SendPiece(Transfer& t) {
   t.lastActive = QDateTime::currentMSecsSinceEpoch();
 }
 
-void XSelection::EndTransfer(std::size_t i) {
+void XSelection::EndTransfer(std::size_t i, bool windowGone) {
   const std::uint32_t requestor = transfers_[i].requestor;
   transfers_.erase(transfers_.begin() + static_cast<std::ptrdiff_t>(i));
   const bool more =
       std::any_of(transfers_.begin(), transfers_.end(),
                   [requestor](const Transfer& t) { return t.requestor == requestor; });
-  if (!more) {
+  if (!more && !windowGone) {
     const std::uint32_t none = 0;
     xcb_change_window_attributes(c_, requestor, XCB_CW_EVENT_MASK, &none);
   }
@@ -335,6 +337,13 @@ bool XSelection::nativeEventFilter(const QByteArray& eventType, void* message, q
                                     [e](const Transfer& t) { return t.requestor == e->window; });
       if (mine && e->state == XCB_PROPERTY_DELETE) HandlePropertyDelete(e->window, e->atom);
       return mine;
+    }
+    case XCB_DESTROY_NOTIFY: {
+      const auto* e = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
+      for (std::size_t i = transfers_.size(); i-- > 0;) {
+        if (transfers_[i].requestor == e->window) EndTransfer(i, true);
+      }
+      return false;
     }
     case XCB_SELECTION_REQUEST: {
       const auto* e = reinterpret_cast<const xcb_selection_request_event_t*>(event);

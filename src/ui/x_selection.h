@@ -96,7 +96,7 @@ class XSelection final : public QObject, public QAbstractNativeEventFilter {
   void HandleRequest(const void* event);
   void HandlePropertyDelete(std::uint32_t window, std::uint32_t atom);
   void SendPiece(Transfer& t);
-  void EndTransfer(std::size_t i);
+  void EndTransfer(std::size_t i, bool windowGone = false);
   bool SameClient(std::uint32_t window) const;
   bool StillOwner(std::size_t i);
 

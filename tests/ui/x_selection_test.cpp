@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <string>
 #include <thread>
 
 using harf::ui::XSelection;
