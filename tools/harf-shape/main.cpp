@@ -147,7 +147,8 @@ T Choose(std::string_view arg, const std::string& value,
   std::string names;
   for (const auto& [name, meaning] : choices) {
     if (value == name) return meaning;
-    names += (names.empty() ? "" : ", ") + std::string(name);
+    if (!names.empty()) names += ", ";
+    names += name;
   }
   const std::string option(arg.substr(0, arg.find('=')));
   Fail("bad value for " + option + ": '" + value + "' (expected " + names + ")");
