@@ -157,6 +157,8 @@ bool XSelection::SameClient(std::uint32_t window) const {
 bool XSelection::Convert(const std::shared_ptr<const Offer>& offer, std::uint32_t requestor,
                          std::uint32_t target, std::uint32_t property) {
   if (target == atoms_[kTargets]) {
+    // No COMPOUND_TEXT: its ISO 2022 character sets hold no private-use
+    // characters, which the stand-in's kind is made of.
     const std::array<std::uint32_t, 8> targets = {
         atoms_[kTargets],    atoms_[kTimestamp], atoms_[kMultiple], XCB_ATOM_STRING,
         atoms_[kUtf8String], atoms_[kText],      atoms_[kMimeUtf8], atoms_[kMimePlain]};
