@@ -77,10 +77,26 @@ drag() {  # FROM-X FROM-Y TO-X TO-Y, in the window, with the left button
 }
 clear_text() { click 441 289; }
 
+# Waits (ten seconds at most) until a target holds what is expected: the
+# window takes a selection once it has caught up with the keys and clicks
+# sent to it, later on a loaded machine.
+settle() {  # SELECTION TARGET EXPECTED [codes]
+  for _ in $(seq 100); do
+    if [ "${4:-}" = codes ]; then
+      got=$(read_target "$1" "$2" | codes_of_bytes)
+    else
+      got=$(read_target "$1" "$2")
+    fi
+    [ "$got" = "$3" ] && return 0
+    sleep 0.1
+  done
+}
+
 check_selection() {  # SELECTION CASE EXPECTED-CODES
   sel="$1"
   name="$2"
   expected="$3"
+  settle "$sel" STRING "$expected" codes
   got=$(read_target "$sel" STRING | codes_of_bytes)
   [ "$got" = "$expected" ] || fail "$name, $sel STRING: '$got', harf-shape: '$expected'"
   for target in UTF8_STRING TEXT text/plain 'text/plain;charset=utf-8'; do
@@ -120,7 +136,6 @@ while IFS='	' read -r name copy keys; do
     line)
       expected="$shaped"
       xdotool key F5
-      sleep 0.3
       check_selection clipboard "$name" "$expected"
       # A drag across the whole line box selects every glyph of the line.
       drag 26 70 648 70
@@ -176,32 +191,31 @@ EOF
 # Another client takes the clipboard; the next copy takes it back.
 clear_text
 printf 'other' | xclip -i -selection clipboard
+settle clipboard STRING other
 [ "$(read_target clipboard STRING)" = other ] || fail "xclip could not take the clipboard"
 type_keys "l' "
 xdotool key F5
-sleep 0.3
+settle clipboard STRING "32 252 32" codes
 [ "$(read_target clipboard STRING | codes_of_bytes)" = "32 252 32" ] ||
   fail "a copy after another client's did not take the clipboard back"
 # Pasted into the window itself: Qt asks the X server, which asks us.
 xdotool key ctrl+shift+l
-sleep 0.3
 xdotool key F5
-sleep 0.3
+settle clipboard STRING "32 252 32 252 32" codes
 got=$(read_target clipboard STRING | codes_of_bytes)
 [ "$got" = "32 252 32 252 32" ] || fail "the window's own copy pasted back gives '$got'"
 # Copy Line as Unicode goes through Qt's clipboard, which takes the selection
 # from us; pasting it back as Unicode doubles the line again.
 xdotool key ctrl+shift+c
-sleep 0.3
-got=$(read_target clipboard UTF8_STRING)
 expected=$(printf "l' l' \n" | "$shape" --format unicode)
+settle clipboard UTF8_STRING "$expected"
+got=$(read_target clipboard UTF8_STRING)
 [ "$got" = "$expected" ] || fail "Copy Line as Unicode gives '$got', harf-shape '$expected'"
 xdotool key ctrl+shift+v
-sleep 0.3
 xdotool key F5
-sleep 0.3
-got=$(read_target clipboard STRING | codes_of_bytes)
 expected=$(printf "l' l' l' l' \n" | "$shape" --format codes)
+settle clipboard STRING "$expected" codes
+got=$(read_target clipboard STRING | codes_of_bytes)
 [ "$got" = "$expected" ] || fail "the Unicode copy pasted back gives '$got', harf-shape '$expected'"
 
 # The Windows-1252 variant installed for the window alone.
@@ -223,7 +237,7 @@ start_harf
 keys='sHr Cbr SvC nHn '
 type_keys "$keys"
 xdotool key F5
-sleep 0.3
+settle clipboard STRING "$(printf '%s\n' "$keys" | "$shape" --format codes)" codes
 read_target clipboard STRING >"$work/variant.bytes"
 read_target clipboard UTF8_STRING >"$work/variant.utf8"
 printf '%s\n' "$keys" | "$shape" --format bytes | head -c -1 >"$work/variant.shaped"
