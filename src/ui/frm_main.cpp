@@ -132,7 +132,10 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
   setWindowIcon(WindowIcon(pictureFonts_));
   if (const auto& missing = DisplayCoverage().missing; !missing.empty()) {
     std::string codes;
-    for (const GlyphCode c : missing) codes += (codes.empty() ? "" : ", ") + std::to_string(c);
+    for (const GlyphCode c : missing) {
+      if (!codes.empty()) codes += ", ";
+      codes += std::to_string(c);
+    }
     typist_.Say("VarnelNormal has no glyph for code" +
                 std::string(missing.size() > 1 ? "s " : " ") + codes + " (read as " +
                 std::string(EncodingName(encoding_)) + ").");
