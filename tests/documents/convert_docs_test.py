@@ -624,8 +624,11 @@ class Interrupted(unittest.TestCase):
     signal, and stops LibreOffice with it."""
 
     def interrupt(self, args, sig, started, tmp=None):
-        """Starts harf-convert, waits until `started()` holds and a little
-        longer, so that the work is under way, and sends `sig`."""
+        """Starts harf-convert, waits until `started()` holds, and sends `sig`.
+        The program is stopped (SIGSTOP) the moment the work shows, so that a
+        loaded machine cannot let it finish before the signal lands; `sig`
+        is delivered when it goes on."""
+        import signal
         import time
         env = dict(os.environ)
         if tmp:
@@ -633,10 +636,11 @@ class Interrupted(unittest.TestCase):
         p = subprocess.Popen([CONVERT, *args], stderr=subprocess.DEVNULL, env=env)
         deadline = time.monotonic() + 60
         while not started() and time.monotonic() < deadline and p.poll() is None:
-            time.sleep(0.01)
-        time.sleep(0.2)
+            time.sleep(0.005)
+        p.send_signal(signal.SIGSTOP)
         self.assertIsNone(p.poll(), "finished before it could be interrupted")
         p.send_signal(sig)
+        p.send_signal(signal.SIGCONT)
         self.assertEqual(p.wait(timeout=30), -sig)
 
     def test_text_and_docx_leave_no_temporary_file(self):
