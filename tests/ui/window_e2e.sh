@@ -2,30 +2,25 @@
 # Starts the real window in a real X server (Xvfb), types words on the
 # physical keyboard with xdotool, presses F5, and checks the bytes that reach
 # the clipboard's STRING target against harf-shape for the same keys.
-#   window_e2e.sh HARF HARF_SHAPE [SCREENSHOT.png]
+#   with_xvfb.sh sh window_e2e.sh HARF HARF_SHAPE [SCREENSHOT.png]
 set -eu
 harf="$1"
 shape="$2"
 shot="${3:-}"
 
-for tool in Xvfb xdotool xclip; do
+for tool in xdotool xclip; do
   command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-deps.sh installs it)"; exit 1; }
 done
 
+# The display is with_xvfb.sh's, which runs this script.
+[ -n "${DISPLAY:-}" ] || { echo "run me through with_xvfb.sh"; exit 1; }
 work=$(mktemp -d)
-# Xvfb picks a free display itself: other test runs on the machine have theirs.
-Xvfb -displayfd 3 -screen 0 1024x700x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb=$!
 harf_pid=""
 cleanup() {
   [ -n "$harf_pid" ] && kill "$harf_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
-for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(head -n 1 "$work/display")"
 
 # A real X window, whatever platform the rest of the suite runs Qt on.
 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" "$harf" >"$work/harf.log" 2>&1 &
