@@ -8,31 +8,9 @@ harf="$1"
 shape="$2"
 shot="${3:-}"
 
-for tool in xdotool xclip; do
-  command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-deps.sh installs it)"; exit 1; }
-done
-
-# The display is with_xvfb.sh's, which runs this script.
-[ -n "${DISPLAY:-}" ] || { echo "run me through with_xvfb.sh"; exit 1; }
-work=$(mktemp -d)
-harf_pid=""
-cleanup() {
-  [ -n "$harf_pid" ] && kill "$harf_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT INT TERM
-
-# A real X window, whatever platform the rest of the suite runs Qt on.
-QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" "$harf" >"$work/harf.log" 2>&1 &
-harf_pid=$!
-win=""
-for _ in $(seq 300); do
-  win=$(xdotool search --onlyvisible --name '^Harf$' 2>/dev/null | head -n 1) && [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || { echo "the window did not appear"; cat "$work/harf.log"; exit 1; }
-xdotool windowfocus --sync "$win"
-sleep 0.3
+tools="xdotool xclip"
+. "$(dirname "$0")/window_session.sh"
+start_harf
 
 words="bsm 'llh 'lrHmn 'lrHym"
 # Systematic layout: transliteration; Backspace is released like a real key.

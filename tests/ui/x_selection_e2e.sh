@@ -14,32 +14,8 @@ shape="$2"
 cases="$3"
 variant="$4"
 
-for tool in xdotool xclip iconv python3; do
-  command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-deps.sh installs it)"; exit 1; }
-done
-
-# The display is with_xvfb.sh's, which runs this script.
-[ -n "${DISPLAY:-}" ] || { echo "run me through with_xvfb.sh"; exit 1; }
-work=$(mktemp -d)
-harf_pid=""
-cleanup() {
-  [ -n "$harf_pid" ] && kill "$harf_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT INT TERM
-
-start_harf() {
-  QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" "$harf" >>"$work/harf.log" 2>&1 &
-  harf_pid=$!
-  win=""
-  for _ in $(seq 300); do
-    win=$(xdotool search --onlyvisible --name '^Harf$' 2>/dev/null | head -n 1) && [ -n "$win" ] && break
-    sleep 0.1
-  done
-  [ -n "$win" ] || { echo "the window did not appear"; cat "$work/harf.log"; exit 1; }
-  xdotool windowfocus --sync "$win"
-  sleep 0.3
-}
+tools="xdotool xclip iconv python3"
+. "$(dirname "$0")/window_session.sh"
 start_harf
 
 failures=0
