@@ -278,6 +278,10 @@ struct Group {
   bool keep = true;
 };
 
+// A part is converted a paragraph at a time; text boxes are paragraphs inside
+// a paragraph and go with it.
+const PartLayout kLayout{{"w:p"}, ""};
+
 class PartConverter : public BlockConverter {
  public:
   PartConverter(const Styles& styles, const ConvertOptions& o, std::string_view part,
@@ -289,20 +293,12 @@ class PartConverter : public BlockConverter {
   bool ConvertBlock(pugi::xml_node block) override {
     changed_ = false;
     paragraphs_.clear();
-    Collect(block);
+    FindElements(block, kLayout.blocks, paragraphs_);
     for (const pugi::xml_node p : paragraphs_) ConvertParagraph(p);
     return changed_;
   }
 
  private:
-  // The paragraphs are gathered before any changes, which add and remove runs.
-  void Collect(pugi::xml_node node) {
-    if (std::string_view(node.name()) == "w:p") paragraphs_.push_back(node);
-    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
-      if (c.type() == pugi::node_element) Collect(c);
-    }
-  }
-
   void ConvertParagraph(pugi::xml_node p) {
     paragraph_fonts_ = styles_.ParagraphFonts(p);
     converted_ = false;
@@ -543,7 +539,7 @@ ConvertStats ConvertDocx(const std::string& in, const std::string& out, const Co
   for (const std::string& name : parts) {
     if (!package.Has(name)) continue;
     PartConverter converter(styles, o, name, stats);
-    DeflatedPart part = StreamBlocks(package, name, PartLayout{{"w:p"}, ""}, converter);
+    DeflatedPart part = StreamBlocks(package, name, kLayout, converter);
     if (part.file) replaced[name].deflated = std::move(part);
   }
   package.WriteCopy(out, std::move(replaced));

@@ -141,6 +141,10 @@ std::u32string CollapsedText(const char* utf8, std::string_view part) {
   return out;
 }
 
+// The body is converted a paragraph or heading at a time, after the styles
+// before it, which the converted text adds to.
+const PartLayout kLayout{{"text:p", "text:h"}, "office:body"};
+
 class PartConverter : public BlockConverter {
  public:
   // common: the styles every part sees.
@@ -161,7 +165,7 @@ class PartConverter : public BlockConverter {
   bool ConvertBlock(pugi::xml_node block) override {
     changed_ = false;
     paragraphs_.clear();
-    Collect(block);
+    FindElements(block, kLayout.blocks, paragraphs_);
     for (const pugi::xml_node p : paragraphs_) ConvertParagraph(p);
     return changed_;
   }
@@ -169,15 +173,6 @@ class PartConverter : public BlockConverter {
   bool HeadChanged() const override { return head_changed_; }
 
  private:
-  // The paragraphs are gathered before any changes, which add and remove spans.
-  void Collect(pugi::xml_node node) {
-    const std::string_view name = node.name();
-    if (name == "text:p" || name == "text:h") paragraphs_.push_back(node);
-    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
-      if (c.type() == pugi::node_element) Collect(c);
-    }
-  }
-
   void ConvertParagraph(pugi::xml_node p) {
     converted_ = false;
     other_text_ = false;
@@ -573,11 +568,8 @@ ConvertStats ConvertOdt(const std::string& in, const std::string& out, const Con
 
   ConvertStats stats;
   std::map<std::string, NewPart> replaced;
-  // The body can be long: it is read a paragraph at a time, after the
-  // content's own styles, which the converted text adds to.
   PartConverter content(common, o, "content.xml", stats);
-  DeflatedPart part = StreamBlocks(package, "content.xml",
-                                   PartLayout{{"text:p", "text:h"}, "office:body"}, content);
+  DeflatedPart part = StreamBlocks(package, "content.xml", kLayout, content);
   if (part.file) replaced["content.xml"].deflated = std::move(part);
   // Headers and footers live in the master pages of styles.xml, which is
   // small and converted whole.

@@ -155,6 +155,19 @@ struct Writer : pugi::xml_writer {
 
 }  // namespace
 
+void FindElements(pugi::xml_node root, const std::vector<std::string>& names,
+                  std::vector<pugi::xml_node>& out) {
+  for (const std::string& name : names) {
+    if (name == root.name()) {
+      out.push_back(root);
+      break;
+    }
+  }
+  for (pugi::xml_node c = root.first_child(); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_element) FindElements(c, names, out);
+  }
+}
+
 DeflatedPart StreamBlocks(const Package& package, const std::string& part, const PartLayout& layout,
                           BlockConverter& converter) {
   Handoff<Segment> segments(3);

@@ -36,6 +36,12 @@ class BlockConverter {
   ~BlockConverter() = default;
 };
 
+// Appends to `out` the elements of `root`, itself included, named in
+// `names`, in document order: converters gather a block's paragraphs before
+// they change the tree.
+void FindElements(pugi::xml_node root, const std::vector<std::string>& names,
+                  std::vector<pugi::xml_node>& out);
+
 // Reads `part` of the package piece by piece and converts it block by block:
 // a changed block is written anew, everything else is copied byte for byte.
 // Returns the new part deflated, or one without a file when no block changed.
