@@ -84,17 +84,7 @@ std::vector<std::size_t> RunsOfCells(const Line& line, const std::vector<TypedLe
 UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const std::size_t> runs,
                              std::span<const Anchor> objects) {
   UnicodePieces out;
-  // Spaces at the right end are a typed line's padding, which reads as
-  // nothing, unless an object stands right of them: then they separate it.
-  std::size_t kept_spaces = 0;
-  if (std::any_of(objects.begin(), objects.end(),
-                  [&](const Anchor& a) { return a.before >= display.size(); })) {
-    while (kept_spaces < display.size() &&
-           display[display.size() - 1 - kept_spaces] == kSpaceCode) {
-      ++kept_spaces;
-    }
-  }
-  const ReadLetters read = ReadGlyphCodes(display.first(display.size() - kept_spaces));
+  const ReadLetters read = ReadGlyphCodes(display);
   out.left_out = read.skipped;
   std::vector<Tagged> text;
   text.reserve(read.letters.size() + objects.size());
@@ -106,15 +96,6 @@ UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const
     } else {
       text.push_back({cp, source < runs.size() ? runs[source] : 0, source});
     }
-  }
-  if (kept_spaces > 0) {
-    std::vector<Tagged> spaced;
-    spaced.reserve(text.size() + kept_spaces);
-    for (std::size_t i = display.size(); i-- > display.size() - kept_spaces;) {
-      spaced.push_back({U' ', i < runs.size() ? runs[i] : 0, i});
-    }
-    spaced.insert(spaced.end(), text.begin(), text.end());
-    text = std::move(spaced);
   }
   if (!objects.empty()) {
     // Read right to left, an object comes after the letters of the glyphs

@@ -241,6 +241,7 @@ DeflatedPart StreamBlocks(const Package& package, const std::string& part, const
       const pugi::xml_parse_result parsed =
           doc.load_buffer(bytes + start, end - start, options, pugi::encoding_utf8);
       if (!parsed) malformed(start_at + parsed.offset, parsed.description());
+      converter.block_at = start_at;
       if (converter.ConvertBlock(doc.document_element())) {
         changed = true;
         doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);

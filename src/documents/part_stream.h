@@ -32,6 +32,10 @@ class BlockConverter {
   // Whether converting the blocks added to the head.
   virtual bool HeadChanged() const { return false; }
 
+  // Where the block being converted starts in its part, in bytes, for
+  // messages about what is in it.
+  long long block_at = 0;
+
  protected:
   ~BlockConverter() = default;
 };
