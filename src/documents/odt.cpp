@@ -157,7 +157,7 @@ constexpr std::size_t kMaxInlineDepth = 256;
 
 // The body is converted a paragraph or heading at a time, after the styles
 // before it, which the converted text adds to.
-const PartLayout kLayout{{"text:p", "text:h"}, "office:body"};
+const PartLayout kLayout{{"text:p", "text:h"}, "office:body", kOdfNamespaces};
 
 class PartConverter : public BlockConverter, LineWriter {
  public:
@@ -639,7 +639,10 @@ ConvertStats ConvertOdt(const std::string& in, const std::string& out, const Con
 
   pugi::xml_document styles;
   const bool have_styles = package.Has("styles.xml");
-  if (have_styles) ParsePart(styles, package, "styles.xml");
+  if (have_styles) {
+    ParsePart(styles, package, "styles.xml");
+    UseKnownPrefixes(styles.document_element(), {}, kOdfNamespaces);
+  }
   const pugi::xml_node styles_root = styles.document_element();
 
   StyleScope common;

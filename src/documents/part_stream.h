@@ -4,10 +4,12 @@
 #pragma once
 
 #include <pugixml.hpp>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "documents/package.h"
+#include "documents/xml_names.h"
 
 namespace harf::documents {
 
@@ -20,6 +22,10 @@ struct PartLayout {
   // this name (the styles before an OpenDocument body), is parsed whole and
   // given to the converter before any block, which may add to it.
   std::string head_end;
+  // The namespaces of the names above and of what the converter looks for:
+  // whatever prefixes the part binds them to, the blocks it is given use
+  // these.
+  std::span<const XmlNamespace> namespaces;
 };
 
 class BlockConverter {

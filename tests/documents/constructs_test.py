@@ -226,6 +226,41 @@ def paragraphs(path):
     return list(root.iter(W + "p"))
 
 
+def renamed_prefix(src, dst):
+    """The same package with WordprocessingML's prefix w: renamed ns0:."""
+    with zipfile.ZipFile(src) as a, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) as b:
+        for info in a.infolist():
+            data = a.read(info.filename)
+            if info.filename == "word/document.xml":
+                data = re.sub(rb"(</?|\s)w:", rb"\1ns0:", data).replace(b"xmlns:w=", b"xmlns:ns0=")
+            b.writestr(info, data)
+
+
+THEME = ('<?xml version="1.0" encoding="UTF-8"?><a:theme xmlns:a="http://schemas.openxmlformats.'
+         'org/drawingml/2006/main" name="T"><a:themeElements><a:fontScheme name="F"><a:majorFont>'
+         '<a:latin typeface="Liberation Serif"/><a:ea typeface=""/><a:cs typeface=""/></a:majorFont>'
+         '<a:minorFont><a:latin typeface="VarnelNormal"/><a:ea typeface=""/><a:cs typeface=""/>'
+         '</a:minorFont></a:fontScheme></a:themeElements></a:theme>')
+
+
+def with_theme(src, dst):
+    """The package with a theme whose minor (body) font is the legacy font."""
+    with zipfile.ZipFile(src) as a, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) as b:
+        for info in a.infolist():
+            data = a.read(info.filename)
+            if info.filename == "[Content_Types].xml":
+                data = data.replace(b"</Types>", (
+                    b'<Override PartName="/word/theme/theme1.xml" ContentType="application/vnd.'
+                    b'openxmlformats-officedocument.theme+xml"/></Types>'))
+            b.writestr(info, data)
+        b.writestr("word/theme/theme1.xml", THEME)
+
+
+def canonical(path):
+    with zipfile.ZipFile(path) as z:
+        return ET.canonicalize(z.read("word/document.xml").decode(), rewrite_prefixes=True)
+
+
 def main():
     harf_convert, harf_shape, work = sys.argv[1:4]
     shutil.rmtree(work, ignore_errors=True)
@@ -248,6 +283,25 @@ def main():
     convert(harf_convert, os.path.join(work, "unicode-l.docx"),
             os.path.join(work, "unicode-l-u.docx"), "unicode")
     errors = []
+    # Prefixes do not matter: ns0: for w: converts to the same document.
+    renamed_prefix(legacy, os.path.join(work, "ns0.docx"))
+    convert(harf_convert, os.path.join(work, "ns0.docx"), os.path.join(work, "ns0-u.docx"),
+            "unicode")
+    if canonical(os.path.join(work, "ns0-u.docx")) != canonical(os.path.join(work, "legacy-u.docx")):
+        errors.append("ns0: for w: converts to another document")
+    # A legacy font set through the theme.
+    words = "اشغر عرجاء تحويل آجلة"
+    themed_run = ('<w:r><w:rPr><w:rFonts w:asciiTheme="minorHAnsi" w:hAnsiTheme="minorHAnsi"/>'
+                  '</w:rPr><w:t xml:space="preserve">%s</w:t></w:r>')
+    display = [c for w in reversed(words.split()) for c in codes[w] + [32]][:-1]
+    write_docx(os.path.join(work, "plain.docx"), [
+        "<w:p>%s</w:p>" % (themed_run % "".join(chr(0xF000 + c) for c in display))])
+    with_theme(os.path.join(work, "plain.docx"), os.path.join(work, "theme.docx"))
+    convert(harf_convert, os.path.join(work, "theme.docx"), os.path.join(work, "theme-u.docx"),
+            "unicode")
+    got = squeeze(visible(paragraphs(os.path.join(work, "theme-u.docx"))[0], "all"))
+    if got != words:
+        errors.append("theme font: read %r, want %r" % (got, words))
     for name, what in (("legacy-u.docx", "to Unicode"), ("unicode-l-u.docx", "round trip")):
         ps = paragraphs(os.path.join(work, name))
         if len(ps) != len(cases):
