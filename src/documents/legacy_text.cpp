@@ -1,6 +1,7 @@
 #include "documents/legacy_text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include "input/bidi_order.h"
@@ -13,18 +14,25 @@
 namespace harf::documents {
 namespace {
 
+// Twelve bytes a character: a paragraph of millions of them is held several
+// times over on its way through.
 struct Tagged {
   char32_t ch;
-  std::size_t run;
-  std::size_t glyph = 0;  // reading back: the display index of its glyph
+  std::uint32_t run;
+  std::uint32_t glyph = 0;  // reading back: the display index of its glyph
 };
+
+// Run numbers and glyph indexes of one line: a line is far shorter than 4 G.
+std::uint32_t Narrow(std::size_t n) {
+  return static_cast<std::uint32_t>(n);
+}
 
 // The characters in another order, by clusters (a letter and its signs):
 // typed order to logical order, or back. The line shows every glyph, a digit
 // too, at the left end as it is typed, so a number typed 2024 shows 4202, and
 // Unicode must hold what the screen shows; the order is the one the window's
 // Unicode copy and paste use, ICU's bidi algorithm on a right-to-left line.
-std::vector<Tagged> Reordered(const std::vector<Tagged>& text, bool to_logical) {
+std::vector<Tagged> Reordered(std::vector<Tagged> text, bool to_logical) {
   // Without a digit nothing but the line's own direction is left, and the
   // order stays as it is: most lines, and the bidi pass is the dearest step.
   const bool digits = std::any_of(text.begin(), text.end(), [](const Tagged& t) {
@@ -94,7 +102,7 @@ UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const
     if (cp == kNoCodePoint) {
       ++out.left_out;
     } else {
-      text.push_back({cp, source < runs.size() ? runs[source] : 0, source});
+      text.push_back({cp, Narrow(source < runs.size() ? runs[source] : 0), Narrow(source)});
     }
   }
   if (!objects.empty()) {
@@ -115,14 +123,14 @@ UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const
     std::size_t next = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
       while (next < at.size() && at[next].first == i) {
-        with.push_back({kObjectChar, objects[at[next].second].run});
+        with.push_back({kObjectChar, Narrow(objects[at[next].second].run)});
         ++next;
       }
       if (i < text.size()) with.push_back(text[i]);
     }
     text = std::move(with);
   }
-  for (const Tagged& t : Reordered(text, true)) Append(out.pieces, t.ch, t.run);
+  for (const Tagged& t : Reordered(std::move(text), true)) Append(out.pieces, t.ch, t.run);
   return out;
 }
 
@@ -152,19 +160,19 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
     std::size_t dropped = 0;
     for (const char32_t ch : Nfkc(piece.text, &dropped)) {
       if (ch == kObjectChar) {
-        letters.push_back({ch, piece.run});
+        letters.push_back({ch, Narrow(piece.run)});
         continue;
       }
       const LetterIndex c = LetterOfCodePoint(ch);
       if (c == kNoLetter) {
         ++out.left_out;
       } else {
-        letters.push_back({CodePointOf(c), piece.run});
+        letters.push_back({CodePointOf(c), Narrow(piece.run)});
       }
     }
     out.left_out += dropped;
   }
-  const std::vector<Tagged> text = Reordered(letters, false);
+  const std::vector<Tagged> text = Reordered(std::move(letters), false);
 
   Line line;
   line.Reserve(text.size() + 2);
