@@ -590,6 +590,22 @@ void Package::WriteCopy(const std::string& out, std::map<std::string, NewPart> r
   if (::close(fd) != 0) Io("cannot write " + out + ": " + std::strerror(errno));
 }
 
+namespace {
+
+// An .odt's mimetype, or empty when it has none (or one too long to be one).
+std::string MimetypeOf(const Package& package) {
+  if (!package.Has("mimetype") || package.Size("mimetype") > 256) return {};
+  return package.Read("mimetype");
+}
+
+bool IsTextMimetype(std::string_view type) {
+  return type == "application/vnd.oasis.opendocument.text" ||
+         type == "application/vnd.oasis.opendocument.text-template" ||
+         type == "application/vnd.oasis.opendocument.text-master";
+}
+
+}  // namespace
+
 PackageKind SniffPackage(const Package& package) {
   if (package.Has("[Content_Types].xml")) {
     pugi::xml_document types;
@@ -603,11 +619,7 @@ PackageKind SniffPackage(const Package& package) {
       }
     }
   }
-  // A mimetype is a line; a longer one is no OpenDocument's.
-  if (package.Has("mimetype") && package.Size("mimetype") < 256 &&
-      package.Read("mimetype").starts_with("application/vnd.oasis.opendocument.text")) {
-    return PackageKind::Odt;
-  }
+  if (IsTextMimetype(MimetypeOf(package))) return PackageKind::Odt;
   return PackageKind::Other;
 }
 
@@ -632,14 +644,19 @@ std::string DocxMainPart(const Package& package) {
 
 void RequirePackage(const Package& package, PackageKind expected) {
   const PackageKind kind = SniffPackage(package);
-  const std::string what = expected == PackageKind::Docx ? ".docx" : ".odt";
-  if (kind == PackageKind::Other) {
-    Invalid("not a " + what + " document: a zip holding neither a Word nor an OpenDocument text");
+  if (expected == PackageKind::Docx && kind != PackageKind::Docx) {
+    if (kind == PackageKind::Odt) Invalid("not a .docx document: it is an OpenDocument file");
+    if (!package.Has("[Content_Types].xml")) {
+      Invalid("not a .docx document: no [Content_Types].xml");
+    }
+    Invalid("not a .docx document: no main document part");
   }
-  if (kind != expected) {
-    Invalid("not a " + what + " document: it is " +
-            (kind == PackageKind::Docx ? "an Office Open XML (.docx)" : "an OpenDocument (.odt)") +
-            " text");
+  if (expected == PackageKind::Odt && kind != PackageKind::Odt) {
+    if (kind == PackageKind::Docx) {
+      Invalid("not an .odt document: it is an Office Open XML (.docx) file");
+    }
+    if (!package.Has("mimetype")) Invalid("not an .odt document: no mimetype");
+    Invalid("not an .odt document: its type is " + MimetypeOf(package).substr(0, 80));
   }
   const std::string main = kind == PackageKind::Docx ? DocxMainPart(package) : "content.xml";
   if (!package.Has(main)) Invalid("no main part " + main + " in the package");
