@@ -65,6 +65,9 @@ void ParsePart(pugi::xml_document& doc, const Package& package, const std::strin
   // The document takes the buffer over, also when parsing fails.
   const pugi::xml_parse_result result =
       doc.load_buffer_inplace_own(buffer, size, options, pugi::encoding_utf8);
+  if (result.status == pugi::status_out_of_memory) {
+    throw DocumentError(DocumentError::Kind::Io, "out of memory reading " + part);
+  }
   if (!result) {
     throw DocumentError(DocumentError::Kind::Invalid, "malformed XML in " + part + " at byte " +
                                                           std::to_string(result.offset) + ": " +
