@@ -64,10 +64,10 @@ Options:
   --version                show the version
 
 Without -o, the output of NAME.EXT is NAME.unicode.EXT or NAME.legacy.EXT
-beside the input (or in --out-dir); -o must have the input's extension. An
-input is never overwritten; an existing output is refused unless --force.
-Each output is written to a temporary file beside it and renamed when
-complete. Each file is converted in a process of its own: a file that fails,
+beside the input (or in --out-dir); -o with another format's extension is
+refused. An input is never overwritten; an existing output is refused unless
+--force. Each output is written to a temporary file beside it and renamed
+when complete. Each file is converted in a process of its own: a file that fails,
 runs out of memory or crashes does not stop the others.
 
 Exit status: 0 all converted; 1 a file could not be read or written, ran out
