@@ -67,8 +67,8 @@ Without -o, the output of NAME.EXT is NAME.unicode.EXT or NAME.legacy.EXT
 beside the input (or in --out-dir); -o with another format's extension is
 refused. An input is never overwritten; an existing output is refused unless
 --force. Each output is written to a temporary file beside it and renamed
-when complete. Each file is converted in a process of its own: a file that fails,
-runs out of memory or crashes does not stop the others.
+when complete. Each file is converted in a process of its own: a file that
+fails, runs out of memory or crashes does not stop the others.
 
 Exit status: 0 all converted; 1 a file could not be read or written, ran out
 of memory or crashed; 2 bad usage, or an input that is not a document of its
