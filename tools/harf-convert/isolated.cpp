@@ -147,6 +147,8 @@ Outcome ConvertIsolated(const std::filesystem::path& in, const Options& o, const
     const std::lock_guard lock(g_pending.lock);
     g_pending.child = 0;
   }
+  // A child killed outright could not stop its LibreOffice.
+  if (const pid_t office = SharedOfficeGroup().exchange(0); office > 0) StopOffice(office);
   if (WIFSIGNALED(status)) {
     return {Outcome::Kind::Io, {}, "crashed (signal " + std::to_string(WTERMSIG(status)) + ")"};
   }

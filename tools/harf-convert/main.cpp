@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
   // Every thread and process started from here on inherits the blocked stop
   // signals: only the watcher takes them.
   harf::convert::WatchStopSignals();
+  harf::convert::SharedOfficeGroup() = 0;
 
   harf::convert::Batch batch;
   for (const std::string& file : o.files) {

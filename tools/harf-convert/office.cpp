@@ -107,7 +107,10 @@ bool RunOffice(const std::vector<std::string>& args, const fs::path& tmp) {
     const std::lock_guard lock(g_pending.lock);
     const OfficeLimits limits;
     rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), env.data());
-    if (rc == 0) g_pending.office_group = pid;
+    if (rc == 0) {
+      g_pending.office_group = pid;
+      SharedOfficeGroup() = pid;
+    }
   }
   posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&actions);
@@ -118,6 +121,7 @@ bool RunOffice(const std::vector<std::string>& args, const fs::path& tmp) {
   {
     const std::lock_guard lock(g_pending.lock);
     g_pending.office_group = 0;
+    SharedOfficeGroup() = 0;
   }
   // LibreOffice may leave a helper behind in its group; it must not outlive us.
   StopOffice(pid);

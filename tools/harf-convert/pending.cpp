@@ -1,11 +1,13 @@
 #include "pending.h"
 
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <filesystem>
+#include <new>
 #include <thread>
 
 namespace harf::convert {
@@ -47,6 +49,17 @@ void Watch() {
 }
 
 }  // namespace
+
+std::atomic<pid_t>& SharedOfficeGroup() {
+  // Made before the first fork, in every process the same page.
+  static std::atomic<pid_t>* const shared = [] {
+    void* page = ::mmap(nullptr, sizeof(std::atomic<pid_t>), PROT_READ | PROT_WRITE,
+                        MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    static std::atomic<pid_t> unshared{0};  // no page: only this process sees it
+    return page == MAP_FAILED ? &unshared : new (page) std::atomic<pid_t>(0);
+  }();
+  return *shared;
+}
 
 sigset_t StopSignals() {
   sigset_t set;

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/types.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -22,6 +23,10 @@ struct Pending {
   pid_t child = 0;         // the process converting the current file (in the batch's own process)
 };
 extern Pending g_pending;
+
+// LibreOffice's process group as the batch's process sees it: a page shared
+// with the child, so that LibreOffice does not outlive a child killed outright.
+std::atomic<pid_t>& SharedOfficeGroup();
 
 sigset_t StopSignals();
 
