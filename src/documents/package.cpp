@@ -227,7 +227,7 @@ std::size_t EntryReader::Read(char* out, std::size_t size) {
   // compressed data holds.
   if (size > left_) size = static_cast<std::size_t>(left_);
   if (size == 0) {
-    if (!file_) return 0;
+    if (!file_ || left_ != 0) return 0;
     // At the declared end one more read lets libzip compare the CRC (it does
     // so only at the end of the data) and shows data longer than declared.
     char extra = 0;
