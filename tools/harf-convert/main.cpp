@@ -41,7 +41,7 @@ constexpr std::string_view kUsage =
     R"(Usage: harf-convert [--to unicode|legacy] [--legacy-font NAME] [--unicode-font NAME]
                     [--encoding auto|symbol|latin1|windows-1252]
                     [-o OUT | --out-dir DIR] [--force] [--line-glyphs N]
-                    [--columns LIST] FILE...
+                    [--columns LIST] [--read-as auto|bytes|utf8] FILE...
 
 Converts documents between the legacy 8-bit Arabic display font and Unicode
 Arabic, leaving everything else in them as it is.
@@ -79,6 +79,12 @@ Options:
                            0: no limit)
   --columns LIST           .csv/.tsv: comma-separated header names or 1-based
                            column numbers of the legacy (or Arabic) columns
+  --read-as auto|bytes|utf8
+                           .txt/.csv/.tsv legacy text: raw bytes, one per glyph
+                           code, or UTF-8 characters of the encoding; auto
+                           (default): UTF-8 when the whole file is valid UTF-8
+                           of the encodings' own characters (a table: valid
+                           UTF-8), else bytes, saying so when both would do
   --help                   show this text
   --version                show the version
 
@@ -193,6 +199,17 @@ Options Parse(int argc, char** argv) {
         Usage("bad value for --line-glyphs: '" + v + "' (expected a number, 0 for no limit)");
       }
       o.convert.line_glyphs = n;
+    } else if (IsOption(arg, "--read-as")) {
+      const std::string v = ValueOf(arg, "--read-as", i, argc, argv);
+      if (v == "auto") {
+        o.convert.read_as = harf::documents::TextReading::Auto;
+      } else if (v == "bytes") {
+        o.convert.read_as = harf::documents::TextReading::Bytes;
+      } else if (v == "utf8") {
+        o.convert.read_as = harf::documents::TextReading::Utf8;
+      } else {
+        Usage("bad value for --read-as: '" + v + "' (expected auto, bytes, utf8)");
+      }
     } else if (IsOption(arg, "--columns")) {
       o.convert.columns = SplitList(ValueOf(arg, "--columns", i, argc, argv));
       if (o.convert.columns.empty()) Usage("--columns needs at least one column");
@@ -561,6 +578,12 @@ int main(int argc, char** argv) {
       ++converted;
       runs += stats.runs;
       left_out += stats.left_out;
+      if (stats.read_both_ways) {
+        if (bar) std::cerr << "\r\033[K";
+        std::cerr << "harf-convert: " << file
+                  << ": reads validly both as UTF-8 and as raw bytes; read as UTF-8 (--read-as "
+                     "bytes reads it as bytes)\n";
+      }
     } catch (const DocumentError& e) {
       if (bar) std::cerr << "\r\033[K";
       std::cerr << "harf-convert: " << file << ": " << e.what() << "\n";
