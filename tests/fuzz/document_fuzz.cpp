@@ -132,7 +132,9 @@ bool WriteFile(const std::string& path, std::string_view data) {
   return std::fclose(f) == 0 && ok;
 }
 
-bool AddEntry(zip_t* z, const char* name, std::string_view data, bool stored) {
+// Stored, not deflated: a part of thousands of nested elements deflates far
+// past the package's ratio limit and would be refused before it is parsed.
+bool AddEntry(zip_t* z, const char* name, std::string_view data) {
   zip_source_t* s = zip_source_buffer(z, data.data(), data.size(), 0);
   if (!s) return false;
   const zip_int64_t i = zip_file_add(z, name, s, ZIP_FL_OVERWRITE);
@@ -140,8 +142,7 @@ bool AddEntry(zip_t* z, const char* name, std::string_view data, bool stored) {
     zip_source_free(s);
     return false;
   }
-  if (stored) zip_set_file_compression(z, static_cast<zip_uint64_t>(i), ZIP_CM_STORE, 0);
-  return true;
+  return zip_set_file_compression(z, static_cast<zip_uint64_t>(i), ZIP_CM_STORE, 0) == 0;
 }
 
 // The package around a main part (and a styles part), zipped to `path`.
@@ -152,15 +153,13 @@ bool WritePackage(const std::string& path, Format f, std::string_view main, std:
   if (!z) return false;
   bool ok = true;
   if (f == Format::Docx) {
-    ok = AddEntry(z, "[Content_Types].xml", kDocxTypes, false) &&
-         AddEntry(z, "_rels/.rels", kDocxRels, false) &&
-         AddEntry(z, "word/document.xml", main, false) &&
-         (!with_styles || AddEntry(z, "word/styles.xml", styles, false));
+    ok = AddEntry(z, "[Content_Types].xml", kDocxTypes) && AddEntry(z, "_rels/.rels", kDocxRels) &&
+         AddEntry(z, "word/document.xml", main) &&
+         (!with_styles || AddEntry(z, "word/styles.xml", styles));
   } else {
-    ok = AddEntry(z, "mimetype", "application/vnd.oasis.opendocument.text", true) &&
-         AddEntry(z, "META-INF/manifest.xml", kOdtManifest, false) &&
-         AddEntry(z, "content.xml", main, false) &&
-         (!with_styles || AddEntry(z, "styles.xml", styles, false));
+    ok = AddEntry(z, "mimetype", "application/vnd.oasis.opendocument.text") &&
+         AddEntry(z, "META-INF/manifest.xml", kOdtManifest) && AddEntry(z, "content.xml", main) &&
+         (!with_styles || AddEntry(z, "styles.xml", styles));
   }
   if (!ok) {
     zip_discard(z);
