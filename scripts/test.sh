@@ -26,7 +26,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARF_GUI=OFF \
   -DHARF_BENCH=OFF -DHARF_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j"$jobs" --target harf_engine_fuzz harf_document_fuzz
-for fuzz in "engine corpus 1024" "document document_corpus 524288"; do
+for fuzz in "engine corpus 1024" "document document_corpus 131072"; do
   set -- $fuzz
   rm -rf "build-fuzz/$2" "build-fuzz/run-$1"
   mkdir -p "build-fuzz/run-$1"
