@@ -41,9 +41,9 @@ struct ConvertOptions {
 struct ConvertStats {
   std::size_t runs = 0;      // runs (fields, lines) converted
   std::size_t left_out = 0;  // characters that could not be converted
-  // A text file read as UTF-8 (of the encodings' own characters) whose bytes
-  // would have been read as glyph codes as well, differently.
-  bool read_both_ways = false;
+  // A text file that is valid UTF-8 (not ASCII alone), so that it reads both
+  // as characters and as raw bytes, differently: the reading chosen.
+  std::optional<TextReading> read_both_ways;
 };
 
 ConvertStats ConvertDocx(const std::string& in, const std::string& out, const ConvertOptions&);

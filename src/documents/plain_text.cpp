@@ -270,7 +270,9 @@ ConvertStats ConvertText(const std::string& in, const std::string& out, const Co
   bool utf8 = true;
   if (o.to == Direction::ToUnicode) {
     utf8 = ReadsAsUtf8(survey, o.read_as, false);
-    stats.read_both_ways = o.read_as == TextReading::Auto && utf8 && !survey.ascii;
+    if (o.read_as == TextReading::Auto && !survey.invalid_utf8 && !survey.ascii) {
+      stats.read_both_ways = utf8 ? TextReading::Utf8 : TextReading::Bytes;
+    }
   } else {
     RequireUtf8(survey);
   }

@@ -579,10 +579,12 @@ int main(int argc, char** argv) {
       runs += stats.runs;
       left_out += stats.left_out;
       if (stats.read_both_ways) {
+        const bool utf8 = *stats.read_both_ways == harf::documents::TextReading::Utf8;
         if (bar) std::cerr << "\r\033[K";
         std::cerr << "harf-convert: " << file
-                  << ": reads validly both as UTF-8 and as raw bytes; read as UTF-8 (--read-as "
-                     "bytes reads it as bytes)\n";
+                  << ": reads validly both as UTF-8 and as raw bytes; read as "
+                  << (utf8 ? "UTF-8 (--read-as bytes for bytes)\n"
+                           : "bytes (--read-as utf8 for UTF-8)\n");
       }
     } catch (const DocumentError& e) {
       if (bar) std::cerr << "\r\033[K";
