@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what is missing, builds everything and runs every test: the full
 # suite, then the core tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the fuzzer for two minutes.
+# UndefinedBehaviorSanitizer, then the engine's and the documents' fuzzers for a
+# minute each.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -17,24 +18,31 @@ cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
-# The fuzzer (clang, libFuzzer with both sanitizers) for two minutes on every
-# core, from a copy of the committed seeds: new inputs and any crash stay in
-# build-fuzz. A crash fails the run and prints the input that caused it.
+# The fuzzers (clang, libFuzzer with both sanitizers), the engine's and the
+# documents', a minute each on every core, from a copy of their committed
+# seeds: new inputs and any crash stay in build-fuzz. A crash fails the run
+# and prints the input that caused it. The documents' inputs are packages'
+# XML, long enough for nesting thousands deep.
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARF_GUI=OFF \
   -DHARF_BENCH=OFF -DHARF_FUZZ=ON >/dev/null
-cmake --build build-fuzz -j"$jobs" --target harf_engine_fuzz
-rm -rf build-fuzz/corpus build-fuzz/run
-mkdir -p build-fuzz/run
-cp -R tests/fuzz/corpus build-fuzz/corpus
-(
-  cd build-fuzz/run
-  ../tests/fuzz/harf_engine_fuzz -jobs="$jobs" -workers="$jobs" -max_total_time=120 \
-    -max_len=1024 -print_final_stats=1 -artifact_prefix="$PWD/" ../corpus >/dev/null 2>&1 || {
-    cat fuzz-*.log
-    exit 1
-  }
-  awk '/number_of_executed_units/ { n += $2 } END { print "fuzzer: " n " inputs, no finding" }' fuzz-*.log
-)
+cmake --build build-fuzz -j"$jobs" --target harf_engine_fuzz harf_document_fuzz
+for fuzz in "engine corpus 1024" "document document_corpus 131072"; do
+  set -- $fuzz
+  rm -rf "build-fuzz/$2" "build-fuzz/run-$1"
+  mkdir -p "build-fuzz/run-$1"
+  cp -R "tests/fuzz/$2" "build-fuzz/$2"
+  (
+    cd "build-fuzz/run-$1"
+    "../tests/fuzz/harf_$1_fuzz" -jobs="$jobs" -workers="$jobs" -max_total_time=60 \
+      -max_len="$3" -rss_limit_mb=2048 -timeout=60 -print_final_stats=1 \
+      -artifact_prefix="$PWD/" "../$2" >/dev/null 2>&1 || {
+      cat fuzz-*.log
+      exit 1
+    }
+    awk -v name="$1" '/number_of_executed_units/ { n += $2 }
+      END { print name " fuzzer: " n " inputs, no finding" }' fuzz-*.log
+  )
+done
 
 # The web page: the core compiled to WebAssembly by emscripten, tested in
 # Debian's Chromium through Playwright (pinned in web/package-lock.json)

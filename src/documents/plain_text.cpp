@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "documents/convert.h"
 #include "documents/legacy_text.h"
 #include "documents/package.h"
+#include "input/glyph_reader.h"
 #include "input/utf8.h"
 
 namespace harf::documents {
@@ -53,11 +56,17 @@ class File {
   std::FILE* f_;
 };
 
+[[noreturn]] void TooLong(std::size_t offset) {
+  Invalid("a line longer than " + std::to_string(kMaxTextLine >> 20) + " MiB at byte " +
+          std::to_string(offset + 1));
+}
+
 // Reads lines with their endings; the buffer grows only with the longest line.
 class LineReader {
  public:
   explicit LineReader(std::FILE* f) : f_(f) {}
-  // The next line without its ending (LF or CR LF), which goes to `ending`.
+  // The next line without its ending (LF, CR LF or a lone CR, as old Mac
+  // files end lines), which goes to `ending`.
   bool Next(std::string& line, std::string& ending) {
     line.clear();
     ending.clear();
@@ -65,14 +74,23 @@ class LineReader {
     bool any = false;
     while ((c = std::getc(f_)) != EOF) {
       any = true;
+      ++offset_;
       if (c == '\n') {
         ending.assign(1, '\n');
-        if (!line.empty() && line.back() == '\r') {
-          line.pop_back();
+        return true;
+      }
+      if (c == '\r') {
+        const int next = std::getc(f_);
+        if (next == '\n') {
+          ++offset_;
           ending.assign(kCrLf);
+        } else {
+          if (next != EOF) std::ungetc(next, f_);
+          ending.assign(1, '\r');
         }
         return true;
       }
+      if (line.size() == kMaxTextLine) TooLong(offset_ - 1 - line.size());
       line.push_back(static_cast<char>(c));
     }
     if (std::ferror(f_)) Io("cannot read the input");
@@ -81,31 +99,100 @@ class LineReader {
 
  private:
   std::FILE* f_;
+  std::size_t offset_ = 0;
 };
 
-// Whether a file holds UTF-8 text or raw bytes (one glyph code each), judged
-// on its start: a sequence cut at the end of the sample does not count.
-bool LooksLikeUtf8(std::FILE* f) {
-  char sample[65536];
-  const std::size_t n = std::fread(sample, 1, sizeof sample, f);
-  if (std::ferror(f)) Io("cannot read the input");
-  std::rewind(f);
-  std::size_t end = n;
-  // Back off an incomplete sequence at the end of a full sample.
-  if (n == sizeof sample) {
-    std::size_t back = 0;
-    while (back < 4 && back < end &&
-           (static_cast<unsigned char>(sample[end - 1 - back]) & 0xC0) == 0x80)
-      ++back;
-    if (back < end && (static_cast<unsigned char>(sample[end - 1 - back]) & 0xC0) == 0xC0)
-      end -= back + 1;
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// A character some encoding of the font gives a glyph code: what legacy text
+// saved as UTF-8 is made of, and what Unicode Arabic never is.
+bool IsEncodingCharacter(char32_t ch) {
+  for (const GlyphEncoding e : kGlyphEncodings) {
+    if (CodeOfChar(ch, e)) return true;
   }
-  std::optional<Utf8Error> error;
-  DecodeUtf8(std::string_view(sample, end), &error);
-  return !error;
+  return false;
 }
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
+// What one pass over the whole file finds before anything is converted, in
+// pieces, so that memory does not grow with the file.
+struct Survey {
+  std::optional<std::size_t> invalid_utf8;  // offset of the first invalid sequence
+  bool encoding_chars = true;               // every character one of an encoding's
+  bool ascii = true;                        // every byte ASCII: both readings agree
+};
+
+Survey SurveyFile(std::FILE* f) {
+  Survey s;
+  std::vector<char> buffer(1 << 16);
+  std::string pending;  // a sequence cut at the end of the last read
+  std::u32string chars;
+  std::size_t offset = 0;      // of buffer[0] in the file
+  std::size_t line_start = 0;  // offset of the current line's first byte
+  bool first = true;
+  for (;;) {
+    const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), f);
+    if (n == 0) break;
+    for (std::size_t i = 0; i < n; ++i) {
+      const char c = buffer[i];
+      if (static_cast<unsigned char>(c) >= 0x80) s.ascii = false;
+      if (c == '\n' || c == '\r') {
+        line_start = offset + i + 1;
+      } else if (offset + i - line_start >= kMaxTextLine) {
+        TooLong(line_start);
+      }
+    }
+    if (!s.invalid_utf8) {
+      pending.append(buffer.data(), n);
+      std::string_view text = pending;
+      std::size_t skip = 0;
+      if (first && text.size() >= kBom.size() && text.starts_with(kBom)) skip = kBom.size();
+      first = first && text.size() < kBom.size();
+      const std::size_t tail = IncompleteUtf8Tail(text);
+      chars.clear();
+      const std::string_view whole = text.substr(skip, text.size() - tail - skip);
+      const std::size_t valid = AppendDecodedUtf8(whole, chars);
+      const std::size_t pending_start = offset + n - pending.size();
+      if (valid < whole.size()) {
+        s.invalid_utf8 = pending_start + skip + valid;
+      } else {
+        for (const char32_t ch : chars) {
+          s.encoding_chars = s.encoding_chars && IsEncodingCharacter(ch);
+        }
+        pending.erase(0, pending.size() - tail);
+      }
+    }
+    offset += n;
+  }
+  if (std::ferror(f)) Io("cannot read the input");
+  if (!s.invalid_utf8 && !pending.empty()) s.invalid_utf8 = offset - pending.size();
+  std::rewind(f);
+  return s;
+}
+
+// Whether legacy text is read as UTF-8 characters (else as raw bytes).
+bool ReadsAsUtf8(const Survey& s, TextReading read_as, bool table) {
+  switch (read_as) {
+    case TextReading::Bytes:
+      return false;
+    case TextReading::Utf8:
+      if (s.invalid_utf8) {
+        Invalid("invalid UTF-8 at byte " + std::to_string(*s.invalid_utf8 + 1) +
+                " (--read-as bytes reads it as glyph codes)");
+      }
+      return true;
+    case TextReading::Auto:
+      break;
+  }
+  return !s.invalid_utf8 && (table || s.encoding_chars);
+}
+
+// Unicode input is UTF-8 whatever --read-as says of legacy input.
+void RequireUtf8(const Survey& s) {
+  if (s.invalid_utf8) {
+    Invalid("not UTF-8 text: Unicode input must be UTF-8 (invalid at byte " +
+            std::to_string(*s.invalid_utf8 + 1) + ")");
+  }
+}
 
 std::u32string DecodeLine(std::string_view line, std::size_t number) {
   std::optional<Utf8Error> error;
@@ -117,23 +204,53 @@ std::u32string DecodeLine(std::string_view line, std::size_t number) {
   return text;
 }
 
-// Legacy text of one line (UTF-8 characters or raw bytes) to Unicode.
-std::u32string LegacyLineToUnicode(std::string_view line, bool bytes, std::size_t number,
-                                   const ConvertOptions& o, ConvertStats& stats) {
-  std::vector<GlyphCode> codes;
-  if (bytes) {
-    codes.assign(line.begin(), line.end());
+// The glyph codes of one line of legacy text in UTF-8, decoded a piece at a
+// time so that a long line is never held as UTF-32. The encoding is the one
+// given, else the one the whole line's characters point to.
+void AppendLegacyCodes(std::string_view line, std::size_t number,
+                       std::optional<GlyphEncoding> given, std::vector<GlyphCode>& codes,
+                       ConvertStats& stats) {
+  constexpr std::size_t kPiece = 1 << 16;
+  std::u32string chars;
+  const auto each_piece = [&](const auto& take) {
+    for (std::size_t at = 0; at < line.size();) {
+      std::string_view piece = line.substr(at, kPiece);
+      if (at + piece.size() < line.size()) piece.remove_suffix(IncompleteUtf8Tail(piece));
+      chars.clear();
+      const std::size_t valid = AppendDecodedUtf8(piece, chars);
+      if (valid < piece.size()) {
+        Invalid("invalid UTF-8 on line " + std::to_string(number) + " at byte " +
+                std::to_string(at + valid + 1));
+      }
+      take(chars);
+      at += piece.size();
+    }
+  };
+  GlyphEncoding e = GlyphEncoding::Latin1;
+  if (given) {
+    e = *given;
   } else {
-    const std::u32string chars = DecodeLine(line, number);
-    const GlyphEncoding e = o.encoding ? *o.encoding : DetectEncoding(chars);
-    stats.left_out += AppendDecoded(chars, e, codes);
+    each_piece([&e](const std::u32string& text) {
+      const GlyphEncoding found = DetectEncoding(text);
+      if (found == GlyphEncoding::Symbol || e == GlyphEncoding::Latin1) e = found;
+    });
   }
-  const std::vector<std::size_t> runs(codes.size(), 0);
-  UnicodePieces u = CodesToUnicode(codes, runs);
-  stats.left_out += u.left_out;
-  std::u32string out;
-  for (const Piece& p : u.pieces) out += p.text;
-  return out;
+  codes.reserve(line.size());
+  each_piece([&](const std::u32string& text) { stats.left_out += AppendDecoded(text, e, codes); });
+}
+
+// Legacy text of one line (UTF-8 characters or raw bytes) as Unicode text in
+// UTF-8, appended to `out`; `flush`, when given, takes it in pieces.
+void LegacyLineToUnicode(std::string_view line, bool bytes, std::size_t number,
+                         const ConvertOptions& o, ConvertStats& stats, std::string& out,
+                         const std::function<void(std::string&)>& flush = {}) {
+  std::vector<GlyphCode> codes;
+  std::span<const GlyphCode> display(reinterpret_cast<const GlyphCode*>(line.data()), line.size());
+  if (!bytes) {
+    AppendLegacyCodes(line, number, o.encoding, codes, stats);
+    display = codes;
+  }
+  stats.left_out += AppendUnicodeOfCodes(display, out, flush);
 }
 
 // Glyph codes as the legacy text written: symbol characters in UTF-8, the
@@ -148,17 +265,29 @@ std::string LegacyOut(const std::vector<GlyphCode>& codes, GlyphEncoding e) {
 ConvertStats ConvertText(const std::string& in, const std::string& out, const ConvertOptions& o) {
   File input(in, "rb");
   File output(out, "wb");
-  const bool utf8 = LooksLikeUtf8(input.get());
-  const bool bytes = o.to == Direction::ToUnicode && !utf8;
-  if (o.to == Direction::ToLegacy && !utf8) Invalid("not UTF-8 text: Unicode input must be UTF-8");
+  const Survey survey = SurveyFile(input.get());
   ConvertStats stats;
+  bool utf8 = true;
+  if (o.to == Direction::ToUnicode) {
+    utf8 = ReadsAsUtf8(survey, o.read_as, false);
+    if (o.read_as == TextReading::Auto && !survey.invalid_utf8 && !survey.ascii) {
+      stats.read_both_ways = utf8 ? TextReading::Utf8 : TextReading::Bytes;
+    }
+  } else {
+    RequireUtf8(survey);
+  }
   LineReader reader(input.get());
-  std::string line, ending;
+  std::string line, ending, text_out;
+  const auto write = [&output](std::string& text) {
+    output.Write(text);
+    text.clear();
+  };
   for (std::size_t number = 1; reader.Next(line, ending); ++number) {
     std::string_view text = line;
     if (number == 1 && utf8 && text.starts_with(kBom)) text.remove_prefix(kBom.size());
     if (o.to == Direction::ToUnicode) {
-      output.Write(EncodeUtf8(LegacyLineToUnicode(text, bytes, number, o, stats)));
+      LegacyLineToUnicode(text, !utf8, number, o, stats, text_out, write);
+      write(text_out);
       output.Write(ending);
     } else {
       const Piece piece{DecodeLine(text, number), 0};
@@ -170,6 +299,8 @@ ConvertStats ConvertText(const std::string& in, const std::string& out, const Co
       }
     }
     if (!text.empty()) ++stats.runs;
+    // One long line must not keep its memory for the rest of the file.
+    if (line.capacity() > (std::size_t{1} << 20)) std::string().swap(line);
   }
   output.Close();
   return stats;
@@ -198,9 +329,12 @@ class RecordReader {
       return false;
     }
     fields.emplace_back();
+    const std::size_t start = offset_;
     bool quoted = false;
     bool was_quoted = false;
     for (; c != EOF; c = std::getc(f_)) {
+      // Both copies of a field grow with the record.
+      if (++offset_ - start > kMaxTextLine) TooLong(start);
       Field& field = fields.back();
       const char ch = static_cast<char>(c);
       if (quoted) {
@@ -208,6 +342,7 @@ class RecordReader {
         if (ch == '"') {
           const int next = std::getc(f_);
           if (next == '"') {
+            ++offset_;
             field.raw.push_back('"');
             field.text.push_back('"');
           } else {
@@ -225,13 +360,16 @@ class RecordReader {
         was_quoted = false;
       } else if (ch == '\n') {
         ending.assign(1, '\n');
-        if (!field.raw.empty() && field.raw.back() == '\r' && !was_quoted) {
-          field.raw.pop_back();
-          field.text.pop_back();
+        return true;
+      } else if (ch == '\r') {
+        // CR LF, or a lone CR as old Mac files end records.
+        const int next = std::getc(f_);
+        if (next == '\n') {
+          ++offset_;
           ending.assign(kCrLf);
-        } else if (!field.raw.empty() && field.raw.back() == '\r') {
-          field.raw.pop_back();
-          ending.assign(kCrLf);
+        } else {
+          if (next != EOF) std::ungetc(next, f_);
+          ending.assign(1, '\r');
         }
         return true;
       } else {
@@ -247,6 +385,7 @@ class RecordReader {
  private:
   std::FILE* f_;
   char sep_;
+  std::size_t offset_ = 0;  // bytes read
 };
 
 std::string Quoted(const std::string& text, char sep) {
@@ -275,8 +414,9 @@ ConvertStats ConvertTable(const std::string& in, const std::string& out, char se
   }
   File input(in, "rb");
   File output(out, "wb");
-  const bool utf8 = LooksLikeUtf8(input.get());
-  if (o.to == Direction::ToLegacy && !utf8) Invalid("not UTF-8 text: Unicode input must be UTF-8");
+  const Survey survey = SurveyFile(input.get());
+  if (o.to == Direction::ToLegacy) RequireUtf8(survey);
+  const bool utf8 = o.to == Direction::ToLegacy || ReadsAsUtf8(survey, o.read_as, true);
   bool header = false;
   for (const std::string& c : o.columns) header = header || !IsNumber(c);
 
@@ -329,7 +469,7 @@ ConvertStats ConvertTable(const std::string& in, const std::string& out, char se
       std::string converted;
       bool done = false;
       if (convert && o.to == Direction::ToUnicode && !fields[i].text.empty()) {
-        converted = EncodeUtf8(LegacyLineToUnicode(fields[i].text, !utf8, number, o, stats));
+        LegacyLineToUnicode(fields[i].text, !utf8, number, o, stats, converted);
         done = true;
       } else if (convert && o.to == Direction::ToLegacy) {
         const Piece piece{DecodeLine(fields[i].text, number), 0};

@@ -183,12 +183,7 @@ bool XSelection::Convert(const std::shared_ptr<const Offer>& offer, std::uint32_
   }
   const QByteArray& data = utf8 ? offer->utf8 : offer->bytes;
   const auto size = static_cast<std::size_t>(data.size());
-  // Qt reads our own process's requests itself and takes the notifications
-  // INCR depends on out of the queue before this filter sees them: those get
-  // the whole text at once, as far as one request can carry it.
-  const bool whole = SameClient(requestor) ? size <= maxRequestBytes_
-                                           : size <= std::min(kIncrChunk, maxRequestBytes_);
-  if (whole) {
+  if (Whole(requestor, size)) {
     xcb_change_property(c_, XCB_PROP_MODE_REPLACE, requestor, property, type, 8,
                         static_cast<std::uint32_t>(size), data.constData());
     return true;
@@ -209,6 +204,25 @@ bool XSelection::Convert(const std::shared_ptr<const Offer>& offer, std::uint32_
       {requestor, property, type, offer, utf8, 0, false, QDateTime::currentMSecsSinceEpoch()});
   if (!staleTransfers_.isActive()) staleTransfers_.start(kStaleTransferMs / 3, this);
   return true;
+}
+
+bool XSelection::Whole(std::uint32_t requestor, std::size_t size) const {
+  // Qt reads our own process's requests itself and takes the notifications
+  // INCR depends on out of the queue before this filter sees them: those get
+  // the whole text at once, as far as one request can carry it.
+  return SameClient(requestor) ? size <= maxRequestBytes_
+                               : size <= std::min(kIncrChunk, maxRequestBytes_);
+}
+
+std::size_t XSelection::CostOf(const Offer& offer, std::uint32_t requestor,
+                               std::uint32_t target) const {
+  constexpr std::size_t kRequest = 24;  // a change-property request's own header
+  if (target == atoms_[kTargets]) return kRequest + 8 * 4;
+  if (target == atoms_[kTimestamp]) return kRequest + 4;
+  const QByteArray& data = target == XCB_ATOM_STRING ? offer.bytes : offer.utf8;
+  const auto size = static_cast<std::size_t>(data.size());
+  // A transfer in pieces holds one piece in the server at a time.
+  return kRequest + (Whole(requestor, size) ? size : kIncrChunk);
 }
 
 void XSelection::HandleRequest(const void* event) {
@@ -237,11 +251,16 @@ void XSelection::HandleRequest(const void* event) {
         auto* atoms = static_cast<std::uint32_t*>(xcb_get_property_value(pairs.get()));
         const int count = xcb_get_property_value_length(pairs.get()) / 4;
         // A target refused names no property; a large one goes in pieces, as
-        // clipboard managers saving everything at once expect.
+        // clipboard managers saving everything at once expect. Past the
+        // request's share of the server's memory every target is refused.
+        std::size_t written = 0;
         for (int k = 0; k + 1 < count; k += 2) {
-          if (atoms[k] == atoms_[kMultiple] ||
+          const std::size_t cost = CostOf(*offer, e->requestor, atoms[k]);
+          if (atoms[k] == atoms_[kMultiple] || written + cost > kMultipleBytes ||
               !Convert(offer, e->requestor, atoms[k], atoms[k + 1])) {
             atoms[k + 1] = XCB_NONE;
+          } else {
+            written += cost;
           }
         }
         xcb_change_property(c_, XCB_PROP_MODE_REPLACE, e->requestor, e->property, atoms_[kAtomPair],

@@ -46,6 +46,11 @@ class XSelection final : public QObject, public QAbstractNativeEventFilter {
 
   // Data larger than this goes out in pieces of this size (INCR).
   static constexpr std::size_t kIncrChunk = 256 * 1024;
+  // The most one MULTIPLE request makes the window write into the server at
+  // once, requests' own size included (an INCR transfer counts one piece): a
+  // clipboard manager gets every target of any copy, a client naming
+  // thousands of targets gets the first that fit and None for the rest.
+  static constexpr std::size_t kMultipleBytes = 16 * kIncrChunk;
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -93,6 +98,10 @@ class XSelection final : public QObject, public QAbstractNativeEventFilter {
   // Writes one target to the requestor's property; false if it is refused.
   bool Convert(const std::shared_ptr<const Offer>& offer, std::uint32_t requestor,
                std::uint32_t target, std::uint32_t property);
+  // What Convert writes into the server at once for `target`.
+  std::size_t CostOf(const Offer& offer, std::uint32_t requestor, std::uint32_t target) const;
+  // Whether data of `size` goes to the requestor in one property (else INCR).
+  bool Whole(std::uint32_t requestor, std::size_t size) const;
   void HandleRequest(const void* event);
   void HandlePropertyDelete(std::uint32_t window, std::uint32_t atom);
   void SendPiece(Transfer& t);

@@ -152,6 +152,11 @@ check "codes back to codes" "82 80 82 84 32 226 98 199 32${nl}rc=0" sh -c "print
 check "codes to unicode, number as shown" "عام ٢٠٢٤${nl}rc=0" sh -c "printf '82 80 82 84 32 226 98 199 32\n' | $shape --from codes --format unicode"
 check "code above 255" "108 32${nl}rc=2" sh -c "printf '108 32\n1 256\n' | $shape --from codes"
 check "not a code" "rc=2" sh -c "printf '108 x\n' | $shape --from codes"
+err=$(printf '0032\n' | "$shape" --from codes 2>&1 >/dev/null)
+case "$err" in
+  *"more than three digits"*"line 1 at byte 4"*) ;;
+  *) echo "FAIL 0032 is a code written with leading zeros, not one above 255: $err"; fails=$((fails + 1)) ;;
+esac
 check "bytes, crlf" "108 32${nl}32 252 32${nl}rc=0" sh -c "printf 'l \r\n \374 \n' | $shape --from bytes"
 check "bytes no letter uses, C0, NUL" "108 32${nl}rc=0" sh -c "printf '\000\001{\177l \n' | $shape --from bytes"
 check "sign on nothing, sign on a sign" "74${nl}74 108 32${nl}rc=0" sh -c "printf 'J\nJJl \n' | $shape --from bytes"

@@ -17,7 +17,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 using harf::ui::XSelection;
 
@@ -150,6 +152,54 @@ class XSelectionTest : public QObject {
     QCOMPARE(got[5], three);
     QCOMPARE(r_.Read(one, true).data, QByteArray("\xe5"));
     QCOMPARE(r_.Read(three, true).data, QStringLiteral("\uF0E5").toUtf8());
+  }
+
+  // One request naming thousands of targets, each into a property of its
+  // own, makes the window write no more than its stated share into the
+  // server: the first targets that fit are answered in full, in order, the
+  // rest refused with None in their pair.
+  void boundsMultiple() {
+    const QByteArray text(200 * 1024, 'x');  // below the INCR size: each target whole
+    QVERIFY(owner_->Own(XSelection::Which::Clipboard, text, text));
+    constexpr int kTargets = 4096;
+    std::vector<xcb_intern_atom_cookie_t> cookies;
+    for (int i = 0; i < kTargets; ++i) {
+      const std::string name = "HARF_MULTIPLE_" + std::to_string(i);
+      cookies.push_back(
+          xcb_intern_atom(r_.c(), 0, static_cast<std::uint16_t>(name.size()), name.c_str()));
+    }
+    const xcb_atom_t utf8 = r_.Atom("UTF8_STRING");
+    std::vector<std::uint32_t> pairs;
+    for (const xcb_intern_atom_cookie_t cookie : cookies) {
+      Ptr<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(r_.c(), cookie, nullptr));
+      QVERIFY(atom);
+      pairs.push_back(utf8);
+      pairs.push_back(atom->atom);
+    }
+    xcb_change_property(r_.c(), XCB_PROP_MODE_REPLACE, r_.window(), property_, r_.Atom("ATOM_PAIR"),
+                        32, static_cast<std::uint32_t>(pairs.size()), pairs.data());
+    QCOMPARE(r_.Convert(clipboard_, r_.Atom("MULTIPLE"), property_), property_);
+    const Requestor::Property answered = r_.Read(property_, true);
+    QCOMPARE(answered.data.size(), qsizetype(pairs.size() * 4));
+    std::vector<std::uint32_t> got(pairs.size());
+    std::memcpy(got.data(), answered.data.constData(), got.size() * 4);
+    int served = 0;
+    std::size_t written = 0;
+    for (int i = 0; i < kTargets; ++i) {
+      const std::uint32_t property = got[2 * i + 1];
+      const Requestor::Property data = r_.Read(pairs[2 * i + 1], true);
+      if (property == XCB_NONE) {
+        QCOMPARE(data.type, xcb_atom_t{XCB_NONE});  // refused: nothing written
+        continue;
+      }
+      QCOMPARE(i, served);  // answered ones come first, in order
+      QCOMPARE(property, pairs[2 * i + 1]);
+      QCOMPARE(data.data, text);
+      written += static_cast<std::size_t>(data.data.size());
+      ++served;
+    }
+    QVERIFY2(served >= 4, "a clipboard manager's few targets must all be answered");
+    QVERIFY2(written <= XSelection::kMultipleBytes, std::to_string(written).c_str());
   }
 
   // Another client takes the clipboard: ours is dropped; the next copy takes

@@ -70,6 +70,16 @@ int main(int argc, char** argv) {
       ++converted;
       runs += outcome.stats.runs;
       left_out += outcome.stats.left_out;
+      if (outcome.stats.read_both_ways) {
+        const bool utf8 = *outcome.stats.read_both_ways == harf::documents::TextReading::Utf8;
+        if (bar) std::cerr << "\r\033[K";
+        std::cerr << harf::convert::FileMessage(
+                         file, utf8 ? "reads validly both as UTF-8 and as raw bytes; read as "
+                                      "UTF-8 (--read-as bytes for bytes)"
+                                    : "reads validly both as UTF-8 and as raw bytes; read as "
+                                      "bytes (--read-as utf8 for UTF-8)")
+                  << "\n";
+      }
       if (const auto written = harf::convert::IdOf(out)) batch.written.insert(*written);
       continue;
     }

@@ -17,8 +17,8 @@ constexpr std::string_view kUsage =
     R"(Usage: harf-convert [--to unicode|legacy] [--legacy-font NAME] [--unicode-font NAME]
                     [--encoding auto|symbol|latin1|windows-1252]
                     [-o OUT | --out-dir DIR] [--force] [--line-glyphs N]
-                    [--columns LIST] [--memory-limit MIB] [--copy-unchecked]
-                    FILE...
+                    [--columns LIST] [--read-as auto|bytes|utf8]
+                    [--memory-limit MIB] [--copy-unchecked] FILE...
 
 Converts documents between the legacy 8-bit Arabic display font and Unicode
 Arabic, leaving everything else in them as it is.
@@ -56,6 +56,12 @@ Options:
                            0: no limit)
   --columns LIST           .csv/.tsv: comma-separated header names or 1-based
                            column numbers of the legacy (or Arabic) columns
+  --read-as auto|bytes|utf8
+                           .txt/.csv/.tsv legacy text: raw bytes, one per glyph
+                           code, or UTF-8 characters of the encoding; auto
+                           (default): UTF-8 when the whole file is valid UTF-8
+                           of the encodings' own characters (a table: valid
+                           UTF-8), else bytes, saying so when both would do
   --memory-limit MIB       the memory one file's conversion may take (default
                            4096; 0: no limit); a file that needs more fails
   --copy-unchecked         copy XML parts that are not converted even when
@@ -182,6 +188,17 @@ Options Parse(int argc, char** argv) {
       o.memory_limit_mib = static_cast<std::size_t>(n);
     } else if (arg == "--copy-unchecked") {
       o.copy_unchecked = true;
+    } else if (IsOption(arg, "--read-as")) {
+      const std::string v = ValueOf(arg, "--read-as", i, argc, argv);
+      if (v == "auto") {
+        o.convert.read_as = harf::documents::TextReading::Auto;
+      } else if (v == "bytes") {
+        o.convert.read_as = harf::documents::TextReading::Bytes;
+      } else if (v == "utf8") {
+        o.convert.read_as = harf::documents::TextReading::Utf8;
+      } else {
+        Usage("bad value for --read-as: '" + v + "' (expected auto, bytes, utf8)");
+      }
     } else if (IsOption(arg, "--columns")) {
       o.convert.columns = SplitList(ValueOf(arg, "--columns", i, argc, argv));
       if (o.convert.columns.empty()) Usage("--columns needs at least one column");

@@ -386,7 +386,9 @@ class CodesInput final : public Input {
       const char c = piece.bytes[i];
       if (c >= '0' && c <= '9') {
         number_ = number_ * 10 + (c - '0');
-        if (++digits_ > 3 || number_ > 255) Bad(piece, i, "a glyph code above 255");
+        if (number_ > 255) Bad(piece, i, "a glyph code above 255");
+        // 0032 is a slip, not code 32: codes are written without leading zeros.
+        if (++digits_ > 3) Bad(piece, i, "a glyph code of more than three digits");
       } else if (c == ' ' || c == '\t' ||
                  (c == '\r' && piece.ends && i + 1 == piece.bytes.size())) {
         EndNumber(piece);

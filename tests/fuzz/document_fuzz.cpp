@@ -1,0 +1,302 @@
+// libFuzzer target on the document readers: .docx and .odt packages, .txt,
+// .csv and .tsv, both directions, through the same calls harf-convert makes.
+// An input is a header of four bytes and a body:
+//   byte 0   bits 0-2 the format (docx, odt, txt, csv, tsv, modulo 5), bit 3 to the
+//            legacy font, bits 4-5 the encoding (auto, symbol, latin1,
+//            windows-1252), bit 6 text read as bytes, bit 7 damage the package
+//   bytes 1-3 where the package is damaged (16 bits) and the byte xor-ed in
+//   body     a package's main part (document.xml, content.xml), and after a
+//            line "--styles--" its styles part; or the text file itself.
+// The package is zipped with libzip for every run, so that the mutator works
+// on XML text: it nests elements thousands deep, writes huge counts, inserts
+// elements of both formats and flips bytes. A document refused as invalid is
+// fine; a crash, a sanitizer report or an exception of another kind is a
+// finding.
+#include <unistd.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "documents/convert.h"
+#include "documents/package.h"
+
+// libFuzzer's own mutations; absent (null) where the corpus is only replayed.
+extern "C" __attribute__((weak)) std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size,
+                                                              std::size_t max_size);
+
+namespace {
+
+using harf::documents::ConvertOptions;
+using harf::documents::Direction;
+
+enum class Format : std::uint8_t { Docx, Odt, Text, Csv, Tsv, kCount };
+
+constexpr std::string_view kStylesMark = "\n--styles--\n";
+
+constexpr std::string_view kDocxTypes =
+    R"(<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"><Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/><Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/><Override PartName="/word/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml"/></Types>)";
+constexpr std::string_view kDocxRels =
+    R"(<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="word/document.xml"/></Relationships>)";
+constexpr std::string_view kOdtManifest =
+    R"(<?xml version="1.0" encoding="UTF-8"?><manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.3"><manifest:file-entry manifest:full-path="/" manifest:media-type="application/vnd.oasis.opendocument.text"/><manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/></manifest:manifest>)";
+
+// Pieces the mutator inserts: elements and attributes of both formats,
+// legacy and Arabic text, and XML's own constructs.
+constexpr std::array<std::string_view, 44> kPieces = {
+    "<w:p>",
+    "</w:p>",
+    "<w:r><w:rPr><w:rFonts w:ascii=\"VarnelNormal\" w:hAnsi=\"VarnelNormal\"/></w:rPr><w:t>",
+    "</w:t></w:r>",
+    "<w:r><w:t xml:space=\"preserve\">",
+    "<w:hyperlink r:id=\"rId9\">",
+    "</w:hyperlink>",
+    "<w:smartTag w:element=\"x\">",
+    "<w:sdt><w:sdtContent>",
+    "</w:sdtContent></w:sdt>",
+    "<w:fldSimple w:instr=\"PAGE\">",
+    "<w:ins w:id=\"1\" w:author=\"a\">",
+    "<w:del w:id=\"2\"><w:r><w:delText>\xc7\xe1</w:delText></w:r></w:del>",
+    "<w:softHyphen/>",
+    "<w:sym w:font=\"VarnelNormal\" w:char=\"F0E5\"/>",
+    "<w:tab/>",
+    "<w:br/>",
+    "<w:pPr><w:bidi/><w:jc w:val=\"right\"/></w:pPr>",
+    "<w:footnoteReference w:id=\"1\"/>",
+    "<w:customXml>",
+    "<w:moveTo>",
+    "<w:rPr><w:rFonts w:asciiTheme=\"minorHAnsi\"/><w:rtl/><w:szCs w:val=\"28\"/></w:rPr>",
+    "<text:p text:style-name=\"P1\">",
+    "</text:p>",
+    "<text:span text:style-name=\"T1\">",
+    "</text:span>",
+    "<text:s text:c=\"4000000000\"/>",
+    "<text:s text:c=\"99999\"/>",
+    "<text:s/>",
+    "<text:a xlink:href=\"x\">",
+    "<text:note text:note-class=\"footnote\"><text:note-body><text:p>",
+    "<text:tab/>",
+    "<text:line-break/>",
+    "<text:change-start text:change-id=\"c1\"/>",
+    "<text:h text:outline-level=\"1\">",
+    "\xc7\xe1\xe3 \xdf\xca\xc8",
+    "\xef\x83\xa5\xef\x82\x8d",
+    "\xd8\xa8\xd9\x8a\xd8\xaa \xd9\x83\xd8\xaa\xd8\xa7\xd8\xa8",
+    "&#1;",
+    "&amp;&lt;",
+    "<![CDATA[<]]>",
+    "<!DOCTYPE d [<!ENTITY e \"ee\">]>",
+    "&e;",
+    "\r\n\r",
+};
+
+// Elements nested deep: opening tags, then as many closing ones.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 6> kNests = {{
+    {"<w:hyperlink>", "</w:hyperlink>"},
+    {"<w:sdt><w:sdtContent>", "</w:sdtContent></w:sdt>"},
+    {"<w:ins>", "</w:ins>"},
+    {"<text:span text:style-name=\"T1\">", "</text:span>"},
+    {"<text:a>", "</text:a>"},
+    {"<x>", "</x>"},
+}};
+
+// A scratch file per process in memory (/dev/shm), written again for every
+// run and removed when the process ends normally.
+std::string Scratch(const char* ext) {
+  struct Names {
+    std::vector<std::string> paths;
+    ~Names() {
+      for (const std::string& p : paths) ::unlink(p.c_str());
+    }
+  };
+  static Names names;
+  std::string path = "/dev/shm/harf-document-fuzz-" + std::to_string(::getpid()) + ext;
+  if (std::find(names.paths.begin(), names.paths.end(), path) == names.paths.end()) {
+    names.paths.push_back(path);
+  }
+  return path;
+}
+
+bool WriteFile(const std::string& path, std::string_view data) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+// Stored, not deflated: a part of thousands of nested elements deflates far
+// past the package's ratio limit and would be refused before it is parsed.
+bool AddEntry(zip_t* z, const char* name, std::string_view data) {
+  zip_source_t* s = zip_source_buffer(z, data.data(), data.size(), 0);
+  if (!s) return false;
+  const zip_int64_t i = zip_file_add(z, name, s, ZIP_FL_OVERWRITE);
+  if (i < 0) {
+    zip_source_free(s);
+    return false;
+  }
+  return zip_set_file_compression(z, static_cast<zip_uint64_t>(i), ZIP_CM_STORE, 0) == 0;
+}
+
+// The package around a main part (and a styles part), zipped to `path`.
+bool WritePackage(const std::string& path, Format f, std::string_view main, std::string_view styles,
+                  bool with_styles) {
+  int error = 0;
+  zip_t* z = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  if (!z) return false;
+  bool ok = true;
+  if (f == Format::Docx) {
+    ok = AddEntry(z, "[Content_Types].xml", kDocxTypes) && AddEntry(z, "_rels/.rels", kDocxRels) &&
+         AddEntry(z, "word/document.xml", main) &&
+         (!with_styles || AddEntry(z, "word/styles.xml", styles));
+  } else {
+    ok = AddEntry(z, "mimetype", "application/vnd.oasis.opendocument.text") &&
+         AddEntry(z, "META-INF/manifest.xml", kOdtManifest) && AddEntry(z, "content.xml", main) &&
+         (!with_styles || AddEntry(z, "styles.xml", styles));
+  }
+  if (!ok) {
+    zip_discard(z);
+    return false;
+  }
+  return zip_close(z) == 0;
+}
+
+void Damage(const std::string& path, std::size_t at, std::uint8_t bits) {
+  std::FILE* f = std::fopen(path.c_str(), "r+b");
+  if (!f) return;
+  std::fseek(f, 0, SEEK_END);
+  const long size = std::ftell(f);
+  if (size > 0) {
+    std::fseek(f, static_cast<long>(at % static_cast<std::size_t>(size)), SEEK_SET);
+    const int c = std::fgetc(f);
+    std::fseek(f, static_cast<long>(at % static_cast<std::size_t>(size)), SEEK_SET);
+    std::fputc((c ^ bits) & 0xFF, f);
+  }
+  std::fclose(f);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 4) return 0;
+  const auto format = static_cast<Format>((data[0] & 7) % static_cast<int>(Format::kCount));
+  ConvertOptions o;
+  o.to = (data[0] & 0x08) ? Direction::ToLegacy : Direction::ToUnicode;
+  if (const int e = (data[0] >> 4) & 3; e > 0) o.encoding = harf::kGlyphEncodings[e - 1];
+  if (data[0] & 0x40) o.read_as = harf::documents::TextReading::Bytes;
+  if (format == Format::Csv || format == Format::Tsv) o.columns = {"2", "word"};
+  const std::string_view body(reinterpret_cast<const char*>(data) + 4, size - 4);
+
+  static const std::string out = Scratch(".out");
+  std::string in;
+  if (format == Format::Docx || format == Format::Odt) {
+    in = Scratch(format == Format::Docx ? ".docx" : ".odt");
+    const std::size_t mark = body.find(kStylesMark);
+    const std::string_view main = body.substr(0, mark);
+    const std::string_view styles = mark == std::string_view::npos
+                                        ? std::string_view()
+                                        : body.substr(mark + kStylesMark.size());
+    if (!WritePackage(in, format, main, styles, mark != std::string_view::npos)) return 0;
+    if (data[0] & 0x80) Damage(in, data[1] | (std::size_t{data[2]} << 8), data[3] | 1);
+  } else {
+    in = Scratch(format == Format::Text ? ".txt" : ".csv");
+    if (!WriteFile(in, body)) return 0;
+  }
+  if (!WriteFile(out, "")) return 0;
+  try {
+    switch (format) {
+      case Format::Docx:
+        harf::documents::ConvertDocx(in, out, o);
+        break;
+      case Format::Odt:
+        harf::documents::ConvertOdt(in, out, o);
+        break;
+      case Format::Text:
+        harf::documents::ConvertText(in, out, o);
+        break;
+      case Format::Csv:
+        harf::documents::ConvertTable(in, out, ',', o);
+        break;
+      case Format::Tsv:
+      case Format::kCount:
+        harf::documents::ConvertTable(in, out, '\t', o);
+        break;
+    }
+  } catch (const harf::documents::DocumentError& e) {
+    // Refused as invalid, or an I/O failure: what the command reports.
+    static const bool verbose = std::getenv("HARF_FUZZ_VERBOSE") != nullptr;
+    if (verbose) std::fprintf(stderr, "refused: %s\n", e.what());
+  }
+  return 0;
+}
+
+// Mutations that keep the input a document: most of them edit the body's
+// text as XML, the rest are libFuzzer's own byte mutations.
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size,
+                                               std::size_t max_size, unsigned int seed) {
+  std::minstd_rand rng(seed);
+  if (size < 4) return LLVMFuzzerMutate(data, size, max_size);
+  std::string body(reinterpret_cast<const char*>(data) + 4, size - 4);
+  const auto at = [&] { return body.empty() ? 0 : rng() % (body.size() + 1); };
+  switch (rng() % 8) {
+    case 0:
+    case 1:
+      body.insert(at(), kPieces[rng() % kPieces.size()]);
+      break;
+    case 2: {
+      // Deep nesting: far past any depth a real document has.
+      const auto& [open, close] = kNests[rng() % kNests.size()];
+      const std::size_t depth = std::size_t{1} << (rng() % 18);
+      std::string nest;
+      for (std::size_t i = 0; i < depth && nest.size() < max_size; ++i) nest += open;
+      const std::size_t where = at();
+      std::string closing;
+      for (std::size_t i = 0; i < depth && closing.size() < max_size; ++i) closing += close;
+      body.insert(where, nest + "\xc7\xe1" + closing);
+      break;
+    }
+    case 3: {
+      // A count made huge or odd.
+      static constexpr std::array<std::string_view, 6> kCounts = {
+          "4294967296", "4000000000", "100000000", "-1", "0", "18446744073709551617"};
+      const std::size_t c = body.find("c=\"", at());
+      const std::string_view count = kCounts[rng() % kCounts.size()];
+      if (c != std::string::npos) {
+        const std::size_t end = body.find('"', c + 3);
+        if (end != std::string::npos) body.replace(c + 3, end - c - 3, count);
+      } else {
+        body.insert(at(), "<text:s text:c=\"" + std::string(count) + "\"/>");
+      }
+      break;
+    }
+    case 4:
+      // A styles part, or more of it.
+      if (body.find(kStylesMark) == std::string::npos) body += kStylesMark;
+      body += kPieces[rng() % kPieces.size()];
+      break;
+    case 5: {
+      // A stretch of the body repeated: long runs, long lines.
+      if (body.empty()) break;
+      const std::size_t from = rng() % body.size();
+      const std::size_t len = 1 + rng() % std::min<std::size_t>(64, body.size() - from);
+      const std::string piece = body.substr(from, len);
+      const std::size_t times = std::size_t{1} << (rng() % 12);
+      std::string repeated;
+      for (std::size_t i = 0; i < times && repeated.size() < max_size; ++i) repeated += piece;
+      body.insert(at(), repeated);
+      break;
+    }
+    default:
+      return LLVMFuzzerMutate(data, size, max_size);
+  }
+  if (body.size() + 4 > max_size) body.resize(max_size - 4);
+  std::memcpy(data + 4, body.data(), body.size());
+  return body.size() + 4;
+}
