@@ -182,6 +182,20 @@ void BM_HarfTypesDictionaryAsOneLine(benchmark::State& state) {
   ReportText(state, t);
 }
 
+// The same line shaped in one pass, as documents and pastes type it: the
+// same cells as the loop above.
+void BM_HarfShapesDictionaryInOnePass(benchmark::State& state) {
+  const OneText& t = DictionaryText();
+  harf::Line line;
+  line.Reserve(2 * t.letters.size() + 2);
+  for (auto _ : state) {
+    line.Clear();
+    harf::AddChars(line, t.letters);
+    benchmark::DoNotOptimize(line.Reading().data());
+  }
+  ReportText(state, t);
+}
+
 void BM_IcuShapesDictionaryAsOneString(benchmark::State& state) {
   const OneText& t = DictionaryText();
   std::vector<UChar> out(2 * t.utf16.size() + 2);
@@ -201,6 +215,7 @@ BENCHMARK(BM_HarfTypesEachLetter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IcuShapesEachWord)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FriBidiShapesEachWord)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HarfTypesDictionaryAsOneLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HarfShapesDictionaryInOnePass)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IcuShapesDictionaryAsOneString)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -117,7 +117,7 @@ constexpr std::array<GlyphFacts, kGlyphCount> kFacts = BuildFacts();
 // The sign placed again for its carrier's new form. A carrier that would refuse
 // the sign (possible only when the cursor put it there) keeps it unchanged:
 // a sign is never dropped once it is in the line.
-std::optional<GlyphCode> Replace(std::optional<GlyphCode> TX, GlyphCode carrier) {
+constexpr std::optional<GlyphCode> Replace(std::optional<GlyphCode> TX, GlyphCode carrier) {
   if (!TX) return TX;
   const int g = AddDiacritic(LetterOf[*TX], carrier);
   return g > 0 ? std::optional<GlyphCode>(static_cast<GlyphCode>(g)) : TX;
@@ -142,7 +142,7 @@ bool PlaceSign(Line& line, LetterIndex C, std::uint8_t letter) {
 }
 
 // MakeLink, inlined into the engine's own calls.
-inline Link Join(GlyphCode LC, GlyphCode C, std::optional<GlyphCode> TX) {
+constexpr Link Join(GlyphCode LC, GlyphCode C, std::optional<GlyphCode> TX) {
   const GlyphFacts& placed = kFacts[C];
   const GlyphFacts& before = kFacts[LC];
   if (before.reach == Reach::Never || !placed.joinsBack) return {placed.free, TX, LC};
@@ -267,38 +267,69 @@ constexpr CompactPairs BuildCompactPairs() {
 
 constexpr CompactPairs kCompactPairs = BuildCompactPairs();
 
-// The road a letter takes at the left end, and its isolated glyph.
-enum class Road : std::uint8_t { Sign, Alone, Joins };
+// One letter typed at the left end of a line of at least two glyphs, on the
+// cells themselves, with the ligature pass after it: what Insert does there.
+// Returns false when the letter is a sign its carrier refuses.
+bool TypeAtLeftEnd(Cell* c, std::size_t& n, LetterIndex L) {
+  const GlyphCode I = IsoGlyph[Slot(L)];
+  const FormClass K = FormOf[I];
+  const auto letter = static_cast<std::uint8_t>(L);
+  if (K == kSign) {
+    const int g = AddDiacritic(L, c[n - 1].code);
+    if (g == 0) return false;
+    c[n++] = {static_cast<GlyphCode>(g), letter, kNoLetter};
+  } else if (L == kSpaceLetter || K == kSingle) {
+    c[n++] = {I, letter, kNoLetter};
+  } else {
+    std::size_t p = n;  // c[p - 1] is the glyph the letter follows
+    const bool hasSign = kFacts[c[p - 1].code].sign;
+    if (hasSign) --p;
+    const Link j =
+        Join(c[p - 1].code, I, hasSign ? std::optional<GlyphCode>(c[p].code) : std::nullopt);
+    c[p - 1].code = j.before;
+    if (hasSign) c[p].code = *j.sign;
+    c[n++] = {j.placed, letter, kNoLetter};
+  }
+  const GlyphCode lig = AddLig(c[n - 2].code, c[n - 3].code);
+  if (lig != kNoLigature) {
+    c[n - 3] = {lig, c[n - 3].letter, c[n - 2].letter};
+    c[n - 2] = c[n - 1];
+    --n;
+  }
+  return true;
+}
 
-struct LetterRoad {
-  Road road = Road::Alone;
-  GlyphCode iso = kSpaceCode;
+// What a letter that is no vowel sign does to the glyph before it, when that
+// glyph is no vowel sign either: the glyph it is placed as, and the glyph
+// before as it then stands. Worked out for every letter and every glyph once,
+// so that typing a letter is one lookup on the glyph typed just before.
+struct Step {
+  GlyphCode placed = kSpaceCode;
+  GlyphCode before = kSpaceCode;
 };
 
-constexpr std::array<LetterRoad, kLetterCount> BuildRoads() {
-  std::array<LetterRoad, kLetterCount> t{};
+using StepTable = std::array<std::array<Step, kGlyphCount>, kLetterCount>;
+
+constexpr StepTable BuildSteps() {
+  StepTable t{};
   for (std::size_t L = 0; L < t.size(); ++L) {
     const GlyphCode I = IsoGlyph[L];
     const FormClass K = FormOf[I];
-    t[L].iso = I;
-    if (K == kSign) {
-      t[L].road = Road::Sign;
-    } else if (L == kSpaceLetter || K == kSingle) {
-      t[L].road = Road::Alone;
-    } else {
-      t[L].road = Road::Joins;
+    for (std::size_t b = 0; b < kGlyphCount; ++b) {
+      const auto LC = static_cast<GlyphCode>(b);
+      if (K == kSign) continue;  // never looked up
+      if (L == kSpaceLetter || K == kSingle) {
+        t[L][b] = {I, LC};
+      } else {
+        const Link j = Join(LC, I, std::nullopt);
+        t[L][b] = {j.placed, j.before};
+      }
     }
   }
   return t;
 }
 
-constexpr std::array<LetterRoad, kLetterCount> kRoads = BuildRoads();
-
-// Whether a letter typed at the left end would find no glyph before it (the
-// line is empty, or holds a vowel sign alone) and bring in the padding space.
-bool Bare(const Line& line) {
-  return line.empty() || (line.size() == 1 && kFacts[line.Reading()[0].code].sign);
-}
+constexpr StepTable kSteps = BuildSteps();
 
 }  // namespace
 
@@ -348,58 +379,54 @@ std::size_t AddChars(Line& line, std::span<const LetterIndex> C,
     if (refused) refused->push_back(i);
   };
   std::size_t i = 0;
-  // Away from the left end, and until the line holds a glyph for a letter to
-  // follow, AddChar's own road: at most a few letters.
-  for (; i < C.size() && (line.cursor() != 0 || Bare(line)); ++i) {
+  // Away from the left end, and until the line holds two glyphs, AddChar's
+  // own road: at most a few letters.
+  for (; i < C.size() && (line.cursor() != 0 || line.size() < 2); ++i) {
     if (!AddChar(line, C[i])) refuse(i);
   }
   if (i == C.size()) return count;
 
-  // From here on the line holds at least one glyph that is not a lone sign,
-  // the cursor stays at 0, and every letter adds at most one glyph. The cells
-  // are written through a local pointer: stores of bytes may alias anything,
-  // so the vector's own pointers would be read again after every one.
+  // From here on the cursor stays at 0 and every letter adds at most one
+  // glyph. The cells are written through a local pointer (stores of bytes
+  // may alias anything, so the vector's own pointers would be read again
+  // after every one), and the two newest codes are kept at hand: the next
+  // letter depends on the newest alone, through one lookup in kSteps.
   auto& cells = line.Reading();
   std::size_t n = cells.size();
   cells.resize(n + (C.size() - i));
   Cell* const c = cells.data();
+  GlyphCode newest = c[n - 1].code;
+  GlyphCode second = c[n - 2].code;
   for (; i < C.size(); ++i) {
     const LetterIndex L = C[i];
-    if (!IsLetterIndex(L)) {
+    if (!IsLetterIndex(L)) [[unlikely]] {
       refuse(i);
       continue;
     }
-    const LetterRoad& r = kRoads[Slot(L)];
-    const auto letter = static_cast<std::uint8_t>(L);
-    if (r.road == Road::Sign) {
-      const int g = AddDiacritic(L, c[n - 1].code);
-      if (g == 0) {
-        refuse(i);
-        continue;
-      }
-      c[n++] = {static_cast<GlyphCode>(g), letter, kNoLetter};
-    } else if (r.road == Road::Alone) {
-      c[n++] = {r.iso, letter, kNoLetter};
-    } else {
-      std::size_t p = n;  // c[p - 1] is the glyph the letter follows
-      const bool hasSign = kFacts[c[p - 1].code].sign;
-      if (hasSign) --p;
-      const Link j =
-          Join(c[p - 1].code, r.iso, hasSign ? std::optional<GlyphCode>(c[p].code) : std::nullopt);
-      c[p - 1].code = j.before;
-      if (hasSign) c[p].code = *j.sign;
-      c[n++] = {j.placed, letter, kNoLetter};
+    // A vowel sign, and a letter after one, take the road that looks
+    // further back.
+    if (IsSignLetter(L) || kFacts[newest].sign) [[unlikely]] {
+      if (!TypeAtLeftEnd(c, n, L)) refuse(i);
+      newest = c[n - 1].code;
+      second = c[n - 2].code;
+      continue;
     }
-    // The ligature pass, as LigaturePass does it. Row and column 0 hold no
-    // ligature, so a glyph in no pair needs no test of its own.
-    if (n < 3) continue;
+    const Step step = kSteps[Slot(L)][newest];
+    c[n - 1].code = step.before;
+    c[n] = {step.placed, static_cast<std::uint8_t>(L), kNoLetter};
+    // The ligature pass on the glyph before the letter and the one before
+    // that. Row and column 0 hold no ligature.
     const GlyphCode lig =
-        kCompactPairs.code[kCompactPairs.row[c[n - 3].code]][kCompactPairs.column[c[n - 2].code]];
-    if (lig != kNoLigature) {
-      c[n - 3] = {lig, c[n - 3].letter, c[n - 2].letter};
-      c[n - 2] = c[n - 1];
-      --n;
+        kCompactPairs.code[kCompactPairs.row[second]][kCompactPairs.column[step.before]];
+    if (lig != kNoLigature) [[unlikely]] {
+      c[n - 2] = {lig, c[n - 2].letter, c[n - 1].letter};
+      c[n - 1] = c[n];
+      second = lig;
+    } else {
+      ++n;
+      second = step.before;
     }
+    newest = step.placed;
   }
   cells.resize(n);
   return count;
