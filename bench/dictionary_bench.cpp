@@ -196,6 +196,24 @@ void BM_HarfShapesDictionaryInOnePass(benchmark::State& state) {
   ReportText(state, t);
 }
 
+// The same from the UTF-16 string ICU is given: each code point mapped to its
+// letter inside the timer, into a reused buffer, then shaped in one pass.
+void BM_HarfShapesDictionaryFromUtf16(benchmark::State& state) {
+  const OneText& t = DictionaryText();
+  harf::Line line;
+  line.Reserve(2 * t.letters.size() + 2);
+  std::vector<harf::LetterIndex> letters;
+  letters.reserve(t.utf16.size());
+  for (auto _ : state) {
+    letters.clear();
+    for (const char16_t u : t.utf16) letters.push_back(harf::LetterOfCodePoint(u));
+    line.Clear();
+    harf::AddChars(line, letters);
+    benchmark::DoNotOptimize(line.Reading().data());
+  }
+  ReportText(state, t);
+}
+
 void BM_IcuShapesDictionaryAsOneString(benchmark::State& state) {
   const OneText& t = DictionaryText();
   std::vector<UChar> out(2 * t.utf16.size() + 2);
@@ -216,6 +234,7 @@ BENCHMARK(BM_IcuShapesEachWord)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FriBidiShapesEachWord)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HarfTypesDictionaryAsOneLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HarfShapesDictionaryInOnePass)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HarfShapesDictionaryFromUtf16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IcuShapesDictionaryAsOneString)->Unit(benchmark::kMillisecond);
 
 }  // namespace
