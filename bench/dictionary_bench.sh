@@ -62,12 +62,14 @@ for label, m in (("LTO", lto), ("no LTO", plain)):
         rows.append((f"dictionary as one string, {what}, vs ICU u_shapeArabic ({label})",
                      M(h), M(icu), h / icu, goal))
 for label, m in (("LTO", lto), ("no LTO", plain)):
-    h = rate(m, "BM_HarfTypesEachLetter")
-    rows.append((f"word by word, AddChar, vs ICU u_shapeArabic ({label})", M(h),
-                 M(rate(m, "BM_IcuShapesEachWord")), h / rate(m, "BM_IcuShapesEachWord"), None))
-    rows.append((f"word by word, AddChar, vs FriBidi ({label})", M(h),
-                 M(rate(m, "BM_FriBidiShapesEachWord")), h / rate(m, "BM_FriBidiShapesEachWord"),
-                 None))
+    icu, fribidi = rate(m, "BM_IcuShapesEachWord"), rate(m, "BM_FriBidiShapesEachWord")
+    for name, what in (("BM_HarfShapesEachWordInOnePass", "AddChars"),
+                       ("BM_HarfTypesEachLetter", "AddChar")):
+        h = rate(m, name)
+        rows.append((f"word by word, {what}, vs ICU u_shapeArabic ({label})", M(h), M(icu),
+                     h / icu, None))
+        rows.append((f"word by word, {what}, vs FriBidi ({label})", M(h), M(fribidi),
+                     h / fribidi, None))
 
 print(f"Machine: {cpu}, {cores} cores (nproc). Dictionary: {words} words, {letters} letters.")
 print(f"Letters per second of CPU time, medians of {reps} interleaved repetitions (Release).")
