@@ -315,9 +315,9 @@ constexpr StepTable BuildSteps() {
   for (std::size_t L = 0; L < t.size(); ++L) {
     const GlyphCode I = IsoGlyph[L];
     const FormClass K = FormOf[I];
+    if (K == kSign) continue;  // never looked up
     for (std::size_t b = 0; b < kGlyphCount; ++b) {
       const auto LC = static_cast<GlyphCode>(b);
-      if (K == kSign) continue;  // never looked up
       if (L == kSpaceLetter || K == kSingle) {
         t[L][b] = {I, LC};
       } else {
@@ -394,6 +394,13 @@ std::size_t AddChars(Line& line, std::span<const LetterIndex> C,
   auto& cells = line.Reading();
   std::size_t n = cells.size();
   cells.resize(n + (C.size() - i));
+  // Whatever happens (a refused list that cannot grow), the line ends as the
+  // letters typed so far left it.
+  struct Trim {
+    std::vector<Cell>& cells;
+    const std::size_t& n;
+    ~Trim() { cells.resize(n); }
+  } trim{cells, n};
   Cell* const c = cells.data();
   GlyphCode newest = c[n - 1].code;
   GlyphCode second = c[n - 2].code;
@@ -428,7 +435,6 @@ std::size_t AddChars(Line& line, std::span<const LetterIndex> C,
     }
     newest = step.placed;
   }
-  cells.resize(n);
   return count;
 }
 
