@@ -20,13 +20,54 @@
 
 namespace {
 
-harf::Typist typist;
+// The browser's NFKC (String.prototype.normalize), in two steps: the first
+// normalises and returns the length in UTF-16 units, which bounds the number
+// of code points; the second writes the code points and returns their number.
+// The core carries no Unicode tables of its own.
+EM_JS(int, BrowserNfkc, (const char32_t* text, int length), {
+  const from = text >> 2;
+  let s = "";
+  for (let i = 0; i < length; i += 4096) {
+    s += String.fromCodePoint(... HEAPU32.subarray(from + i, from + Math.min(i + 4096, length)));
+  }
+  Module.harfNfkc = s.normalize("NFKC");
+  return Module.harfNfkc.length;
+});
+EM_JS(int, TakeBrowserNfkc, (char32_t* out), {
+  const to = out >> 2;
+  let n = 0;
+  for (const ch of Module.harfNfkc) HEAPU32[to + n++] = ch.codePointAt(0);
+  Module.harfNfkc = null;
+  return n;
+});
+
+std::size_t Nfkc(std::u32string_view line, std::u32string& out) {
+  std::u32string scalars;
+  scalars.reserve(line.size());
+  std::size_t dropped = 0;
+  for (const char32_t c : line) {
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+      ++dropped;
+    } else {
+      scalars.push_back(c);
+    }
+  }
+  const int room = BrowserNfkc(scalars.data(), static_cast<int>(scalars.size()));
+  const std::size_t at = out.size();
+  out.resize(at + static_cast<std::size_t>(room));
+  out.resize(at + static_cast<std::size_t>(TakeBrowserNfkc(out.data() + at)));
+  return dropped;
+}
+
+harf::Typist typist(harf::Layout::Systematic, {Nfkc, harf::PlainBidiOrder});
 
 // The last answer handed to the page, and the page's input for the next call.
 std::string out;
 std::u16string in;
 // What a copy writes; the page keeps the user's choice.
-harf::GlyphEncoding copyEncoding = harf::GlyphEncoding::Latin1;
+// The symbol kind by default: it survives text boxes and rich text unchanged,
+// where Latin-1 puts a soft hyphen, C1 controls and a no-break space.
+harf::GlyphEncoding copyEncoding = harf::GlyphEncoding::Symbol;
 
 void Put(std::u16string_view s) {
   out.assign(reinterpret_cast<const char*>(s.data()), s.size() * sizeof(char16_t));
@@ -37,7 +78,8 @@ void PutUtf8(std::string_view s) {
 }
 
 // UTF-32 to UTF-16 and back, by hand: a few lines, and the core carries no
-// converter. A lone surrogate is no character; it is counted and left out.
+// converter. A lone surrogate is no character: it becomes U+FFFD, which a
+// paste leaves out and counts.
 std::u16string Utf16(std::u32string_view text) {
   std::u16string s;
   s.reserve(text.size());
@@ -52,7 +94,7 @@ std::u16string Utf16(std::u32string_view text) {
   return s;
 }
 
-std::u32string Utf32(std::u16string_view text, std::size_t& lone) {
+std::u32string Utf32(std::u16string_view text) {
   std::u32string s;
   s.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -61,7 +103,7 @@ std::u32string Utf32(std::u16string_view text, std::size_t& lone) {
         text[i + 1] <= 0xDFFF) {
       s.push_back(0x10000 + ((u - 0xD800) << 10) + (text[++i] - 0xDC00));
     } else if (u >= 0xD800 && u <= 0xDFFF) {
-      ++lone;
+      s.push_back(0xFFFD);
     } else {
       s.push_back(u);
     }
@@ -316,36 +358,47 @@ EMSCRIPTEN_KEEPALIVE void harf_text_unicode() {
   Put(Utf16(text));
 }
 
-// Paste of Unicode text from the input buffer, already normalised to NFKC by
-// the page, typed in from where the line stands as the window pastes: in
-// lines a typist would make.
+// Paste Unicode of the text in the input buffer, typed in from where the
+// line stands as the window pastes: in lines a typist would make.
 EMSCRIPTEN_KEEPALIVE void harf_paste_unicode() {
-  if (in.empty()) {
-    typist.Paste({}, 0);
-    return;
-  }
-  std::size_t lone = 0;
-  const harf::LetterLines letters =
-      harf::UnicodeLetters(Utf32(in, lone), [](std::u32string_view line, std::u32string& out) {
-        out.append(line);
-        return std::size_t{0};
-      });
-  harf::UnicodeLines pasted = harf::TypeLines(letters, typist.line());
-  typist.Paste(std::move(pasted.lines), pasted.skipped + lone);
+  typist.PasteUnicode(Utf32(in));
 }
 
 // Paste of glyph-code text from the input buffer (symbol, Latin-1 or
-// Windows-1252, as its characters tell), read back into letters and typed in
-// from where the line stands.
+// Windows-1252, as its characters tell), read back into letters and typed in.
 EMSCRIPTEN_KEEPALIVE void harf_paste_codes() {
-  if (in.empty()) {
-    typist.Paste({}, 0);
-    return;
+  typist.PasteGlyphText(Utf32(in));
+}
+
+// The one paste (Ctrl+V): Unicode Arabic or glyph text, as the model finds;
+// returns the harf::PastedKind it found.
+EMSCRIPTEN_KEEPALIVE int harf_paste() {
+  return static_cast<int>(typist.PasteAny(Utf32(in)));
+}
+
+// The line and the text area as Unicode Arabic (UTF-16), for a screen
+// reader: unlike the copies, reading them is no command.
+EMSCRIPTEN_KEEPALIVE void harf_line_text() {
+  Put(Utf16(harf::LogicalText(typist.line())));
+}
+// Lines `first` onwards, each after a line feed except the text's first.
+EMSCRIPTEN_KEEPALIVE void harf_text_text(int first) {
+  std::u32string text;
+  const auto& lines = typist.text().lines();
+  for (std::size_t i = first < 0 ? 0 : static_cast<std::size_t>(first); i < lines.size(); ++i) {
+    if (i > 0) text.push_back(U'\n');
+    text += harf::LogicalText(lines[i]);
   }
-  std::size_t lone = 0;
-  harf::UnicodeLines pasted =
-      harf::TypeLines(harf::GlyphTextLetters(Utf32(in, lone)), typist.line());
-  typist.Paste(std::move(pasted.lines), pasted.skipped + lone);
+  Put(Utf16(text));
+}
+
+// What the page keeps in the browser between visits (UTF-16), and putting it
+// back from the input buffer: 1 when it was taken, 0 when it was not Harf's.
+EMSCRIPTEN_KEEPALIVE void harf_saved() {
+  Put(Utf16(typist.Saved()));
+}
+EMSCRIPTEN_KEEPALIVE int harf_restore() {
+  return typist.Restore(Utf32(in)) ? 1 : 0;
 }
 
 }  // extern "C"

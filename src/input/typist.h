@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "input/bidi_order.h"
 #include "input/key_release.h"
 #include "input/pasted_text.h"
 #include "input/typed_keys.h"
@@ -40,18 +42,41 @@ class TextArea {
   std::uint64_t clears_ = 0;
 };
 
+// How Unicode text is read into letters: its normalisation to NFKC and the
+// bidi order numbers are typed in. The core has neither; the window gives
+// ICU's, the web page the browser's. Without a normaliser text is read as it
+// stands (presentation forms give no letter).
+struct UnicodeReading {
+  Normalise normalise;
+  BidiOrder order = PlainBidiOrder;
+};
+
+// What a paste of unknown text holds.
+enum class PastedKind : std::uint8_t {
+  Unicode,    // Unicode Arabic: typed in as Paste Unicode types it
+  GlyphText,  // text in the legacy font, of any of its kinds: read back from the codes
+};
+
+// Text with a character of the symbol kind (U+F000..U+F0FF) is glyph text;
+// else text with an Arabic character (U+0600..U+06FF, U+0750..U+077F,
+// U+08A0..U+08FF, the presentation forms) is Unicode; anything else (Latin-1
+// or Windows-1252 characters, plain ASCII) is glyph text.
+PastedKind RecognisePasted(std::u32string_view text);
+
 // How a caret key moves the cursor of the line. The line is shown left to
 // right and the cursor counts the glyphs left of it, so Left lowers it.
 enum class CursorMove : std::uint8_t { Left, Right, Home, End };
 
 class Typist {
  public:
-  explicit Typist(Layout shown = Layout::Systematic) : shown_(shown) {}
+  explicit Typist(Layout shown = Layout::Systematic, UnicodeReading reading = {})
+      : shown_(shown), reading_(std::move(reading)) {}
 
   // --- Keys and clicks ---
   // A character typed on the physical keyboard (or committed by an input
-  // method): Enter, a press of one key of the layout shown, or nothing, as
-  // the answer says.
+  // method): Enter, a press of one key of the layout shown, an Arabic
+  // character typed in as Paste Unicode types it, or nothing, as the answer
+  // says.
   TypedAction Type(char32_t typed);
   // A press of on-screen key `Index` (a click, or a typed character).
   void Press(KeyIndex Index);
@@ -89,6 +114,22 @@ class Typist {
   // its kind found, its codes read back into letters and typed in, so that
   // Backspace and typing go on in it as in typed text.
   void PasteGlyphText(std::u32string_view text);
+  // Paste Unicode: the letters of `text`, read with the model's
+  // UnicodeReading, typed in as PasteLetters types them. Empty text pastes
+  // nothing, and the label says so.
+  void PasteUnicode(std::u32string_view text);
+  // The one paste (Ctrl+V): Unicode or glyph text, as RecognisePasted finds.
+  PastedKind PasteAny(std::u32string_view text);
+
+  // --- Kept between visits (the web page keeps it in the browser) ---
+  // The layout shown, the text area and the line, every glyph with the
+  // letters it stands for, as text of private-use characters: it stays valid
+  // UTF-16 and UTF-8 wherever it is stored. The cursor is not kept.
+  std::u32string Saved() const;
+  // Puts back what Saved gave; false, changing nothing, for anything else
+  // (a damaged or foreign value, more than kMaxSavedGlyphs glyphs).
+  bool Restore(std::u32string_view saved);
+  static constexpr std::size_t kMaxSavedGlyphs = std::size_t{1} << 22;
 
   // --- What the window shows ---
   Layout shown() const { return shown_; }
@@ -111,6 +152,7 @@ class Typist {
   void SayLeftOut(std::size_t leftOut, std::string_view why);
 
   Layout shown_;
+  UnicodeReading reading_;
   Line line_;
   TextArea text_;
   std::string message_;

@@ -107,9 +107,19 @@ FlatButton* CommandButton(QWidget* parent, const char* name, const QString& capt
   return b;
 }
 
+// Unicode text read as ICU reads it: NFKC, and numbers in ICU's bidi order.
+UnicodeReading IcuReading() {
+  return {[](std::u32string_view line, std::u32string& out) {
+            std::size_t dropped = 0;
+            out += Nfkc(line, &dropped);
+            return dropped;
+          },
+          IcuBidiOrder};
+}
+
 }  // namespace
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent) {
+frmMain::frmMain(QWidget* parent) : QWidget(parent), typist_(Layout::Systematic, IcuReading()) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Harf"));
   InstallLineBoxAccessibility();
@@ -560,6 +570,9 @@ void frmMain::BuildUnicodeCommands() {
   actPasteGlyphText =
       action(tr("Paste Legacy-Font Text"), QKeySequence(QStringLiteral("Ctrl+Shift+L")),
              &frmMain::PasteGlyphText);
+  actPaste = action(tr("Paste"), QKeySequence(QStringLiteral("Ctrl+V")), &frmMain::Paste);
+  actPaste->setToolTip(
+      tr("Paste what the clipboard holds: Unicode Arabic, or text in the legacy font"));
   actPasteGlyphText->setToolTip(
       tr("Paste text copied from a document set in the legacy font: its letters are read back "
          "from the glyph codes and typed in"));
@@ -575,7 +588,8 @@ void frmMain::BuildUnicodeCommands() {
     box->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(box, &QWidget::customContextMenuRequested, this, [this, box](const QPoint& pos) {
       QMenu menu(this);
-      menu.addActions({actCopyLineUnicode, actCopyTextUnicode, actPasteUnicode, actPasteGlyphText});
+      menu.addActions(
+          {actPaste, actCopyLineUnicode, actCopyTextUnicode, actPasteUnicode, actPasteGlyphText});
       menu.setToolTipsVisible(true);
       menu.exec(box->mapToGlobal(pos));
     });
@@ -614,7 +628,7 @@ void frmMain::PasteUnicode() {
 // The text is typed in as if from the keyboard, without the keyboard's length
 // limit; the model says in the label what could not be typed.
 void frmMain::PasteUnicodeText(const QString& text) {
-  harf::PasteUnicode(typist_, text.toStdU32String());
+  typist_.PasteUnicode(text.toStdU32String());
   FocusLine();
   Mirror();
 }
@@ -625,6 +639,16 @@ void frmMain::PasteGlyphText() {
 
 void frmMain::PasteGlyphTextOf(const QString& text) {
   typist_.PasteGlyphText(text.toStdU32String());
+  FocusLine();
+  Mirror();
+}
+
+void frmMain::Paste() {
+  PasteText(ClipboardString());
+}
+
+void frmMain::PasteText(const QString& text) {
+  typist_.PasteAny(text.toStdU32String());
   FocusLine();
   Mirror();
 }

@@ -63,6 +63,10 @@ class frmMain : public QWidget {
   // into letters and typed in.
   void PasteGlyphText();
   void PasteGlyphTextOf(const QString& text);
+  // The one paste (Ctrl+V): Unicode Arabic or glyph text, whichever the
+  // clipboard holds.
+  void Paste();
+  void PasteText(const QString& text);
   // The kind of characters the display font maps its codes to.
   GlyphEncoding encoding() const { return encoding_; }
 
@@ -126,6 +130,7 @@ class frmMain : public QWidget {
   QAction* actCopyTextUnicode = nullptr;
   QAction* actPasteUnicode = nullptr;
   QAction* actPasteGlyphText = nullptr;
+  QAction* actPaste = nullptr;
 };
 
 }  // namespace harf::ui

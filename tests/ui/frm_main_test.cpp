@@ -542,7 +542,7 @@ class FrmMainTest : public QObject {
     QStringList shortcuts;
     for (QAction* a : w->actions()) shortcuts << a->shortcut().toString();
     QCOMPARE(shortcuts,
-             (QStringList{"Ctrl+Shift+C", "Ctrl+Shift+T", "Ctrl+Shift+V", "Ctrl+Shift+L"}));
+             (QStringList{"Ctrl+Shift+C", "Ctrl+Shift+T", "Ctrl+Shift+V", "Ctrl+V", "Ctrl+Shift+L"}));
     QVERIFY(txtT()->toolTip().contains(QStringLiteral("Ctrl+Shift+V")));
   }
 

@@ -114,5 +114,13 @@
         <source>Paste text copied from a document set in the legacy font: its letters are read back from the glyph codes and typed in</source>
         <translation>Text aus einem Dokument in der alten Schrift einfügen: seine Buchstaben werden aus den Glyphencodes gelesen und eingetippt</translation>
     </message>
+    <message>
+        <source>Paste</source>
+        <translation>Einfügen</translation>
+    </message>
+    <message>
+        <source>Paste what the clipboard holds: Unicode Arabic, or text in the legacy font</source>
+        <translation>Einfügen, was die Zwischenablage enthält: Unicode-Arabisch oder Text in der alten Schrift</translation>
+    </message>
 </context>
 </TS>
