@@ -113,6 +113,16 @@
     row.append(...frameButtons('Arabic', null, null, frame));
     holders[1].appendChild(row);
 
+    // The narrowest width at which every key of a layout is at least
+    // 32 x 40 CSS pixels.
+    holders.forEach((h, layout) => {
+      const rects = keyboard.keys.filter((k) => k.layout === layout).map((k) => k.rect);
+      const w = Math.min(...rects.map((r) => r[2]));
+      const ht = Math.min(...rects.map((r) => r[3]));
+      const min = Math.max((32 * frame[2]) / w, ((40 * frame[3]) / ht) * (frame[2] / frame[3]));
+      h.style.setProperty('--keys-min-width', `${Math.ceil(min)}px`);
+    });
+
     // Each keyboard is one tab stop; the arrow keys move inside it.
     for (const h of holders) {
       // The stop is the top left key until another one has had the focus.
@@ -231,8 +241,7 @@
       spoken.textContent = outUtf16();
     }
     paintedText = now;
-    const f = $('txtF');
-    f.scrollTop = f.scrollHeight;
+    glyphs.scrollTop = glyphs.scrollHeight;
   }
 
   function paintLayout() {
@@ -538,6 +547,7 @@
     $('cmdClearText').addEventListener('click', cmdClearText_Click);
     $('cmdKeyb').addEventListener('click', cmdKeyb_Click);
     $('txtT').addEventListener('click', txtT_Click);
+    $('txtFGlyphs').addEventListener('mousedown', () => $('txtF').focus({ preventScroll: true }));
     $('cmdCopyLineUnicode').addEventListener('click', copyLineUnicode);
     $('cmdCopyTextUnicode').addEventListener('click', copyTextUnicode);
     $('cmdPasteUnicode').addEventListener('click', () => fromClipboard(pasteUnicode));

@@ -164,7 +164,6 @@ test('the boxes read as Unicode Arabic, right to left', async ({ page }) => {
     said.push(name, value);
     if (n.role && n.role.value === 'textbox') boxes[name] = value.trim();
   }
-  console.log(JSON.stringify(Object.values(boxes).map((v) => [...v].map((c) => c.codePointAt(0)))));
   expect(boxes).toEqual({ Line: 'الرحمن', Text: 'بسم الله' });
   // No private-use character (the glyph codes the boxes draw) reaches it.
   expect(said.join(' ')).not.toMatch(/[\uf000-\uf0ff]/);
