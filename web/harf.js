@@ -16,7 +16,8 @@
   let keyboard = null; // the keyboard as the core describes it
   let paintedText = { clears: -1, lines: -1 };
   let saveTimer = 0;
-  const CREDIT = 'Type on the keyboard or click the keys.';
+  const W = window.HarfWords;
+  const T = W.t;
 
   // --- Talking to the core --------------------------------------------------
 
@@ -72,12 +73,13 @@
       b.tabIndex = -1;
       b.rect = k.rect;
       b.disabled = !k.enabled;
-      b.title = k.tooltip;
+      b.title = W.keyTooltip(k);
       // The letter's name, then the caption where it is a letter or digit,
       // so that a user who speaks to the computer can say what they see.
-      b.dataset.name = k.name;
-      const said = /[\p{L}\p{N}]/u.test(k.caption) && !k.name.split(' ').includes(k.caption);
-      b.setAttribute('aria-label', said ? `${k.name} ${k.caption}` : k.name);
+      const name = k.letter || T.notInUse;
+      b.dataset.name = k.letter;
+      const said = /[\p{L}\p{N}]/u.test(k.caption) && !name.split(' ').includes(k.caption);
+      b.setAttribute('aria-label', said ? `${name} ${k.caption}` : name);
       place(b, k.rect, frame);
       if (k.picture) {
         const pic = document.createElement('span');
@@ -142,10 +144,10 @@
   function frameButtons(suffix, enterRect, bkspRect, frame) {
     const enter = frameButton(`cmdEnter${suffix}`, 'Enter', enterRect, frame);
     enter.textContent = 'Enter';
-    enter.title = 'Move the line into the text (Enter)';
+    enter.title = T.enterTitle;
     enter.addEventListener('click', cmdEnter_Click);
-    const bksp = frameButton(`cmdBkSp${suffix}`, 'Backspace', bkspRect, frame);
-    bksp.title = 'Delete the last letter (Backspace or Delete)';
+    const bksp = frameButton(`cmdBkSp${suffix}`, T.backspace, bkspRect, frame);
+    bksp.title = T.backspaceTitle;
     bksp.innerHTML =
       '<svg viewBox="0 0 20 12" aria-hidden="true"><polygon points="0,4.6 11,4.6 11,1.4 20,6 11,10.6 11,7.4 0,7.4"/></svg>';
     bksp.addEventListener('click', cmdBkSp_Click);
@@ -256,8 +258,7 @@
   function paint() {
     paintLine();
     paintText();
-    core._harf_message();
-    say(outUtf8() || CREDIT);
+    say(W.said(core._harf_said(), core._harf_said_count()) || T.credit);
     keepLater();
   }
 
@@ -277,7 +278,7 @@
     try {
       localStorage.setItem(STATE_KEY, outUtf16());
     } catch {
-      say('The text is too long to keep in this browser; it is lost when the page closes.');
+      say(T.tooLongToKeep);
     }
   }
 
@@ -321,7 +322,7 @@
 
   async function copy(what, describe) {
     const ok = await writeClipboard(what);
-    say(ok ? describe : 'The browser did not allow writing to the clipboard.');
+    say(ok ? describe : T.noClipboardWrite);
     document.dispatchEvent(new CustomEvent('harf-copied', { detail: ok }));
   }
 
@@ -385,28 +386,28 @@
     core._harf_line_copy();
     const text = outUtf16();
     focusAfter(e);
-    await copy(text, `Line copied (${encoding()}).`);
+    await copy(text, W.fill(T.lineCopied, encoding()));
   }
 
   async function cmdCopyText_Click(e) {
     core._harf_text_copy();
     const text = outUtf16();
     focusAfter(e);
-    await copy(text, `Text copied (${encoding()}).`);
+    await copy(text, W.fill(T.textCopied, encoding()));
   }
 
   async function copyLineUnicode(e) {
     core._harf_line_unicode();
     const text = outUtf16();
     focusAfter(e);
-    await copy(text, 'Line copied as Unicode.');
+    await copy(text, T.lineCopiedUnicode);
   }
 
   async function copyTextUnicode(e) {
     core._harf_text_unicode();
     const text = outUtf16();
     focusAfter(e);
-    await copy(text, 'Text copied as Unicode.');
+    await copy(text, T.textCopiedUnicode);
   }
 
   // The core types pasted text in (normalised by the browser's NFKC, which
@@ -441,7 +442,7 @@
     try {
       text = await navigator.clipboard.readText();
     } catch {
-      say('The browser did not allow reading the clipboard; Ctrl+V pastes.');
+      say(T.noClipboardRead);
       return;
     }
     paste(text);
@@ -512,8 +513,8 @@
       return;
     }
     if (field) return;
-    // Browser shortcuts stay the browser's (AltGr arrives as Ctrl+Alt).
-    if ((e.ctrlKey && !e.altKey) || e.metaKey) return;
+    // Browser shortcuts stay the browser's (AltGr arrives as Ctrl+Alt, and types).
+    if (core._harf_is_command_chord(e.ctrlKey, e.altKey, e.metaKey)) return;
     const typed = typedOf(e);
     if (typed === 0) return;
     e.preventDefault();
@@ -577,6 +578,7 @@
   }
 
   async function start() {
+    W.wordPage();
     core = await HarfCore();
     core._harf_keyboard_json();
     keyboard = JSON.parse(outUtf8());
@@ -591,7 +593,7 @@
   }
 
   start().catch((err) => {
-    say(`Harf could not start: ${err && err.message ? err.message : err}`);
+    say(W.fill(T.couldNotStart, err && err.message ? err.message : String(err)));
     throw err;
   });
 

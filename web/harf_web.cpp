@@ -145,29 +145,6 @@ void JsonRect(std::string& j, const harf::TwipsRect& r) {
        "," + std::to_string(r.height) + "]";
 }
 
-// Lines `first` onwards, each after a line break except the text's first.
-std::u16string BoxTextOfLines(std::size_t first) {
-  std::u16string s;
-  const auto& lines = typist.text().lines();
-  for (std::size_t i = first; i < lines.size(); ++i) {
-    if (i > 0) s.push_back(u'\n');
-    s += harf::EncodeCodesUtf16(lines[i].Codes(), harf::GlyphEncoding::Symbol);
-  }
-  return s;
-}
-
-// The text area as a copy writes it: each line in the chosen encoding, lines
-// separated by CR LF (a line break, not glyph codes 13 and 10).
-std::u16string TextCopy() {
-  std::u16string s;
-  const auto& lines = typist.text().lines();
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) s += u"\r\n";
-    s += harf::EncodeCodesUtf16(lines[i].Codes(), copyEncoding);
-  }
-  return s;
-}
-
 }  // namespace
 
 extern "C" {
@@ -187,7 +164,7 @@ EMSCRIPTEN_KEEPALIVE char16_t* harf_in(int units) {
 }
 
 // The keyboard as JSON (UTF-8): both layouts' keys with their places,
-// captions, caption fonts, pictures, names and tooltips, the frames and the
+// captions, caption fonts, pictures, letters and what their tooltips tell, the frames and the
 // captions of the layout switch.
 EMSCRIPTEN_KEEPALIVE void harf_keyboard_json() {
   std::string j = "{\"frame\":";
@@ -212,12 +189,15 @@ EMSCRIPTEN_KEEPALIVE void harf_keyboard_json() {
     j += std::string(",\"enabled\":") + (k.enabled ? "true" : "false");
     j += ",\"picture\":";
     JsonString(j, harf::EncodeUtf8(harf::KeyPictureText(k.picture)));
-    j += ",\"name\":";
-    const harf::LetterIndex letter = harf::LetterOfKey(k.index);
-    JsonString(
-        j, letter == harf::kNoLetter ? std::string_view("not in use") : harf::LetterName(letter));
-    j += ",\"tooltip\":";
-    JsonString(j, harf::KeyTooltip(k.index));
+    // What the tooltip tells, for the page to word (input/messages.h).
+    const harf::KeyHelp help = harf::HelpOfKey(k.index);
+    j += ",\"letter\":";
+    JsonString(j,
+               help.letter == harf::kNoLetter ? std::string_view() : harf::LetterName(help.letter));
+    j += ",\"how\":" + std::to_string(static_cast<int>(help.how));
+    j += ",\"typed\":";
+    JsonString(j, harf::EncodeUtf8(std::u32string(help.typed.begin(), help.typed.end())));
+    j += ",\"other\":" + std::to_string(static_cast<int>(help.other));
     j += "}";
   }
   j += "]}";
@@ -294,9 +274,18 @@ EMSCRIPTEN_KEEPALIVE int harf_text_lines() {
   return static_cast<int>(typist.text().lines().size());
 }
 
-// The label's message (UTF-8); empty while it shows its credit line.
-EMSCRIPTEN_KEEPALIVE void harf_message() {
-  PutUtf8(typist.message());
+// What the label says: the value of harf::Message (0 while it shows its
+// credit line) and its count.
+EMSCRIPTEN_KEEPALIVE int harf_said() {
+  return static_cast<int>(typist.said().message);
+}
+EMSCRIPTEN_KEEPALIVE double harf_said_count() {
+  return static_cast<double>(typist.said().count);
+}
+
+// Whether a key pressed with these modifiers is a command, not a character.
+EMSCRIPTEN_KEEPALIVE int harf_is_command_chord(int ctrl, int alt, int meta) {
+  return harf::IsCommandChord(ctrl != 0, alt != 0, meta != 0) ? 1 : 0;
 }
 
 // The line as the box shows it (UTF-16, U+F000 + code, left to right).
@@ -308,7 +297,8 @@ EMSCRIPTEN_KEEPALIVE void harf_line_box() {
 // by U+000A (a line after the first starts with one): the text area only
 // grows between two clears, so the page appends what is new.
 EMSCRIPTEN_KEEPALIVE void harf_text_box(int first) {
-  Put(BoxTextOfLines(first < 0 ? 0 : static_cast<std::size_t>(first)));
+  Put(Utf16(typist.text().Chars(harf::GlyphEncoding::Symbol, U"\n",
+                                first < 0 ? 0 : static_cast<std::size_t>(first))));
 }
 
 // Chooses what a copy writes by the encoding's name ("symbol", "latin1",
@@ -338,8 +328,7 @@ EMSCRIPTEN_KEEPALIVE void harf_line_copy() {
 
 // What a copy of the text area writes, lines separated by CR LF.
 EMSCRIPTEN_KEEPALIVE void harf_text_copy() {
-  typist.CopyText();
-  Put(TextCopy());
+  Put(Utf16(typist.CopyText().Chars(copyEncoding, U"\r\n")));
 }
 
 // The line as Unicode Arabic in logical order (UTF-16).
@@ -349,13 +338,7 @@ EMSCRIPTEN_KEEPALIVE void harf_line_unicode() {
 
 // The text area as Unicode, lines separated by LF.
 EMSCRIPTEN_KEEPALIVE void harf_text_unicode() {
-  std::u32string text;
-  const auto& lines = typist.CopyText().lines();
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text.push_back(U'\n');
-    text += harf::LogicalText(lines[i]);
-  }
-  Put(Utf16(text));
+  Put(Utf16(typist.CopyText().Unicode(U"\n")));
 }
 
 // Paste Unicode of the text in the input buffer, typed in from where the
@@ -383,13 +366,7 @@ EMSCRIPTEN_KEEPALIVE void harf_line_text() {
 }
 // Lines `first` onwards, each after a line feed except the text's first.
 EMSCRIPTEN_KEEPALIVE void harf_text_text(int first) {
-  std::u32string text;
-  const auto& lines = typist.text().lines();
-  for (std::size_t i = first < 0 ? 0 : static_cast<std::size_t>(first); i < lines.size(); ++i) {
-    if (i > 0) text.push_back(U'\n');
-    text += harf::LogicalText(lines[i]);
-  }
-  Put(Utf16(text));
+  Put(Utf16(typist.text().Unicode(U"\n", first < 0 ? 0 : static_cast<std::size_t>(first))));
 }
 
 // What the page keeps in the browser between visits (UTF-16), and putting it

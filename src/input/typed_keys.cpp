@@ -57,6 +57,10 @@ TypedAction DecideTyped(char32_t typed, std::size_t lineLength, Layout shown) {
   return {};
 }
 
+bool IsCommandChord(bool ctrl, bool alt, bool meta) {
+  return (ctrl && !alt) || meta;
+}
+
 bool IsArabicTyped(char32_t typed) {
   return (typed >= 0x0600 && typed <= 0x06FF) || (typed >= 0xFB50 && typed <= 0xFDFF) ||
          (typed >= 0xFE70 && typed <= 0xFEFF);

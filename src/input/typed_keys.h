@@ -39,6 +39,11 @@ struct TypedAction {
 // Arabic characters (IsArabicTyped), in either layout.
 TypedAction DecideTyped(char32_t typed, std::size_t lineLength, Layout shown);
 
+// Whether a key pressed with these modifiers is a command (a Ctrl or Meta
+// chord: Ctrl+V, Ctrl+C), not a character to type. AltGr, which some systems
+// report as Ctrl+Alt, still types.
+bool IsCommandChord(bool ctrl, bool alt, bool meta);
+
 // Whether a typed character is Arabic text rather than a key of a layout:
 // U+0600..U+06FF and the presentation forms U+FB50..U+FDFF, U+FE70..U+FEFF.
 bool IsArabicTyped(char32_t typed);

@@ -31,6 +31,25 @@ std::vector<GlyphCode> TextArea::Codes() const {
   return out;
 }
 
+std::u32string TextArea::Chars(GlyphEncoding e, std::u32string_view lineBreak,
+                               std::size_t first) const {
+  std::u32string out;
+  for (std::size_t i = first; i < lines_.size(); ++i) {
+    if (i > 0) out += lineBreak;
+    out += EncodeCodes(lines_[i].Codes(), e);
+  }
+  return out;
+}
+
+std::u32string TextArea::Unicode(std::u32string_view lineBreak, std::size_t first) const {
+  std::u32string out;
+  for (std::size_t i = first; i < lines_.size(); ++i) {
+    if (i > 0) out += lineBreak;
+    out += LogicalText(lines_[i]);
+  }
+  return out;
+}
+
 TypedAction Typist::Type(char32_t typed) {
   const TypedAction a = DecideTyped(typed, line_.size(), shown_);
   switch (a.kind) {
@@ -141,7 +160,7 @@ const TextArea& Typist::CopyText() {
 void Typist::Paste(std::vector<Line> lines, std::size_t leftOut) {
   Command();
   if (lines.empty()) {
-    Say("Nothing pasted: the clipboard holds no text.");
+    Say({Message::NothingPasted, 0});
     return;
   }
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -149,7 +168,7 @@ void Typist::Paste(std::vector<Line> lines, std::size_t leftOut) {
     line_ = std::move(lines[i]);
   }
   line_.SetCursor(0);
-  SayLeftOut(leftOut, "no letter here, or a vowel sign the letter before it does not take");
+  SayLeftOut(Message::LeftOut, leftOut);
 }
 
 void Typist::PasteGlyphText(std::u32string_view text) {
@@ -159,17 +178,11 @@ void Typist::PasteGlyphText(std::u32string_view text) {
   }
   UnicodeLines typed = TypeLines(GlyphTextLetters(text), line_);
   Paste(std::move(typed.lines), 0);
-  SayLeftOut(typed.skipped,
-             "characters of no glyph code, codes no letter uses, or signs with nothing to carry "
-             "them");
+  SayLeftOut(Message::GlyphTextLeftOut, typed.skipped);
 }
 
-void Typist::SayLeftOut(std::size_t leftOut, std::string_view why) {
-  if (leftOut == 0) return;
-  Say("Pasted; " +
-      (leftOut == 1 ? std::string("1 character was")
-                    : std::to_string(leftOut) + " characters were") +
-      " left out (" + std::string(why) + ").");
+void Typist::SayLeftOut(Message message, std::size_t leftOut) {
+  if (leftOut > 0) Say({message, leftOut});
 }
 
 void Typist::PasteLetters(const LetterLines& letters) {

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "input/bidi_order.h"
+#include "input/glyph_encoding.h"
 #include "input/key_release.h"
+#include "input/messages.h"
 #include "input/pasted_text.h"
 #include "input/typed_keys.h"
 #include "shaping/line.h"
@@ -33,6 +35,12 @@ class TextArea {
   const std::vector<Line>& lines() const { return lines_; }
   // The text as glyph codes, lines joined by 13 10.
   std::vector<GlyphCode> Codes() const;
+  // Lines `first` onwards as text: the characters of encoding e, or the
+  // letters in logical order (Unicode), each line after the text's first one
+  // preceded by `lineBreak` (CR LF in a copy, LF in a box), so that what a
+  // view appends to what it shows is the same as the text made whole.
+  std::u32string Chars(GlyphEncoding e, std::u32string_view lineBreak, std::size_t first = 0) const;
+  std::u32string Unicode(std::u32string_view lineBreak, std::size_t first = 0) const;
   // How often the text area has been cleared: with lines().size(), all a view
   // needs to tell whether it may append or must start again.
   std::uint64_t clears() const { return clears_; }
@@ -135,12 +143,12 @@ class Typist {
   Layout shown() const { return shown_; }
   const Line& line() const { return line_; }
   const TextArea& text() const { return text_; }
-  // The label's message; empty while it shows its credit line. A message
-  // stays until the next key, click or command.
-  const std::string& message() const { return message_; }
+  // What the label says: Message::None while it shows its credit line. A
+  // message stays until the next key, click or command.
+  const Said& said() const { return said_; }
   // Puts a message in the label (the window's own findings, such as a font
   // that lacks glyphs).
-  void Say(std::string message) { message_ = std::move(message); }
+  void Say(Said said) { said_ = said; }
 
   // For harf-shape and tests that build a line directly.
   Line& line() { return line_; }
@@ -148,14 +156,14 @@ class Typist {
  private:
   // Every key, click and command starts here: the label shows its credit line
   // again.
-  void Command() { message_.clear(); }
-  void SayLeftOut(std::size_t leftOut, std::string_view why);
+  void Command() { said_ = {}; }
+  void SayLeftOut(Message message, std::size_t leftOut);
 
   Layout shown_;
   UnicodeReading reading_;
   Line line_;
   TextArea text_;
-  std::string message_;
+  Said said_;
 };
 
 }  // namespace harf

@@ -92,10 +92,6 @@ int ShiftState(Qt::KeyboardModifiers m) {
          (m.testFlag(Qt::AltModifier) ? 4 : 0);
 }
 
-QString KeyTooltip(const KeyDef& k) {
-  return TranslateCoreText(harf::KeyTooltip(k.index));
-}
-
 FlatButton* CommandButton(QWidget* parent, const char* name, const QString& caption,
                           const QRect& geometry, const QColor& background, const QFont& font) {
   auto* b = new FlatButton(caption, parent);
@@ -141,14 +137,10 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent), typist_(Layout::Systematic,
   SetTabOrder();
   setWindowIcon(WindowIcon(pictureFonts_));
   if (const auto& missing = DisplayCoverage().missing; !missing.empty()) {
-    std::string codes;
-    for (const GlyphCode c : missing) {
-      if (!codes.empty()) codes += ", ";
-      codes += std::to_string(c);
-    }
-    typist_.Say("VarnelNormal has no glyph for code" +
-                std::string(missing.size() > 1 ? "s " : " ") + codes + " (read as " +
-                std::string(EncodingName(encoding_)) + ").");
+    QStringList codes;
+    for (const GlyphCode c : missing) codes << QString::number(c);
+    missingCodes_ = codes.join(QStringLiteral(", "));
+    typist_.Say({Message::FontLacksCodes, missing.size()});
   }
   Mirror();
   cmdBkSp->setFocus();
@@ -293,7 +285,7 @@ void frmMain::BuildKeys(Layout layout) {
     b->setEnabled(k.enabled);
     // A reader says the letter, then how to type it; the caption ("F" for
     // ba on the Arabic keys) would tell a blind user nothing.
-    const QString tip = KeyTooltip(k);
+    const QString tip = KeyTooltip(HelpOfKey(k.index));
     b->setToolTip(tip);
     b->setAccessibleName(tip.section(u'\n', 0, 0));
     b->setAccessibleDescription(KeyDescription(tip));
@@ -380,10 +372,11 @@ bool frmMain::PreviewKeyPress(QKeyEvent* e) {
     Form_KeyPress(U'\r');
     return true;
   }
-  // A Ctrl chord is a command, not a character (AltGr, which some systems
-  // report as Ctrl+Alt, still types).
   const Qt::KeyboardModifiers m = e->modifiers();
-  if (m.testFlag(Qt::ControlModifier) && !m.testFlag(Qt::AltModifier)) return true;
+  if (IsCommandChord(m.testFlag(Qt::ControlModifier), m.testFlag(Qt::AltModifier),
+                     m.testFlag(Qt::MetaModifier))) {
+    return true;
+  }
   const QString text = e->text();
   if (text.isEmpty()) return false;
   for (const char32_t c : text.toUcs4()) Form_KeyPress(c);
@@ -466,7 +459,10 @@ void frmMain::Mirror() {
   frmSyst->setVisible(!arabic);
   frmArabic->setVisible(arabic);
   cmdKeyb->setText(arabic ? kCaptionArabic : kCaptionSystematic);
-  const QString label = typist_.message().empty() ? credit_ : TranslateCoreText(typist_.message());
+  const QString label =
+      typist_.said().message == Message::None
+          ? credit_
+          : SaidText(typist_.said(), missingCodes_, QString::fromUtf8(EncodingName(encoding_)));
   if (Label1->text() != label) Label1->setText(label);
 }
 

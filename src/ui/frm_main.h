@@ -105,6 +105,8 @@ class frmMain : public QWidget {
   QString displayFamily_;
   GlyphEncoding encoding_ = GlyphEncoding::Symbol;
   QString credit_;
+  // The codes the display font lacks, for the label's message about them.
+  QString missingCodes_;
   // Owns the X selections where Qt runs on X11; null elsewhere.
   std::unique_ptr<XSelection> xSelection_;
 

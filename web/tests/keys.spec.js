@@ -191,3 +191,16 @@ test('line, text and layout survive a reload and a closed tab, until cleared', a
   await expect(tab.locator('html[data-ready="1"]')).toHaveCount(1);
   expect(await copyWith(tab, () => tab.locator('#cmdCopyClose').click())).toBe('');
 });
+
+test('AltGr types its character; Ctrl chords stay the browser\'s', async ({ page }) => {
+  const cdp = await page.context().newCDPSession(page);
+  await page.locator('#txtT').focus();
+  // AltGr+Q on a German keyboard: "@" with ctrlKey and altKey both set.
+  const altGr = 2 | 1; // Ctrl and Alt in CDP's modifier bits
+  await cdp.send('Input.dispatchKeyEvent', {
+    type: 'keyDown', key: '@', text: '@', unmodifiedText: 'q', code: 'KeyQ', modifiers: altGr,
+  });
+  await cdp.send('Input.dispatchKeyEvent', { type: 'keyUp', key: '@', code: 'KeyQ', modifiers: altGr });
+  await page.keyboard.press('Control+b');
+  expect(await copyLine(page)).toBe(latin1(shape('@')[0]));
+});
