@@ -88,11 +88,27 @@ test('Enter and Space press the focused command instead of typing', async ({ pag
   await page.keyboard.press('Enter');
   await expect(page.locator('#cmdKeyb')).toHaveText('Keyboard: Systematic');
 
-  // Paste by Enter.
+  // Paste by Enter, Paste Unicode and Paste Glyph Codes by Space, Copy Text
+  // as Unicode by Enter.
   await writeClipboard(page, 'بت ');
   await tabTo(page, 'cmdPaste');
   await pasteWith(page, () => page.keyboard.press('Enter'));
   expect(await lineCopy(page)).toBe(encodeLines(shapeUnicode('بت '), 'symbol'));
+  await page.keyboard.press('F7');
+  await writeClipboard(page, 'بت ');
+  await tabTo(page, 'cmdPasteUnicode');
+  await pasteWith(page, () => page.keyboard.press(' '));
+  expect(await lineCopy(page)).toBe(encodeLines(shapeUnicode('بت '), 'symbol'));
+  await page.locator('#txtT').focus();
+  await page.keyboard.press('F7');
+  await writeClipboard(page, symbol("l' "));
+  await tabTo(page, 'cmdPasteCodes');
+  await pasteWith(page, () => page.keyboard.press(' '));
+  expect(await lineCopy(page)).toBe(symbol("l' "));
+  await page.locator('#txtT').focus();
+  await page.keyboard.press('Enter');
+  await tabTo(page, 'cmdCopyTextUnicode');
+  expect(await copyWith(page, () => page.keyboard.press('Enter'))).toBe('لا ');
 });
 
 test('inside a keyboard the arrows move, Enter and Space press the key', async ({ page }) => {
