@@ -83,7 +83,9 @@
       place(b, k.rect, frame);
       if (k.picture) {
         const pic = document.createElement('span');
-        pic.className = 'picture';
+        // A vowel sign sits on a dotted circle, above or below it: drawn
+        // smaller, so that the sign stays clear of the caption.
+        pic.className = k.picture.startsWith('\u25cc') ? 'picture sign' : 'picture';
         pic.setAttribute('aria-hidden', 'true');
         pic.textContent = k.picture;
         b.appendChild(pic);
