@@ -18,7 +18,8 @@ site=build-web/site
 peer=build-web/peer
 rm -rf "$peer"
 mkdir -p "$peer"
-cp "$site"/index.html "$site"/harf.css "$site"/harf.js "$site"/HarfStandIn.woff2 "$site"/sw.js "$peer"/
+cp "$site"/index.html "$site"/harf.css "$site"/harf.js "$site"/words.js "$site"/HarfStandIn.woff2 \
+  "$site"/sw.js "$peer"/
 
 /usr/bin/python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web >/dev/null 2>&1 &
 server=$!
@@ -58,7 +59,7 @@ const { chromium } = require("./web/node_modules/playwright-core");
 gz() { gzip -9c "$1" | wc -c; }
 wasm=$(gz "$site/harf_core.wasm")
 corejs=$(gz "$site/harf_core.js")
-pagejs=$(gz "$site/harf.js")
+pagejs=$(( $(gz "$site/harf.js") + $(gz "$site/words.js") ))
 font=$(gz "$site/HarfStandIn.woff2")
 rest=$(( $(gz "$site/index.html") + $(gz "$site/harf.css") + $(gz "$site/sw.js") ))
 

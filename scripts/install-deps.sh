@@ -9,7 +9,7 @@ PACKAGES="
   libgtest-dev libbenchmark-dev libicu-dev libfribidi-dev hunspell-ar
   qt6-base-dev libgl-dev
   python3 python3-fonttools fonts-hosny-amiri
-  xvfb xdotool xclip time
+  xvfb xdotool xclip time x11-xkb-utils xkb-data
   libxcb1-dev
   libzip-dev libpugixml-dev libexpat1-dev zlib1g-dev zip unzip
   python3-docx python3-odf libreoffice-writer-nogui poppler-utils

@@ -8,13 +8,16 @@
   const TWIPS_PER_PIXEL = 15;
   const PIXELS_PER_POINT = 96 / 72;
   const ENCODING_KEY = 'harf.copyEncoding';
+  const STATE_KEY = 'harf.state';
   // Values of harf::ReleaseAction the page has work of its own for.
   const RELEASE_COPY_LINE = 2;
 
   let core = null; // the module's exports
   let keyboard = null; // the keyboard as the core describes it
   let paintedText = { clears: -1, lines: -1 };
-  const CREDIT = 'Type on the keyboard or click the keys.';
+  let saveTimer = 0;
+  const W = window.HarfWords;
+  const T = W.t;
 
   // --- Talking to the core --------------------------------------------------
 
@@ -67,19 +70,30 @@
       b.className = 'key';
       b.id = `cmdK_${index}`;
       b.dataset.index = index;
+      b.tabIndex = -1;
+      b.rect = k.rect;
       b.disabled = !k.enabled;
-      b.title = k.tooltip;
-      b.setAttribute('aria-label', k.name);
+      b.title = W.keyTooltip(k);
+      // The letter's name, then the caption where it is a letter or digit,
+      // so that a user who speaks to the computer can say what they see.
+      const name = k.letter || T.notInUse;
+      b.dataset.name = k.letter;
+      const said = /[\p{L}\p{N}]/u.test(k.caption) && !name.split(' ').includes(k.caption);
+      b.setAttribute('aria-label', said ? `${name} ${k.caption}` : name);
       place(b, k.rect, frame);
       if (k.picture) {
         const pic = document.createElement('span');
-        pic.className = 'picture';
+        // A vowel sign sits on a dotted circle, above or below it: drawn
+        // smaller, so that the sign stays clear of the caption.
+        pic.className = k.picture.startsWith('\u25cc') ? 'picture sign' : 'picture';
+        pic.setAttribute('aria-hidden', 'true');
         pic.textContent = k.picture;
         b.appendChild(pic);
       }
       if (k.caption) {
         const cap = document.createElement('span');
         cap.className = 'caption';
+        cap.setAttribute('aria-hidden', 'true');
         cap.textContent = k.caption;
         cap.style.fontSize = captionSize(k.points, frame);
         if (k.bold) cap.style.fontWeight = 'bold';
@@ -91,20 +105,55 @@
     for (const h of holders) {
       h.addEventListener('click', (e) => {
         const b = e.target.closest('button.key');
-        if (b && !b.disabled) cmdK_Click(Number(b.dataset.index));
+        if (b && !b.disabled) cmdK_Click(Number(b.dataset.index), e);
       });
     }
 
-    const enter = frameButton('cmdEnter', 'Enter', keyboard.enter, frame);
+    // Enter and Backspace with either layout: the Systematic frame has their
+    // places; with the Arabic one shown they sit in a row under its keys.
+    holders[0].append(...frameButtons('', keyboard.enter, keyboard.backspace, frame));
+    const row = document.createElement('div');
+    row.className = 'frame-row';
+    row.append(...frameButtons('Arabic', null, null, frame));
+    holders[1].appendChild(row);
+
+    // The narrowest width at which every key of a layout is at least
+    // 32 x 40 CSS pixels.
+    holders.forEach((h, layout) => {
+      const rects = keyboard.keys.filter((k) => k.layout === layout).map((k) => k.rect);
+      const w = Math.min(...rects.map((r) => r[2]));
+      const ht = Math.min(...rects.map((r) => r[3]));
+      const min = Math.max((32 * frame[2]) / w, ((40 * frame[3]) / ht) * (frame[2] / frame[3]));
+      h.style.setProperty('--keys-min-width', `${Math.ceil(min)}px`);
+    });
+
+    // Each keyboard is one tab stop; the arrow keys move inside it.
+    for (const h of holders) {
+      // The stop is the top left key until another one has had the focus.
+      const keys = [...h.querySelectorAll('button.key:not(:disabled)')];
+      const first = keys.reduce((a, b) =>
+        (b.rect[1] < a.rect[1] || (b.rect[1] === a.rect[1] && b.rect[0] < a.rect[0]) ? b : a));
+      first.tabIndex = 0;
+      h.addEventListener('focusin', (e) => {
+        const b = e.target.closest('button');
+        if (!b) return;
+        for (const o of h.querySelectorAll('button[tabindex="0"]')) o.tabIndex = -1;
+        b.tabIndex = 0;
+      });
+    }
+  }
+
+  function frameButtons(suffix, enterRect, bkspRect, frame) {
+    const enter = frameButton(`cmdEnter${suffix}`, 'Enter', enterRect, frame);
     enter.textContent = 'Enter';
-    enter.title = 'Move the line into the text (Enter)';
+    enter.title = T.enterTitle;
     enter.addEventListener('click', cmdEnter_Click);
-    const bksp = frameButton('cmdBkSp', 'Backspace', keyboard.backspace, frame);
-    bksp.title = 'Delete the last letter (Backspace or Delete)';
+    const bksp = frameButton(`cmdBkSp${suffix}`, T.backspace, bkspRect, frame);
+    bksp.title = T.backspaceTitle;
     bksp.innerHTML =
       '<svg viewBox="0 0 20 12" aria-hidden="true"><polygon points="0,4.6 11,4.6 11,1.4 20,6 11,10.6 11,7.4 0,7.4"/></svg>';
     bksp.addEventListener('click', cmdBkSp_Click);
-    holders[0].append(enter, bksp);
+    return [enter, bksp];
   }
 
   function frameButton(id, label, rect, frame) {
@@ -112,35 +161,91 @@
     b.type = 'button';
     b.id = id;
     b.className = 'frame-button';
+    b.tabIndex = -1;
     b.setAttribute('aria-label', label);
-    place(b, rect, frame);
+    if (rect) {
+      place(b, rect, frame);
+      b.rect = rect;
+    }
     return b;
+  }
+
+  // The button an arrow key moves to from `from` inside its keyboard: the
+  // nearest in that direction on screen (Home and End: the row's ends).
+  function neighbour(from, key) {
+    const holder = from.closest('.keys');
+    const all = [...holder.querySelectorAll('button:not(:disabled)')].filter((b) => b.rect);
+    if (!from.rect) {
+      const row = [...holder.querySelectorAll('.frame-row button')];
+      const i = row.indexOf(from);
+      if (key === 'ArrowLeft' || key === 'Home') return row[key === 'Home' ? 0 : Math.max(i - 1, 0)];
+      if (key === 'ArrowRight' || key === 'End') {
+        return row[key === 'End' ? row.length - 1 : Math.min(i + 1, row.length - 1)];
+      }
+      return key === 'ArrowUp' ? all[all.length - 1] : from;
+    }
+    const centre = (b) => [b.rect[0] + b.rect[2] / 2, b.rect[1] + b.rect[3] / 2];
+    const [x, y] = centre(from);
+    const half = from.rect[3] / 2;
+    let best = null;
+    let bestScore = Infinity;
+    for (const b of all) {
+      if (b === from) continue;
+      const [bx, by] = centre(b);
+      const dx = bx - x;
+      const dy = by - y;
+      const sameRow = Math.abs(dy) < half;
+      let score;
+      if (key === 'ArrowLeft' && sameRow && dx < 0) score = -dx;
+      else if (key === 'ArrowRight' && sameRow && dx > 0) score = dx;
+      else if (key === 'Home' && sameRow && dx < 0) score = dx;
+      else if (key === 'End' && sameRow && dx > 0) score = -dx;
+      else if (key === 'ArrowUp' && dy < -half) score = -dy * 4 + Math.abs(dx);
+      else if (key === 'ArrowDown' && dy > half) score = dy * 4 + Math.abs(dx);
+      else continue;
+      if (score < bestScore) {
+        best = b;
+        bestScore = score;
+      }
+    }
+    if (!best && key === 'ArrowDown') best = holder.querySelector('.frame-row button');
+    return best || from;
   }
 
   // --- Painting ---------------------------------------------------------------
 
+  // The boxes draw glyph codes as the display font's private-use characters;
+  // beside them, hidden from the eye, the same lines as Unicode Arabic are
+  // what a screen reader reads.
   function paintLine() {
     core._harf_line_box();
     const box = outUtf16();
     const cursor = core._harf_cursor();
     $('txtTBefore').textContent = box.slice(0, cursor);
     $('txtTAfter').textContent = box.slice(cursor);
+    core._harf_line_text();
+    $('txtTSpoken').textContent = outUtf16();
   }
 
   function paintText() {
     const now = { clears: core._harf_text_clears(), lines: core._harf_text_lines() };
     if (now.clears === paintedText.clears && now.lines === paintedText.lines) return;
-    const f = $('txtF');
-    if (now.clears === paintedText.clears && now.lines > paintedText.lines && f.firstChild) {
+    const glyphs = $('txtFGlyphs');
+    const spoken = $('txtFSpoken');
+    if (now.clears === paintedText.clears && now.lines > paintedText.lines && glyphs.firstChild) {
       // Only new lines since the last paint: append them.
       core._harf_text_box(paintedText.lines);
-      f.firstChild.appendData(outUtf16());
+      glyphs.firstChild.appendData(outUtf16());
+      core._harf_text_text(paintedText.lines);
+      spoken.firstChild.appendData(outUtf16());
     } else {
       core._harf_text_box(0);
-      f.textContent = outUtf16();
+      glyphs.textContent = outUtf16();
+      core._harf_text_text(0);
+      spoken.textContent = outUtf16();
     }
     paintedText = now;
-    f.scrollTop = f.scrollHeight;
+    glyphs.scrollTop = glyphs.scrollHeight;
   }
 
   function paintLayout() {
@@ -155,8 +260,35 @@
   function paint() {
     paintLine();
     paintText();
-    core._harf_message();
-    say(outUtf8() || CREDIT);
+    say(W.said(core._harf_said(), core._harf_said_count()) || T.credit);
+    keepLater();
+  }
+
+  // --- Kept in the browser ----------------------------------------------------
+
+  // The line, the text area and the layout shown stay in this browser until
+  // cleared: written shortly after a change, and at once when the page goes.
+  function keepLater() {
+    if (saveTimer === 0) saveTimer = setTimeout(keepNow, 250);
+  }
+
+  function keepNow() {
+    clearTimeout(saveTimer);
+    saveTimer = 0;
+    if (!core) return;
+    core._harf_saved();
+    try {
+      localStorage.setItem(STATE_KEY, outUtf16());
+    } catch {
+      say(T.tooLongToKeep);
+    }
+  }
+
+  function restore() {
+    const saved = localStorage.getItem(STATE_KEY);
+    if (saved === null) return;
+    putInput(saved);
+    core._harf_restore();
   }
 
   function say(message) {
@@ -192,7 +324,7 @@
 
   async function copy(what, describe) {
     const ok = await writeClipboard(what);
-    say(ok ? describe : 'The browser did not allow writing to the clipboard.');
+    say(ok ? describe : T.noClipboardWrite);
     document.dispatchEvent(new CustomEvent('harf-copied', { detail: ok }));
   }
 
@@ -209,34 +341,41 @@
 
   // --- Handlers ---------------------------------------------------------------
 
-  function cmdK_Click(index) {
+  // A click gives the line the focus, as in the window; a button pressed
+  // with Enter or Space (a click of detail 0) keeps it, so that a keyboard
+  // user stays where they are.
+  function focusAfter(e) {
+    if (!e || e.detail !== 0) focusLine();
+  }
+
+  function cmdK_Click(index, e) {
     core._harf_press(index);
     paint();
-    focusLine();
+    focusAfter(e);
   }
 
-  function cmdEnter_Click() {
+  function cmdEnter_Click(e) {
     core._harf_enter();
     paint();
-    focusLine();
+    focusAfter(e);
   }
 
-  function cmdBkSp_Click() {
+  function cmdBkSp_Click(e) {
     core._harf_backspace();
     paint();
-    focusLine();
+    focusAfter(e);
   }
 
-  function cmdClear_Click() {
+  function cmdClear_Click(e) {
     core._harf_clear_line();
     paint();
-    focusLine();
+    focusAfter(e);
   }
 
-  function cmdClearText_Click() {
+  function cmdClearText_Click(e) {
     core._harf_clear_text();
     paint();
-    focusLine();
+    focusAfter(e);
   }
 
   function cmdKeyb_Click() {
@@ -245,39 +384,46 @@
     paint();
   }
 
-  async function cmdCopyClose_MouseUp() {
+  async function cmdCopyClose_MouseUp(e) {
     core._harf_line_copy();
     const text = outUtf16();
-    focusLine();
-    await copy(text, `Line copied (${encoding()}).`);
+    focusAfter(e);
+    await copy(text, W.fill(T.lineCopied, encoding()));
   }
 
-  async function cmdCopyText_Click() {
+  async function cmdCopyText_Click(e) {
     core._harf_text_copy();
     const text = outUtf16();
-    focusLine();
-    await copy(text, `Text copied (${encoding()}).`);
+    focusAfter(e);
+    await copy(text, W.fill(T.textCopied, encoding()));
   }
 
-  async function copyLineUnicode() {
+  async function copyLineUnicode(e) {
     core._harf_line_unicode();
     const text = outUtf16();
-    focusLine();
-    await copy(text, 'Line copied as Unicode.');
+    focusAfter(e);
+    await copy(text, T.lineCopiedUnicode);
   }
 
-  async function copyTextUnicode() {
+  async function copyTextUnicode(e) {
     core._harf_text_unicode();
     const text = outUtf16();
-    focusLine();
-    await copy(text, 'Text copied as Unicode.');
+    focusAfter(e);
+    await copy(text, T.textCopiedUnicode);
   }
 
-  // Unicode text goes in normalised by the browser (NFKC: presentation forms
-  // and the lam-alif ligatures become their letters); the core types it.
+  // The core types pasted text in (normalised by the browser's NFKC, which
+  // it calls itself).
   function pasteUnicode(text) {
-    putInput(text.normalize('NFKC'));
+    putInput(text);
     core._harf_paste_unicode();
+    pasted();
+  }
+
+  // The one paste: the core tells Unicode Arabic from glyph text.
+  function pasteAny(text) {
+    putInput(text);
+    core._harf_paste();
     pasted();
   }
 
@@ -298,7 +444,7 @@
     try {
       text = await navigator.clipboard.readText();
     } catch {
-      say('The browser did not allow reading the clipboard; Ctrl+V pastes Unicode.');
+      say(T.noClipboardRead);
       return;
     }
     paste(text);
@@ -307,14 +453,32 @@
   function Form_Paste(e) {
     if (ownsKeys(e.target)) return;
     e.preventDefault();
-    pasteUnicode(e.clipboardData.getData('text/plain'));
+    pasteAny(e.clipboardData.getData('text/plain'));
   }
 
-  // A field of the page's own (the encoding choice) keeps its characters and
-  // arrows; the bound keys (F5, F7, Backspace) work from there too.
+  // A text field would keep every key; the page has none, but a field added
+  // to it must not lose its characters to the line.
   function ownsKeys(target) {
-    return target instanceof HTMLInputElement || target instanceof HTMLTextAreaElement ||
-      target instanceof HTMLSelectElement;
+    return (target instanceof HTMLInputElement && target.type !== 'radio') ||
+      target instanceof HTMLTextAreaElement || target instanceof HTMLSelectElement;
+  }
+
+  // Keys a focused control uses itself: Enter and Space press a button, Space
+  // and the arrows choose a radio button. Every other typed character still
+  // goes to the line.
+  function controlKey(target, e) {
+    const activate = e.key === 'Enter' || e.key === ' ';
+    if (target instanceof HTMLButtonElement) return activate;
+    if (target instanceof HTMLInputElement && target.type === 'radio') {
+      return e.key === ' ' || e.key.startsWith('Arrow');
+    }
+    return false;
+  }
+
+  const ROVING = new Set(['ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Home', 'End']);
+
+  function inKeyboard(target) {
+    return target instanceof Element && target.closest('.keys') !== null;
   }
 
   // The character a key event types, as the core takes it: 13 for Enter, the
@@ -329,6 +493,12 @@
   function Form_KeyDown(e) {
     if (e.isComposing) return;
     const field = ownsKeys(e.target);
+    if (inKeyboard(e.target) && ROVING.has(e.key) && !e.altKey && !e.ctrlKey) {
+      e.preventDefault();
+      neighbour(e.target, e.key).focus();
+      return;
+    }
+    if (!field && controlKey(e.target, e)) return;
     if (e.key === 'ArrowLeft' || e.key === 'ArrowRight') {
       if (field) return;
       // The arrows move the caret as in a text box (a letter typed inside
@@ -345,8 +515,8 @@
       return;
     }
     if (field) return;
-    // Browser shortcuts stay the browser's (AltGr arrives as Ctrl+Alt).
-    if ((e.ctrlKey && !e.altKey) || e.metaKey) return;
+    // Browser shortcuts stay the browser's (AltGr arrives as Ctrl+Alt, and types).
+    if (core._harf_is_command_chord(e.ctrlKey, e.altKey, e.metaKey)) return;
     const typed = typedOf(e);
     if (typed === 0) return;
     e.preventDefault();
@@ -356,7 +526,10 @@
   }
 
   function Form_KeyUp(e) {
-    if (ownsKeys(e.target) && e.key.startsWith('Arrow')) return;
+    if (e.key.startsWith('Arrow') &&
+        (ownsKeys(e.target) || inKeyboard(e.target) || controlKey(e.target, e))) {
+      return;
+    }
     const action = core._harf_release(e.keyCode);
     if (action === 0) return;
     e.preventDefault();
@@ -377,13 +550,19 @@
     $('cmdClearText').addEventListener('click', cmdClearText_Click);
     $('cmdKeyb').addEventListener('click', cmdKeyb_Click);
     $('txtT').addEventListener('click', txtT_Click);
+    $('txtFGlyphs').addEventListener('mousedown', () => $('txtF').focus({ preventScroll: true }));
     $('cmdCopyLineUnicode').addEventListener('click', copyLineUnicode);
     $('cmdCopyTextUnicode').addEventListener('click', copyTextUnicode);
     $('cmdPasteUnicode').addEventListener('click', () => fromClipboard(pasteUnicode));
     $('cmdPasteCodes').addEventListener('click', () => fromClipboard(pasteCodes));
+    $('cmdPaste').addEventListener('click', () => fromClipboard(pasteAny));
     document.addEventListener('paste', Form_Paste);
     document.addEventListener('keydown', Form_KeyDown);
     document.addEventListener('keyup', Form_KeyUp);
+    window.addEventListener('pagehide', keepNow);
+    document.addEventListener('visibilitychange', () => {
+      if (document.visibilityState === 'hidden') keepNow();
+    });
 
     // The choice of what a copy writes is kept in this browser.
     const saved = localStorage.getItem(ENCODING_KEY);
@@ -401,10 +580,12 @@
   }
 
   async function start() {
+    W.wordPage();
     core = await HarfCore();
     core._harf_keyboard_json();
     keyboard = JSON.parse(outUtf8());
     buildKeys();
+    restore();
     wire();
     paintLayout();
     paint();
@@ -414,7 +595,7 @@
   }
 
   start().catch((err) => {
-    say(`Harf could not start: ${err && err.message ? err.message : err}`);
+    say(W.fill(T.couldNotStart, err && err.message ? err.message : String(err)));
     throw err;
   });
 

@@ -20,13 +20,54 @@
 
 namespace {
 
-harf::Typist typist;
+// The browser's NFKC (String.prototype.normalize), in two steps: the first
+// normalises and returns the length in UTF-16 units, which bounds the number
+// of code points; the second writes the code points and returns their number.
+// The core carries no Unicode tables of its own.
+EM_JS(int, BrowserNfkc, (const char32_t* text, int length), {
+  const from = text >> 2;
+  let s = "";
+  for (let i = 0; i < length; i += 4096) {
+    s += String.fromCodePoint(... HEAPU32.subarray(from + i, from + Math.min(i + 4096, length)));
+  }
+  Module.harfNfkc = s.normalize("NFKC");
+  return Module.harfNfkc.length;
+});
+EM_JS(int, TakeBrowserNfkc, (char32_t* out), {
+  const to = out >> 2;
+  let n = 0;
+  for (const ch of Module.harfNfkc) HEAPU32[to + n++] = ch.codePointAt(0);
+  Module.harfNfkc = null;
+  return n;
+});
+
+std::size_t Nfkc(std::u32string_view line, std::u32string& out) {
+  std::u32string scalars;
+  scalars.reserve(line.size());
+  std::size_t dropped = 0;
+  for (const char32_t c : line) {
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+      ++dropped;
+    } else {
+      scalars.push_back(c);
+    }
+  }
+  const int room = BrowserNfkc(scalars.data(), static_cast<int>(scalars.size()));
+  const std::size_t at = out.size();
+  out.resize(at + static_cast<std::size_t>(room));
+  out.resize(at + static_cast<std::size_t>(TakeBrowserNfkc(out.data() + at)));
+  return dropped;
+}
+
+harf::Typist typist(harf::Layout::Systematic, {Nfkc, harf::PlainBidiOrder});
 
 // The last answer handed to the page, and the page's input for the next call.
 std::string out;
 std::u16string in;
 // What a copy writes; the page keeps the user's choice.
-harf::GlyphEncoding copyEncoding = harf::GlyphEncoding::Latin1;
+// The symbol kind by default: it survives text boxes and rich text unchanged,
+// where Latin-1 puts a soft hyphen, C1 controls and a no-break space.
+harf::GlyphEncoding copyEncoding = harf::GlyphEncoding::Symbol;
 
 void Put(std::u16string_view s) {
   out.assign(reinterpret_cast<const char*>(s.data()), s.size() * sizeof(char16_t));
@@ -37,7 +78,8 @@ void PutUtf8(std::string_view s) {
 }
 
 // UTF-32 to UTF-16 and back, by hand: a few lines, and the core carries no
-// converter. A lone surrogate is no character; it is counted and left out.
+// converter. A lone surrogate is no character: it becomes U+FFFD, which a
+// paste leaves out and counts.
 std::u16string Utf16(std::u32string_view text) {
   std::u16string s;
   s.reserve(text.size());
@@ -52,7 +94,7 @@ std::u16string Utf16(std::u32string_view text) {
   return s;
 }
 
-std::u32string Utf32(std::u16string_view text, std::size_t& lone) {
+std::u32string Utf32(std::u16string_view text) {
   std::u32string s;
   s.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -61,7 +103,7 @@ std::u32string Utf32(std::u16string_view text, std::size_t& lone) {
         text[i + 1] <= 0xDFFF) {
       s.push_back(0x10000 + ((u - 0xD800) << 10) + (text[++i] - 0xDC00));
     } else if (u >= 0xD800 && u <= 0xDFFF) {
-      ++lone;
+      s.push_back(0xFFFD);
     } else {
       s.push_back(u);
     }
@@ -103,29 +145,6 @@ void JsonRect(std::string& j, const harf::TwipsRect& r) {
        "," + std::to_string(r.height) + "]";
 }
 
-// Lines `first` onwards, each after a line break except the text's first.
-std::u16string BoxTextOfLines(std::size_t first) {
-  std::u16string s;
-  const auto& lines = typist.text().lines();
-  for (std::size_t i = first; i < lines.size(); ++i) {
-    if (i > 0) s.push_back(u'\n');
-    s += harf::EncodeCodesUtf16(lines[i].Codes(), harf::GlyphEncoding::Symbol);
-  }
-  return s;
-}
-
-// The text area as a copy writes it: each line in the chosen encoding, lines
-// separated by CR LF (a line break, not glyph codes 13 and 10).
-std::u16string TextCopy() {
-  std::u16string s;
-  const auto& lines = typist.text().lines();
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) s += u"\r\n";
-    s += harf::EncodeCodesUtf16(lines[i].Codes(), copyEncoding);
-  }
-  return s;
-}
-
 }  // namespace
 
 extern "C" {
@@ -145,7 +164,7 @@ EMSCRIPTEN_KEEPALIVE char16_t* harf_in(int units) {
 }
 
 // The keyboard as JSON (UTF-8): both layouts' keys with their places,
-// captions, caption fonts, pictures, names and tooltips, the frames and the
+// captions, caption fonts, pictures, letters and what their tooltips tell, the frames and the
 // captions of the layout switch.
 EMSCRIPTEN_KEEPALIVE void harf_keyboard_json() {
   std::string j = "{\"frame\":";
@@ -170,12 +189,15 @@ EMSCRIPTEN_KEEPALIVE void harf_keyboard_json() {
     j += std::string(",\"enabled\":") + (k.enabled ? "true" : "false");
     j += ",\"picture\":";
     JsonString(j, harf::EncodeUtf8(harf::KeyPictureText(k.picture)));
-    j += ",\"name\":";
-    const harf::LetterIndex letter = harf::LetterOfKey(k.index);
-    JsonString(
-        j, letter == harf::kNoLetter ? std::string_view("not in use") : harf::LetterName(letter));
-    j += ",\"tooltip\":";
-    JsonString(j, harf::KeyTooltip(k.index));
+    // What the tooltip tells, for the page to word (input/messages.h).
+    const harf::KeyHelp help = harf::HelpOfKey(k.index);
+    j += ",\"letter\":";
+    JsonString(j,
+               help.letter == harf::kNoLetter ? std::string_view() : harf::LetterName(help.letter));
+    j += ",\"how\":" + std::to_string(static_cast<int>(help.how));
+    j += ",\"typed\":";
+    JsonString(j, harf::EncodeUtf8(std::u32string(help.typed.begin(), help.typed.end())));
+    j += ",\"other\":" + std::to_string(static_cast<int>(help.other));
     j += "}";
   }
   j += "]}";
@@ -252,9 +274,18 @@ EMSCRIPTEN_KEEPALIVE int harf_text_lines() {
   return static_cast<int>(typist.text().lines().size());
 }
 
-// The label's message (UTF-8); empty while it shows its credit line.
-EMSCRIPTEN_KEEPALIVE void harf_message() {
-  PutUtf8(typist.message());
+// What the label says: the value of harf::Message (0 while it shows its
+// credit line) and its count.
+EMSCRIPTEN_KEEPALIVE int harf_said() {
+  return static_cast<int>(typist.said().message);
+}
+EMSCRIPTEN_KEEPALIVE double harf_said_count() {
+  return static_cast<double>(typist.said().count);
+}
+
+// Whether a key pressed with these modifiers is a command, not a character.
+EMSCRIPTEN_KEEPALIVE int harf_is_command_chord(int ctrl, int alt, int meta) {
+  return harf::IsCommandChord(ctrl != 0, alt != 0, meta != 0) ? 1 : 0;
 }
 
 // The line as the box shows it (UTF-16, U+F000 + code, left to right).
@@ -266,7 +297,8 @@ EMSCRIPTEN_KEEPALIVE void harf_line_box() {
 // by U+000A (a line after the first starts with one): the text area only
 // grows between two clears, so the page appends what is new.
 EMSCRIPTEN_KEEPALIVE void harf_text_box(int first) {
-  Put(BoxTextOfLines(first < 0 ? 0 : static_cast<std::size_t>(first)));
+  Put(Utf16(typist.text().Chars(harf::GlyphEncoding::Symbol, U"\n",
+                                first < 0 ? 0 : static_cast<std::size_t>(first))));
 }
 
 // Chooses what a copy writes by the encoding's name ("symbol", "latin1",
@@ -296,8 +328,7 @@ EMSCRIPTEN_KEEPALIVE void harf_line_copy() {
 
 // What a copy of the text area writes, lines separated by CR LF.
 EMSCRIPTEN_KEEPALIVE void harf_text_copy() {
-  typist.CopyText();
-  Put(TextCopy());
+  Put(Utf16(typist.CopyText().Chars(copyEncoding, U"\r\n")));
 }
 
 // The line as Unicode Arabic in logical order (UTF-16).
@@ -307,45 +338,44 @@ EMSCRIPTEN_KEEPALIVE void harf_line_unicode() {
 
 // The text area as Unicode, lines separated by LF.
 EMSCRIPTEN_KEEPALIVE void harf_text_unicode() {
-  std::u32string text;
-  const auto& lines = typist.CopyText().lines();
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text.push_back(U'\n');
-    text += harf::LogicalText(lines[i]);
-  }
-  Put(Utf16(text));
+  Put(Utf16(typist.CopyText().Unicode(U"\n")));
 }
 
-// Paste of Unicode text from the input buffer, already normalised to NFKC by
-// the page, typed in from where the line stands as the window pastes: in
-// lines a typist would make.
+// Paste Unicode of the text in the input buffer, typed in from where the
+// line stands as the window pastes: in lines a typist would make.
 EMSCRIPTEN_KEEPALIVE void harf_paste_unicode() {
-  if (in.empty()) {
-    typist.Paste({}, 0);
-    return;
-  }
-  std::size_t lone = 0;
-  const harf::LetterLines letters =
-      harf::UnicodeLetters(Utf32(in, lone), [](std::u32string_view line, std::u32string& out) {
-        out.append(line);
-        return std::size_t{0};
-      });
-  harf::UnicodeLines pasted = harf::TypeLines(letters, typist.line());
-  typist.Paste(std::move(pasted.lines), pasted.skipped + lone);
+  typist.PasteUnicode(Utf32(in));
 }
 
 // Paste of glyph-code text from the input buffer (symbol, Latin-1 or
-// Windows-1252, as its characters tell), read back into letters and typed in
-// from where the line stands.
+// Windows-1252, as its characters tell), read back into letters and typed in.
 EMSCRIPTEN_KEEPALIVE void harf_paste_codes() {
-  if (in.empty()) {
-    typist.Paste({}, 0);
-    return;
-  }
-  std::size_t lone = 0;
-  harf::UnicodeLines pasted =
-      harf::TypeLines(harf::GlyphTextLetters(Utf32(in, lone)), typist.line());
-  typist.Paste(std::move(pasted.lines), pasted.skipped + lone);
+  typist.PasteGlyphText(Utf32(in));
+}
+
+// The one paste (Ctrl+V): Unicode Arabic or glyph text, as the model finds;
+// returns the harf::PastedKind it found.
+EMSCRIPTEN_KEEPALIVE int harf_paste() {
+  return static_cast<int>(typist.PasteAny(Utf32(in)));
+}
+
+// The line and the text area as Unicode Arabic (UTF-16), for a screen
+// reader: unlike the copies, reading them is no command.
+EMSCRIPTEN_KEEPALIVE void harf_line_text() {
+  Put(Utf16(harf::LogicalText(typist.line())));
+}
+// Lines `first` onwards, each after a line feed except the text's first.
+EMSCRIPTEN_KEEPALIVE void harf_text_text(int first) {
+  Put(Utf16(typist.text().Unicode(U"\n", first < 0 ? 0 : static_cast<std::size_t>(first))));
+}
+
+// What the page keeps in the browser between visits (UTF-16), and putting it
+// back from the input buffer: 1 when it was taken, 0 when it was not Harf's.
+EMSCRIPTEN_KEEPALIVE void harf_saved() {
+  Put(Utf16(typist.Saved()));
+}
+EMSCRIPTEN_KEEPALIVE int harf_restore() {
+  return typist.Restore(Utf32(in)) ? 1 : 0;
 }
 
 }  // extern "C"

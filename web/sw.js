@@ -2,12 +2,13 @@
 // Keeps the page's few files so that it works offline once loaded. Each
 // request goes to the network first, so a new build is seen at once while
 // online; the stored copy answers when the network does not.
-const CACHE = 'harf-v1';
+const CACHE = 'harf-v2';
 const FILES = [
   './',
   'index.html',
   'harf.css',
   'harf.js',
+  'words.js',
   'harf_core.js',
   'harf_core.wasm',
   'HarfStandIn.woff2',

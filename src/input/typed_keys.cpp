@@ -52,8 +52,18 @@ TypedAction DecideTyped(char32_t typed, std::size_t lineLength, Layout shown) {
   const auto list = shown == Layout::Arabic ? ArabicKeyOf() : SystKeyOf();
   const auto it = std::find_if(list.begin(), list.end(),
                                [typed](const TypedKey& e) { return e.typed == typed; });
-  if (it == list.end()) return {};
-  return {Kind::Press, it->key};
+  if (it != list.end()) return {Kind::Press, it->key};
+  if (IsArabicTyped(typed)) return {Kind::Unicode, 0};
+  return {};
+}
+
+bool IsCommandChord(bool ctrl, bool alt, bool meta) {
+  return (ctrl && !alt) || meta;
+}
+
+bool IsArabicTyped(char32_t typed) {
+  return (typed >= 0x0600 && typed <= 0x06FF) || (typed >= 0xFB50 && typed <= 0xFDFF) ||
+         (typed >= 0xFE70 && typed <= 0xFEFF);
 }
 
 std::vector<char32_t> TypedCharsOf(KeyIndex key) {

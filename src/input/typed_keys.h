@@ -25,7 +25,9 @@ std::span<const TypedKey> SystKeyOf();
 std::span<const TypedKey> ArabicKeyOf();
 
 struct TypedAction {
-  enum class Kind { Nothing, Enter, Press };
+  // Unicode: an Arabic letter, digit or sign from a keyboard layout of the
+  // system, typed in as Paste Unicode types one character.
+  enum class Kind { Nothing, Enter, Press, Unicode };
   Kind kind = Kind::Nothing;
   KeyIndex key = 0;  // for Press
 
@@ -33,8 +35,18 @@ struct TypedAction {
 };
 
 // Enter comes first (it works on a full line), then the length limit, then the
-// space (key 0 in both layouts), then the list of the layout shown.
+// space (key 0 in both layouts), then the list of the layout shown, then
+// Arabic characters (IsArabicTyped), in either layout.
 TypedAction DecideTyped(char32_t typed, std::size_t lineLength, Layout shown);
+
+// Whether a key pressed with these modifiers is a command (a Ctrl or Meta
+// chord: Ctrl+V, Ctrl+C), not a character to type. AltGr, which some systems
+// report as Ctrl+Alt, still types.
+bool IsCommandChord(bool ctrl, bool alt, bool meta);
+
+// Whether a typed character is Arabic text rather than a key of a layout:
+// U+0600..U+06FF and the presentation forms U+FB50..U+FDFF, U+FE70..U+FEFF.
+bool IsArabicTyped(char32_t typed);
 
 // The characters that press `key` with its own layout shown (for tooltips).
 std::vector<char32_t> TypedCharsOf(KeyIndex key);

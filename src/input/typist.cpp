@@ -31,6 +31,25 @@ std::vector<GlyphCode> TextArea::Codes() const {
   return out;
 }
 
+std::u32string TextArea::Chars(GlyphEncoding e, std::u32string_view lineBreak,
+                               std::size_t first) const {
+  std::u32string out;
+  for (std::size_t i = first; i < lines_.size(); ++i) {
+    if (i > 0) out += lineBreak;
+    out += EncodeCodes(lines_[i].Codes(), e);
+  }
+  return out;
+}
+
+std::u32string TextArea::Unicode(std::u32string_view lineBreak, std::size_t first) const {
+  std::u32string out;
+  for (std::size_t i = first; i < lines_.size(); ++i) {
+    if (i > 0) out += lineBreak;
+    out += LogicalText(lines_[i]);
+  }
+  return out;
+}
+
 TypedAction Typist::Type(char32_t typed) {
   const TypedAction a = DecideTyped(typed, line_.size(), shown_);
   switch (a.kind) {
@@ -40,6 +59,11 @@ TypedAction Typist::Type(char32_t typed) {
     case TypedAction::Kind::Press:
       Press(a.key);
       break;
+    case TypedAction::Kind::Unicode: {
+      const char32_t one[] = {typed};
+      PasteUnicode(std::u32string_view(one, 1));
+      break;
+    }
     case TypedAction::Kind::Nothing:
       Command();
       break;
@@ -136,7 +160,7 @@ const TextArea& Typist::CopyText() {
 void Typist::Paste(std::vector<Line> lines, std::size_t leftOut) {
   Command();
   if (lines.empty()) {
-    Say("Nothing pasted: the clipboard holds no text.");
+    Say({Message::NothingPasted, 0});
     return;
   }
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -144,7 +168,7 @@ void Typist::Paste(std::vector<Line> lines, std::size_t leftOut) {
     line_ = std::move(lines[i]);
   }
   line_.SetCursor(0);
-  SayLeftOut(leftOut, "no letter here, or a vowel sign the letter before it does not take");
+  SayLeftOut(Message::LeftOut, leftOut);
 }
 
 void Typist::PasteGlyphText(std::u32string_view text) {
@@ -154,22 +178,123 @@ void Typist::PasteGlyphText(std::u32string_view text) {
   }
   UnicodeLines typed = TypeLines(GlyphTextLetters(text), line_);
   Paste(std::move(typed.lines), 0);
-  SayLeftOut(typed.skipped,
-             "characters of no glyph code, codes no letter uses, or signs with nothing to carry "
-             "them");
+  SayLeftOut(Message::GlyphTextLeftOut, typed.skipped);
 }
 
-void Typist::SayLeftOut(std::size_t leftOut, std::string_view why) {
-  if (leftOut == 0) return;
-  Say("Pasted; " +
-      (leftOut == 1 ? std::string("1 character was")
-                    : std::to_string(leftOut) + " characters were") +
-      " left out (" + std::string(why) + ").");
+void Typist::SayLeftOut(Message message, std::size_t leftOut) {
+  if (leftOut > 0) Say({message, leftOut});
 }
 
 void Typist::PasteLetters(const LetterLines& letters) {
   UnicodeLines typed = TypeLines(letters, line_);
   Paste(std::move(typed.lines), typed.skipped);
+}
+
+void Typist::PasteUnicode(std::u32string_view text) {
+  if (text.empty()) {
+    Paste({}, 0);
+    return;
+  }
+  if (reading_.normalise) {
+    PasteLetters(UnicodeLetters(text, reading_.normalise, reading_.order));
+    return;
+  }
+  PasteLetters(UnicodeLetters(
+      text,
+      [](std::u32string_view line, std::u32string& out) {
+        out.append(line);
+        return std::size_t{0};
+      },
+      reading_.order));
+}
+
+PastedKind Typist::PasteAny(std::u32string_view text) {
+  const PastedKind kind = RecognisePasted(text);
+  if (kind == PastedKind::Unicode) {
+    PasteUnicode(text);
+  } else {
+    PasteGlyphText(text);
+  }
+  return kind;
+}
+
+// Saved: "harf1", the layout (0 or 1), then one line after another, each
+// ended by a line feed, the line being typed last; a glyph is three
+// characters: U+F000 + code, U+F100 + letter, U+F100 + later letter.
+namespace {
+
+constexpr std::u32string_view kSavedMark = U"harf1";
+constexpr char32_t kLetterBase = 0xF100;
+
+void SaveLine(const Line& line, std::u32string& out) {
+  for (const Cell& c : line.Reading()) {
+    out.push_back(kSymbolBase + c.code);
+    out.push_back(kLetterBase + c.letter);
+    out.push_back(kLetterBase + c.later);
+  }
+  out.push_back(U'\n');
+}
+
+bool IsSavedLetter(char32_t c) {
+  return c >= kLetterBase &&
+         (IsLetterIndex(static_cast<int>(c - kLetterBase)) || c - kLetterBase == kNoLetter);
+}
+
+}  // namespace
+
+std::u32string Typist::Saved() const {
+  std::u32string out(kSavedMark);
+  out.push_back(shown_ == Layout::Arabic ? U'1' : U'0');
+  for (const Line& l : text_.lines()) SaveLine(l, out);
+  SaveLine(line_, out);
+  return out;
+}
+
+bool Typist::Restore(std::u32string_view saved) {
+  if (!saved.starts_with(kSavedMark) || saved.size() < kSavedMark.size() + 2 ||
+      saved.back() != U'\n') {
+    return false;
+  }
+  const char32_t layout = saved[kSavedMark.size()];
+  if (layout != U'0' && layout != U'1') return false;
+  // Checked whole before anything changes, so a bad value leaves the model as it was.
+  std::vector<Line> lines(1);
+  std::size_t glyphs = 0;
+  for (std::size_t i = kSavedMark.size() + 1; i < saved.size();) {
+    if (saved[i] == U'\n') {
+      lines.emplace_back();
+      ++i;
+      continue;
+    }
+    if (i + 3 > saved.size() || ++glyphs > kMaxSavedGlyphs) return false;
+    const char32_t code = saved[i], letter = saved[i + 1], later = saved[i + 2];
+    if (code < kSymbolBase || code > kSymbolBase + 0xFF || !IsSavedLetter(letter) ||
+        !IsSavedLetter(later)) {
+      return false;
+    }
+    lines.back().Reading().push_back({static_cast<GlyphCode>(code - kSymbolBase),
+                                      static_cast<std::uint8_t>(letter - kLetterBase),
+                                      static_cast<std::uint8_t>(later - kLetterBase)});
+    i += 3;
+  }
+  lines.pop_back();  // the empty one after the last line feed
+  Command();
+  shown_ = layout == U'1' ? Layout::Arabic : Layout::Systematic;
+  text_.Clear();
+  for (std::size_t i = 0; i + 1 < lines.size(); ++i) text_.Append(std::move(lines[i]));
+  line_ = std::move(lines.back());
+  line_.SetCursor(0);
+  return true;
+}
+
+PastedKind RecognisePasted(std::u32string_view text) {
+  bool arabic = false;
+  for (const char32_t c : text) {
+    if (c >= kSymbolBase && c <= kSymbolBase + 0xFF) return PastedKind::GlyphText;
+    arabic =
+        arabic || IsArabicTyped(c) || (c >= 0x0750 && c <= 0x077F) || (c >= 0x08A0 && c <= 0x08FF);
+  }
+  return arabic ? PastedKind::Unicode : PastedKind::GlyphText;
 }
 
 }  // namespace harf

@@ -9,9 +9,13 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "input/bidi_order.h"
+#include "input/glyph_encoding.h"
 #include "input/key_release.h"
+#include "input/messages.h"
 #include "input/pasted_text.h"
 #include "input/typed_keys.h"
 #include "shaping/line.h"
@@ -31,6 +35,12 @@ class TextArea {
   const std::vector<Line>& lines() const { return lines_; }
   // The text as glyph codes, lines joined by 13 10.
   std::vector<GlyphCode> Codes() const;
+  // Lines `first` onwards as text: the characters of encoding e, or the
+  // letters in logical order (Unicode), each line after the text's first one
+  // preceded by `lineBreak` (CR LF in a copy, LF in a box), so that what a
+  // view appends to what it shows is the same as the text made whole.
+  std::u32string Chars(GlyphEncoding e, std::u32string_view lineBreak, std::size_t first = 0) const;
+  std::u32string Unicode(std::u32string_view lineBreak, std::size_t first = 0) const;
   // How often the text area has been cleared: with lines().size(), all a view
   // needs to tell whether it may append or must start again.
   std::uint64_t clears() const { return clears_; }
@@ -40,18 +50,41 @@ class TextArea {
   std::uint64_t clears_ = 0;
 };
 
+// How Unicode text is read into letters: its normalisation to NFKC and the
+// bidi order numbers are typed in. The core has neither; the window gives
+// ICU's, the web page the browser's. Without a normaliser text is read as it
+// stands (presentation forms give no letter).
+struct UnicodeReading {
+  Normalise normalise;
+  BidiOrder order = PlainBidiOrder;
+};
+
+// What a paste of unknown text holds.
+enum class PastedKind : std::uint8_t {
+  Unicode,    // Unicode Arabic: typed in as Paste Unicode types it
+  GlyphText,  // text in the legacy font, of any of its kinds: read back from the codes
+};
+
+// Text with a character of the symbol kind (U+F000..U+F0FF) is glyph text;
+// else text with an Arabic character (U+0600..U+06FF, U+0750..U+077F,
+// U+08A0..U+08FF, the presentation forms) is Unicode; anything else (Latin-1
+// or Windows-1252 characters, plain ASCII) is glyph text.
+PastedKind RecognisePasted(std::u32string_view text);
+
 // How a caret key moves the cursor of the line. The line is shown left to
 // right and the cursor counts the glyphs left of it, so Left lowers it.
 enum class CursorMove : std::uint8_t { Left, Right, Home, End };
 
 class Typist {
  public:
-  explicit Typist(Layout shown = Layout::Systematic) : shown_(shown) {}
+  explicit Typist(Layout shown = Layout::Systematic, UnicodeReading reading = {})
+      : shown_(shown), reading_(std::move(reading)) {}
 
   // --- Keys and clicks ---
   // A character typed on the physical keyboard (or committed by an input
-  // method): Enter, a press of one key of the layout shown, or nothing, as
-  // the answer says.
+  // method): Enter, a press of one key of the layout shown, an Arabic
+  // character typed in as Paste Unicode types it, or nothing, as the answer
+  // says.
   TypedAction Type(char32_t typed);
   // A press of on-screen key `Index` (a click, or a typed character).
   void Press(KeyIndex Index);
@@ -89,17 +122,33 @@ class Typist {
   // its kind found, its codes read back into letters and typed in, so that
   // Backspace and typing go on in it as in typed text.
   void PasteGlyphText(std::u32string_view text);
+  // Paste Unicode: the letters of `text`, read with the model's
+  // UnicodeReading, typed in as PasteLetters types them. Empty text pastes
+  // nothing, and the label says so.
+  void PasteUnicode(std::u32string_view text);
+  // The one paste (Ctrl+V): Unicode or glyph text, as RecognisePasted finds.
+  PastedKind PasteAny(std::u32string_view text);
+
+  // --- Kept between visits (the web page keeps it in the browser) ---
+  // The layout shown, the text area and the line, every glyph with the
+  // letters it stands for, as text of private-use characters: it stays valid
+  // UTF-16 and UTF-8 wherever it is stored. The cursor is not kept.
+  std::u32string Saved() const;
+  // Puts back what Saved gave; false, changing nothing, for anything else
+  // (a damaged or foreign value, more than kMaxSavedGlyphs glyphs).
+  bool Restore(std::u32string_view saved);
+  static constexpr std::size_t kMaxSavedGlyphs = std::size_t{1} << 22;
 
   // --- What the window shows ---
   Layout shown() const { return shown_; }
   const Line& line() const { return line_; }
   const TextArea& text() const { return text_; }
-  // The label's message; empty while it shows its credit line. A message
-  // stays until the next key, click or command.
-  const std::string& message() const { return message_; }
+  // What the label says: Message::None while it shows its credit line. A
+  // message stays until the next key, click or command.
+  const Said& said() const { return said_; }
   // Puts a message in the label (the window's own findings, such as a font
   // that lacks glyphs).
-  void Say(std::string message) { message_ = std::move(message); }
+  void Say(Said said) { said_ = said; }
 
   // For harf-shape and tests that build a line directly.
   Line& line() { return line_; }
@@ -107,13 +156,14 @@ class Typist {
  private:
   // Every key, click and command starts here: the label shows its credit line
   // again.
-  void Command() { message_.clear(); }
-  void SayLeftOut(std::size_t leftOut, std::string_view why);
+  void Command() { said_ = {}; }
+  void SayLeftOut(Message message, std::size_t leftOut);
 
   Layout shown_;
+  UnicodeReading reading_;
   Line line_;
   TextArea text_;
-  std::string message_;
+  Said said_;
 };
 
 }  // namespace harf

@@ -92,10 +92,6 @@ int ShiftState(Qt::KeyboardModifiers m) {
          (m.testFlag(Qt::AltModifier) ? 4 : 0);
 }
 
-QString KeyTooltip(const KeyDef& k) {
-  return TranslateCoreText(harf::KeyTooltip(k.index));
-}
-
 FlatButton* CommandButton(QWidget* parent, const char* name, const QString& caption,
                           const QRect& geometry, const QColor& background, const QFont& font) {
   auto* b = new FlatButton(caption, parent);
@@ -107,9 +103,19 @@ FlatButton* CommandButton(QWidget* parent, const char* name, const QString& capt
   return b;
 }
 
+// Unicode text read as ICU reads it: NFKC, and numbers in ICU's bidi order.
+UnicodeReading IcuReading() {
+  return {[](std::u32string_view line, std::u32string& out) {
+            std::size_t dropped = 0;
+            out += Nfkc(line, &dropped);
+            return dropped;
+          },
+          IcuBidiOrder};
+}
+
 }  // namespace
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent) {
+frmMain::frmMain(QWidget* parent) : QWidget(parent), typist_(Layout::Systematic, IcuReading()) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Harf"));
   InstallLineBoxAccessibility();
@@ -131,14 +137,10 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
   SetTabOrder();
   setWindowIcon(WindowIcon(pictureFonts_));
   if (const auto& missing = DisplayCoverage().missing; !missing.empty()) {
-    std::string codes;
-    for (const GlyphCode c : missing) {
-      if (!codes.empty()) codes += ", ";
-      codes += std::to_string(c);
-    }
-    typist_.Say("VarnelNormal has no glyph for code" +
-                std::string(missing.size() > 1 ? "s " : " ") + codes + " (read as " +
-                std::string(EncodingName(encoding_)) + ").");
+    QStringList codes;
+    for (const GlyphCode c : missing) codes << QString::number(c);
+    missingCodes_ = codes.join(QStringLiteral(", "));
+    typist_.Say({Message::FontLacksCodes, missing.size()});
   }
   Mirror();
   cmdBkSp->setFocus();
@@ -283,7 +285,7 @@ void frmMain::BuildKeys(Layout layout) {
     b->setEnabled(k.enabled);
     // A reader says the letter, then how to type it; the caption ("F" for
     // ba on the Arabic keys) would tell a blind user nothing.
-    const QString tip = KeyTooltip(k);
+    const QString tip = KeyTooltip(HelpOfKey(k.index));
     b->setToolTip(tip);
     b->setAccessibleName(tip.section(u'\n', 0, 0));
     b->setAccessibleDescription(KeyDescription(tip));
@@ -370,10 +372,11 @@ bool frmMain::PreviewKeyPress(QKeyEvent* e) {
     Form_KeyPress(U'\r');
     return true;
   }
-  // A Ctrl chord is a command, not a character (AltGr, which some systems
-  // report as Ctrl+Alt, still types).
   const Qt::KeyboardModifiers m = e->modifiers();
-  if (m.testFlag(Qt::ControlModifier) && !m.testFlag(Qt::AltModifier)) return true;
+  if (IsCommandChord(m.testFlag(Qt::ControlModifier), m.testFlag(Qt::AltModifier),
+                     m.testFlag(Qt::MetaModifier))) {
+    return true;
+  }
   const QString text = e->text();
   if (text.isEmpty()) return false;
   for (const char32_t c : text.toUcs4()) Form_KeyPress(c);
@@ -456,7 +459,10 @@ void frmMain::Mirror() {
   frmSyst->setVisible(!arabic);
   frmArabic->setVisible(arabic);
   cmdKeyb->setText(arabic ? kCaptionArabic : kCaptionSystematic);
-  const QString label = typist_.message().empty() ? credit_ : TranslateCoreText(typist_.message());
+  const QString label =
+      typist_.said().message == Message::None
+          ? credit_
+          : SaidText(typist_.said(), missingCodes_, QString::fromUtf8(EncodingName(encoding_)));
   if (Label1->text() != label) Label1->setText(label);
 }
 
@@ -560,6 +566,9 @@ void frmMain::BuildUnicodeCommands() {
   actPasteGlyphText =
       action(tr("Paste Legacy-Font Text"), QKeySequence(QStringLiteral("Ctrl+Shift+L")),
              &frmMain::PasteGlyphText);
+  actPaste = action(tr("Paste"), QKeySequence(QStringLiteral("Ctrl+V")), &frmMain::Paste);
+  actPaste->setToolTip(
+      tr("Paste what the clipboard holds: Unicode Arabic, or text in the legacy font"));
   actPasteGlyphText->setToolTip(
       tr("Paste text copied from a document set in the legacy font: its letters are read back "
          "from the glyph codes and typed in"));
@@ -575,7 +584,8 @@ void frmMain::BuildUnicodeCommands() {
     box->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(box, &QWidget::customContextMenuRequested, this, [this, box](const QPoint& pos) {
       QMenu menu(this);
-      menu.addActions({actCopyLineUnicode, actCopyTextUnicode, actPasteUnicode, actPasteGlyphText});
+      menu.addActions(
+          {actPaste, actCopyLineUnicode, actCopyTextUnicode, actPasteUnicode, actPasteGlyphText});
       menu.setToolTipsVisible(true);
       menu.exec(box->mapToGlobal(pos));
     });
@@ -614,7 +624,7 @@ void frmMain::PasteUnicode() {
 // The text is typed in as if from the keyboard, without the keyboard's length
 // limit; the model says in the label what could not be typed.
 void frmMain::PasteUnicodeText(const QString& text) {
-  harf::PasteUnicode(typist_, text.toStdU32String());
+  typist_.PasteUnicode(text.toStdU32String());
   FocusLine();
   Mirror();
 }
@@ -625,6 +635,16 @@ void frmMain::PasteGlyphText() {
 
 void frmMain::PasteGlyphTextOf(const QString& text) {
   typist_.PasteGlyphText(text.toStdU32String());
+  FocusLine();
+  Mirror();
+}
+
+void frmMain::Paste() {
+  PasteText(ClipboardString());
+}
+
+void frmMain::PasteText(const QString& text) {
+  typist_.PasteAny(text.toStdU32String());
   FocusLine();
   Mirror();
 }

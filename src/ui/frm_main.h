@@ -63,6 +63,10 @@ class frmMain : public QWidget {
   // into letters and typed in.
   void PasteGlyphText();
   void PasteGlyphTextOf(const QString& text);
+  // The one paste (Ctrl+V): Unicode Arabic or glyph text, whichever the
+  // clipboard holds.
+  void Paste();
+  void PasteText(const QString& text);
   // The kind of characters the display font maps its codes to.
   GlyphEncoding encoding() const { return encoding_; }
 
@@ -101,6 +105,8 @@ class frmMain : public QWidget {
   QString displayFamily_;
   GlyphEncoding encoding_ = GlyphEncoding::Symbol;
   QString credit_;
+  // The codes the display font lacks, for the label's message about them.
+  QString missingCodes_;
   // Owns the X selections where Qt runs on X11; null elsewhere.
   std::unique_ptr<XSelection> xSelection_;
 
@@ -126,6 +132,7 @@ class frmMain : public QWidget {
   QAction* actCopyTextUnicode = nullptr;
   QAction* actPasteUnicode = nullptr;
   QAction* actPasteGlyphText = nullptr;
+  QAction* actPaste = nullptr;
 };
 
 }  // namespace harf::ui

@@ -4,8 +4,6 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "ui/window_words.h"
-
 namespace harf::ui {
 
 QString InstallTranslations(QCoreApplication& app) {
@@ -23,7 +21,6 @@ QString InstallTranslations(QCoreApplication& app) {
       continue;
     }
     QCoreApplication::installTranslator(own);
-    SetCoreTextTranslated(true);
     // Qt's words in standard menus (Copy, Select All), where Debian's
     // qt6-translations-l10n is installed.
     auto* qt = new QTranslator(&app);

@@ -3,96 +3,29 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QCoreApplication>
-#include <QRegularExpression>
-#include <algorithm>
 #include <vector>
 
 #include "input/unicode_text.h"
+#include "tables/letter_names.h"
 #include "ui/glyph_widgets.h"
 
 namespace harf::ui {
 namespace {
 
-// Every sentence the model and the key tables say, as they say it. A change
-// there shows up here as an untranslated line in the German window test.
-constexpr const char* kCoreSentences[] = {
-    // Key tooltips.
-    QT_TRANSLATE_NOOP("CoreWords", "Not in use"),
-    QT_TRANSLATE_NOOP("CoreWords", "the space bar"),
-    QT_TRANSLATE_NOOP("CoreWords", "%1 or %2"),
-    QT_TRANSLATE_NOOP("CoreWords", "\u201c%1\u201d"),
-    QT_TRANSLATE_NOOP("CoreWords", "type %1"),
-    QT_TRANSLATE_NOOP("CoreWords", "type %1 (the key itself cannot be clicked)"),
-    QT_TRANSLATE_NOOP("CoreWords", "click the key to enter it"),
-    QT_TRANSLATE_NOOP("CoreWords",
-                      "cannot be entered with this layout: the key cannot be clicked and no "
-                      "typed character enters it"),
-    QT_TRANSLATE_NOOP("CoreWords", "(Paste Unicode enters it)"),
-    QT_TRANSLATE_NOOP("CoreWords", "(type %1 with the Arabic layout shown)"),
-    QT_TRANSLATE_NOOP("CoreWords", "(type %1 with the Systematic layout shown)"),
-    // The label's messages.
-    QT_TRANSLATE_NOOP("CoreWords", "Nothing pasted: the clipboard holds no text."),
-    QT_TRANSLATE_NOOP("CoreWords",
-                      "Pasted; 1 character was left out (no letter here, or a vowel sign the "
-                      "letter before it does not take)."),
-    QT_TRANSLATE_NOOP("CoreWords",
-                      "Pasted; %1 characters were left out (no letter here, or a vowel sign the "
-                      "letter before it does not take)."),
-};
-
-struct Sentence {
-  const char* english;
-  QRegularExpression pattern;  // the English with each %n open
-  qsizetype fixed;             // its characters outside the placeholders
-};
-
-// Tried most specific first: "type %1 (the key itself …)" before "type %1".
-const std::vector<Sentence>& Sentences() {
-  static const std::vector<Sentence> sentences = [] {
-    std::vector<Sentence> out;
-    const QRegularExpression placeholder(QStringLiteral("%\\d"));
-    for (const char* english : kCoreSentences) {
-      const QString text = QString::fromUtf8(english);
-      QString pattern;
-      qsizetype fixed = 0;
-      qsizetype at = 0;
-      for (auto it = placeholder.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        pattern += QRegularExpression::escape(text.mid(at, m.capturedStart() - at));
-        pattern += QStringLiteral("(.+?)");
-        fixed += m.capturedStart() - at;
-        at = m.capturedEnd();
-      }
-      pattern += QRegularExpression::escape(text.mid(at));
-      fixed += text.size() - at;
-      out.push_back({english,
-                     QRegularExpression(QRegularExpression::anchoredPattern(pattern),
-                                        QRegularExpression::DotMatchesEverythingOption),
-                     fixed});
-    }
-    std::stable_sort(out.begin(), out.end(),
-                     [](const Sentence& a, const Sentence& b) { return a.fixed > b.fixed; });
-    return out;
-  }();
-  return sentences;
+// Every sentence is written out at its call, so that lupdate finds it.
+QString TypedName(char32_t c) {
+  if (c == U' ') return QCoreApplication::translate("CoreWords", "the space bar");
+  return QCoreApplication::translate("CoreWords", "\u201c%1\u201d").arg(QString::fromUcs4(&c, 1));
 }
 
-QString TranslateLine(const QString& line) {
-  for (const Sentence& s : Sentences()) {
-    const QRegularExpressionMatch m = s.pattern.match(line);
-    if (!m.hasMatch()) continue;
-    QString out = QCoreApplication::translate("CoreWords", s.english);
-    // Replaced all in one pass, so that a % in a filled-in part stays as it is.
-    switch (m.lastCapturedIndex()) {
-      case 0:
-        return out;
-      case 1:
-        return out.arg(TranslateLine(m.captured(1)));
-      default:
-        return out.arg(TranslateLine(m.captured(1)), TranslateLine(m.captured(2)));
-    }
+QString TypedNames(const std::vector<char32_t>& chars) {
+  QString out;
+  for (std::size_t i = 0; i < chars.size(); ++i) {
+    out = i == 0
+              ? TypedName(chars[i])
+              : QCoreApplication::translate("CoreWords", "%1 or %2").arg(out, TypedName(chars[i]));
   }
-  return line;
+  return out;
 }
 
 // The line box as a read-only text field. Its value is computed only when a
@@ -122,20 +55,7 @@ QAccessibleInterface* LineBoxFactory(const QString& className, QObject* object) 
   return box ? new LineBoxAccessible(box) : nullptr;
 }
 
-bool& Translating() {
-  static bool translating = false;
-  return translating;
-}
-
 }  // namespace
-
-void SetCoreTextTranslated(bool on) {
-  Translating() = on;
-}
-
-bool CoreTextTranslated() {
-  return Translating();
-}
 
 void InstallLineBoxAccessibility() {
   static const bool installed = [] {
@@ -145,14 +65,85 @@ void InstallLineBoxAccessibility() {
   (void)installed;
 }
 
-QString TranslateCoreText(std::string_view english) {
-  const QString text = QString::fromUtf8(english.data(), static_cast<qsizetype>(english.size()));
-  // In English there is nothing to match: the window's start-up makes 136
-  // tooltips and should not pay for it.
-  if (!CoreTextTranslated()) return text;
-  QStringList lines = text.split(u'\n');
-  for (QString& line : lines) line = TranslateLine(line);
-  return lines.join(u'\n');
+QString SaidText(const Said& said, const QString& detail, const QString& kind) {
+  const bool one = said.count == 1;
+  const QString n = QString::number(said.count);
+  switch (said.message) {
+    case Message::None:
+      return {};
+    case Message::NothingPasted:
+      return QCoreApplication::translate("CoreWords",
+                                         "Nothing pasted: the clipboard holds no text.");
+    case Message::LeftOut:
+      return one ? QCoreApplication::translate(
+                       "CoreWords",
+                       "Pasted; 1 character was left out (no letter here, or a vowel sign the "
+                       "letter before it does not take).")
+                 : QCoreApplication::translate(
+                       "CoreWords",
+                       "Pasted; %1 characters were left out (no letter here, or a vowel sign "
+                       "the letter before it does not take).")
+                       .arg(n);
+    case Message::GlyphTextLeftOut:
+      return one ? QCoreApplication::translate(
+                       "CoreWords",
+                       "Pasted; 1 character was left out (a character of no glyph code, a code "
+                       "no letter uses, or a sign with nothing to carry it).")
+                 : QCoreApplication::translate(
+                       "CoreWords",
+                       "Pasted; %1 characters were left out (characters of no glyph code, "
+                       "codes no letter uses, or signs with nothing to carry them).")
+                       .arg(n);
+    case Message::FontLacksCodes:
+      return one ? QCoreApplication::translate(
+                       "CoreWords", "VarnelNormal has no glyph for code %1 (read as %2).")
+                       .arg(detail, kind)
+                 : QCoreApplication::translate(
+                       "CoreWords", "VarnelNormal has no glyph for codes %1 (read as %2).")
+                       .arg(detail, kind);
+  }
+  return {};
+}
+
+QString KeyTooltip(const KeyHelp& help) {
+  if (help.how == KeyHow::NotInUse) return QCoreApplication::translate("CoreWords", "Not in use");
+  QString tip = QString::fromUtf8(LetterName(help.letter).data(),
+                                  static_cast<qsizetype>(LetterName(help.letter).size()));
+  const QString typed = TypedNames(help.typed);
+  switch (help.how) {
+    case KeyHow::NotInUse:
+      break;
+    case KeyHow::Typed:
+      tip += u'\n' + QCoreApplication::translate("CoreWords", "type %1").arg(typed);
+      break;
+    case KeyHow::TypedNotClickable:
+      tip += u'\n' +
+             QCoreApplication::translate("CoreWords", "type %1 (the key itself cannot be clicked)")
+                 .arg(typed);
+      break;
+    case KeyHow::ClickOnly:
+      tip += u'\n' + QCoreApplication::translate("CoreWords", "click the key to enter it");
+      break;
+    case KeyHow::OtherLayout:
+    case KeyHow::PasteUnicodeOnly:
+      tip += u'\n' + QCoreApplication::translate(
+                         "CoreWords",
+                         "cannot be entered with this layout: the key cannot be clicked and no "
+                         "typed character enters it");
+      tip += u'\n';
+      if (help.how == KeyHow::PasteUnicodeOnly) {
+        tip += QCoreApplication::translate("CoreWords", "(Paste Unicode enters it)");
+      } else if (help.other == Layout::Arabic) {
+        tip += QCoreApplication::translate("CoreWords", "(type %1 with the Arabic layout shown)")
+                   .arg(typed);
+      } else {
+        tip +=
+            QCoreApplication::translate("CoreWords", "(type %1 with the Systematic layout shown)")
+                .arg(typed);
+      }
+      break;
+  }
+  return tip;
 }
 
 QString KeyDescription(const QString& tooltip) {

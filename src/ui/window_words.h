@@ -1,27 +1,24 @@
 // What the window says about the model and the keys, in the user's language.
-// The model and the key tables speak English (they are shared with the web
-// page and have no Qt); the window translates what they say here, against a
-// list of their sentences kept beside the code that shows them.
+// The model and the key tables say what happened and what a key does in
+// values (input/messages.h); the window words them here through Qt Linguist
+// (context "CoreWords"), as the web page does through its own tables.
 #pragma once
 
 #include <QString>
-#include <string_view>
+
+#include "input/key_faces.h"
+#include "input/messages.h"
 
 class QWidget;
 
 namespace harf::ui {
 
-// `english`, a message or tooltip of the model or the key tables, translated
-// line by line. A line matches one of the known sentences, whose %1, %2 stand
-// for any text that is translated in turn ("type “b” or the space bar" is
-// "type %1" around "%1 or %2" around "the space bar"); a line no sentence
-// matches, such as a letter's name, stays as it is.
-QString TranslateCoreText(std::string_view english);
+// The label's words for what the model said; `detail` fills in what only the
+// window knows (the codes a font lacks, and the kind they were read as).
+QString SaidText(const Said& said, const QString& detail = {}, const QString& kind = {});
 
-// Whether TranslateCoreText translates at all: set when a translation of the
-// window is installed, off (English) until then.
-void SetCoreTextTranslated(bool on);
-bool CoreTextTranslated();
+// A key's tooltip: its letter's name, then how it is entered.
+QString KeyTooltip(const KeyHelp& help);
 
 // The accessible description of a key: its tooltip without the first line,
 // which names the letter and is already the key's accessible name.

@@ -69,7 +69,12 @@ TEST(TypedKeys, DecidesWhatATypedCharacterDoes) {
       {"backspace is a release, not a typed key", U'\b', 0, kSyst, {}},
       {"tab", U'\t', 0, kSyst, {}},
       {"capital A-umlaut", U'\u00c4', 0, kArab, {}},
-      {"arabic letter itself", U'\u0628', 0, kSyst, {}},
+      {"arabic letter, systematic", U'\u0628', 0, kSyst, {Kind::Unicode, 0}},
+      {"arabic letter, arabic", U'\u0628', 0, kArab, {Kind::Unicode, 0}},
+      {"arabic-indic digit", U'\u0662', 0, kSyst, {Kind::Unicode, 0}},
+      {"lam-alif presentation form", U'\uFEFB', 0, kArab, {Kind::Unicode, 0}},
+      {"arabic letter on a full line", U'\u0628', 45, kSyst, {}},
+      {"syriac is no arabic", U'\u0710', 0, kSyst, {}},
   };
   for (const Typed& c : cases) {
     EXPECT_EQ(DecideTyped(c.typed, c.length, c.shown), c.expected) << c.name;

@@ -128,6 +128,7 @@ TEST(FromUnicode, GivesTheCodesOfTypingTheSameLetters) {
       const TypedAction a = DecideTyped(ch, typist.line().size(), c.layout);
       if (a.kind == TypedAction::Kind::Press) text.push_back(CodePointOf(LetterOfKey(a.key)));
       if (a.kind == TypedAction::Kind::Enter) text.push_back(U'\n');
+      if (a.kind == TypedAction::Kind::Unicode) text.push_back(ch);  // Arabic from the keyboard
       typist.Type(ch);
     }
     // The letters in typing order, each line turned into the logical order

@@ -416,13 +416,13 @@ class FrmMainTest : public QObject {
     QVERIFY(txtT()->selectedCodes().empty());
   }
 
-  // Nothing reaches the boxes but what the engine writes: no paste, undo or
-  // cut, and a Ctrl chord types no letter.
+  // Nothing reaches the boxes but what the engine writes: no undo or cut, no
+  // middle-click paste, and a Ctrl chord types no letter. Ctrl+V is the
+  // window's own paste, into the line, never into the text area.
   void boxesRefuseTextFromElsewhere() {
     type(U"b");
     QGuiApplication::clipboard()->setText(QStringLiteral("xyz"));
     txtT()->setFocus();
-    QTest::keyClick(txtT(), Qt::Key_V, Qt::ControlModifier);
     QTest::keyClick(txtT(), Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(txtT(), Qt::Key_X, Qt::ControlModifier);
     QTest::mouseClick(txtT(), Qt::MiddleButton);
@@ -430,6 +430,54 @@ class FrmMainTest : public QObject {
     txtF()->setFocus();
     QTest::keyClick(txtF(), Qt::Key_V, Qt::ControlModifier);
     QVERIFY(txtF()->toPlainText().isEmpty());
+    harf::Typist pasted;
+    pasted.Type(U'b');
+    pasted.PasteGlyphText(U"xyz");
+    QCOMPARE(line(), pasted.line().Codes());
+  }
+
+  // Ctrl+V pastes what the clipboard holds: the window's own copy (glyph
+  // text of the symbol kind), glyph text of the other kinds, or Unicode.
+  void ctrlVPastesEitherKind() {
+    type(U"bsm 'llh 'lrHmn");
+    const Codes typed = line();
+    const auto ctrlV = [this](const QString& text) {
+      QTest::keyClick(child<QAbstractButton>("cmdClear"), Qt::Key_F7);
+      release(Qt::Key_F7);
+      QGuiApplication::clipboard()->setText(text);
+      QTest::keyClick(txtT(), Qt::Key_V, Qt::ControlModifier);
+      return line();
+    };
+    for (const harf::GlyphEncoding e : harf::kGlyphEncodings) {
+      const std::u16string chars = harf::EncodeCodesUtf16(typed, e);
+      QCOMPARE(ctrlV(QString::fromStdU16String(chars)), typed);
+      QVERIFY2(!label().contains(QStringLiteral("left out")), qPrintable(label()));
+    }
+    // Unicode Arabic goes in as Paste Unicode types it.
+    QCOMPARE(ctrlV(QStringLiteral("\u0644\u0627 ")), CodesFromString("32 252 32"));
+    QCOMPARE(ctrlV(QStringLiteral("\uFEFB ")), CodesFromString("32 252 32"));
+    expectLineFocused();
+  }
+
+  // A letter, digit or sign typed on an Arabic keyboard layout types that
+  // letter with either layout shown, as Paste Unicode types one character.
+  void arabicKeyboardTypesLetters() {
+    for (int layout = 0; layout < 2; ++layout) {
+      if (layout == 1) switchLayout();
+      QTest::keyClick(txtT(), Qt::Key_F7);
+      release(Qt::Key_F7);
+      type(U"\u0644\u0627 \u0628\u0650\u062A ");
+      QCOMPARE(line(), CodesFromString("32 111 74 105 32 252 32"));
+      // A presentation form, and a committed input-method string.
+      QTest::keyClick(txtT(), Qt::Key_F7);
+      release(Qt::Key_F7);
+      typeChar(U'\uFEFB');
+      QInputMethodEvent im;
+      im.setCommitString(QStringLiteral(" "));
+      QApplication::sendEvent(txtT(), &im);
+      QCOMPARE(line(), CodesFromString("32 252 32"));
+      expectLineFocused();
+    }
   }
 
   // --- Unicode in and out ------------------------------------------------
@@ -541,8 +589,8 @@ class FrmMainTest : public QObject {
     QCOMPARE(txtF()->contextMenuPolicy(), Qt::CustomContextMenu);
     QStringList shortcuts;
     for (QAction* a : w->actions()) shortcuts << a->shortcut().toString();
-    QCOMPARE(shortcuts,
-             (QStringList{"Ctrl+Shift+C", "Ctrl+Shift+T", "Ctrl+Shift+V", "Ctrl+Shift+L"}));
+    QCOMPARE(shortcuts, (QStringList{"Ctrl+Shift+C", "Ctrl+Shift+T", "Ctrl+Shift+V", "Ctrl+Shift+L",
+                                     "Ctrl+V"}));
     QVERIFY(txtT()->toolTip().contains(QStringLiteral("Ctrl+Shift+V")));
   }
 

@@ -19,6 +19,7 @@
 #include "input/typist.h"
 #include "input/unicode_text.h"
 #include "tables/key_layout.h"
+#include "ui/window_words.h"
 #include "window_driver.h"
 
 using harf::testing::Codes;
@@ -200,8 +201,9 @@ class SoakTest : public QObject {
                                                      : QStringLiteral("Keyboard: Systematic")),
              qPrintable(QStringLiteral("layout caption differs") + where));
     const QString label = d->child<QLabel>(QStringLiteral("Label1"))->text();
-    QVERIFY2(model().message().empty() ? label == credit
-                                       : label == QString::fromStdString(model().message()),
+    QVERIFY2(model().said().message == harf::Message::None
+                 ? label == credit
+                 : label == harf::ui::SaidText(model().said()),
              qPrintable(QStringLiteral("label differs") + where));
   }
 

@@ -6,18 +6,9 @@ const os = require('node:os');
 const path = require('node:path');
 const { test, expect } = require('@playwright/test');
 const {
-  ENCODINGS, HARF_CONVERT, HARF_SHAPE, chooseEncoding, copyWith, encodeLines, openPage, pasteWith, typeText,
-  writeClipboard,
+  ENCODINGS, HARF_CONVERT, HARF_SHAPE, chooseEncoding, copyWith, encodeLines, openPage, pasteWith,
+  shape, shapeUnicode, showLayout, typeText, writeClipboard,
 } = require('./support');
-
-// harf-shape --from unicode: the glyph codes of each line of text.
-function shapeUnicode(text) {
-  const out = execFileSync(HARF_SHAPE, ['--from', 'unicode'], {
-    input: text, maxBuffer: 1 << 28, stdio: ['pipe', 'pipe', 'ignore'],
-  });
-  return out.toString('utf8').replace(/\n$/, '').split('\n')
-    .map((l) => (l === '' ? [] : l.split(' ').map(Number)));
-}
 
 // harf-convert --to legacy: Unicode text typed through the native core as a
 // paste types it, in lines a typist would make; the glyph codes of each line.
@@ -73,11 +64,60 @@ test('Unicode pastes as harf-shape types it, presentation forms and all', async 
   expect(await textCopy(page)).toBe(encodeLines([expected[0]], 'latin1'));
 });
 
-test('Ctrl+V pastes Unicode too', async ({ page }) => {
+test('Ctrl+V pastes Unicode and glyph text of every kind, each as what it is', async ({ page }) => {
+  const cdp = await page.context().newCDPSession(page);
+  const typed = "bsm 'llh 'lrHmn 'lrHym";
+  await typeText(page, cdp, typed);
+  const ctrlV = async (text) => {
+    await page.locator('#cmdClear').click();
+    await writeClipboard(page, text);
+    await pasteWith(page, () => page.keyboard.press('Control+V'));
+    return lineCopy(page);
+  };
+  const own = await lineCopy(page);
+  for (const encoding of Object.keys(ENCODINGS)) {
+    await chooseEncoding(page, encoding);
+    const copied = await lineCopy(page);
+    await chooseEncoding(page, 'latin1');
+    expect(await ctrlV(copied), encoding).toBe(own);
+    await expect(page.locator('#Label1')).not.toContainText('left out');
+    await chooseEncoding(page, encoding);
+  }
+  await chooseEncoding(page, 'latin1');
+  const unicode = 'بسم الله \uFEFB 2024';
+  expect(await ctrlV(unicode)).toBe(encodeLines(shapeUnicode(unicode), 'latin1'));
+  // Focus on a command button changes nothing.
+  await page.locator('#cmdClear').click();
   await writeClipboard(page, 'لا ');
-  await page.locator('#txtT').focus();
+  await page.locator('#cmdCopyText').focus();
   await pasteWith(page, () => page.keyboard.press('Control+V'));
   expect(await lineCopy(page)).toBe(encodeLines(shapeUnicode('لا '), 'latin1'));
+});
+
+test('an Arabic keyboard types its letters in either layout, as Paste Unicode does', async ({ page }) => {
+  const cdp = await page.context().newCDPSession(page);
+  // Letters, a lam-alif presentation form, a vowel sign, the Arabic comma
+  // and question mark give what pasting the text gives; digits, each typed
+  // on its own, what typing them on the Systematic keys gives.
+  const text = 'بسمِ الله \uFEFB كيف؟ ،';
+  const digits = '٢٠٢٤ ';
+  const expected = [shapeUnicode(text)[0], shape('2024 ')[0]];
+  for (const layout of ['systematic', 'arabic']) {
+    await showLayout(page, layout);
+    const got = [];
+    for (const t of [text, digits]) {
+      await page.locator('#cmdClear').click();
+      await page.locator('#txtT').focus();
+      await typeText(page, cdp, t);
+      got.push(await lineCopy(page));
+    }
+    expect(got, layout).toEqual(expected.map((codes) => encodeLines([codes], 'latin1')));
+  }
+  // Typing stops at 45 glyphs for Arabic letters too.
+  await page.locator('#cmdClear').click();
+  await page.locator('#txtT').focus();
+  await typeText(page, cdp, 'ب'.repeat(50));
+  expect((await lineCopy(page)).length).toBe(45);
 });
 
 test('glyph-code text in every encoding pastes back into the lines it came from', async ({ page }) => {
@@ -97,7 +137,7 @@ test('glyph-code text in every encoding pastes back into the lines it came from'
     // The text area shows the same codes (drawn from the symbol area), the
     // line Enter added appended to what the paste put there.
     if (encoding === 'symbol') {
-      expect(await page.locator('#txtF').evaluate((f) => f.textContent))
+      expect(await page.locator('#txtFGlyphs').evaluate((f) => f.textContent))
         .toBe(copied.replaceAll('\r\n', '\n'));
     }
     await page.locator('#cmdClearText').click();
@@ -122,6 +162,6 @@ test('a 1 MB Unicode paste', async ({ page }) => {
   expect(await lineCopy(page)).toBe(encodeLines([expected.pop()], 'latin1'));
   expect(await textCopy(page)).toBe(encodeLines(expected, 'latin1'));
   // The boxes show it all.
-  const shown = await page.locator('#txtF').evaluate((f) => f.textContent.split('\n').length);
+  const shown = await page.locator('#txtFGlyphs').evaluate((f) => f.textContent.split('\n').length);
   expect(shown).toBe(expected.length);
 });

@@ -67,6 +67,15 @@ function shape(typed, layout = 'systematic') {
   return shapeAll([typed], layout)[0];
 }
 
+// harf-shape --from unicode: the glyph codes of each line of text.
+function shapeUnicode(text) {
+  const out = execFileSync(HARF_SHAPE, ['--from', 'unicode'], {
+    input: text, maxBuffer: 1 << 28, stdio: ['pipe', 'pipe', 'ignore'],
+  });
+  return out.toString('utf8').replace(/\n$/, '').split('\n')
+    .map((l) => (l === '' ? [] : l.split(' ').map(Number)));
+}
+
 // What the clipboard holds for glyph codes in each encoding, made without the
 // page's code: the symbol area, Latin-1, and Windows-1252 as Chromium's own
 // decoder reads it (which, like Windows, keeps the five undefined bytes as
@@ -174,6 +183,7 @@ module.exports = {
   readClipboard,
   shape,
   shapeAll,
+  shapeUnicode,
   showLayout,
   typeChar,
   typeText,

@@ -56,6 +56,22 @@
         <translation>Eingefügt; 1 Zeichen wurde ausgelassen (kein Buchstabe hier, oder ein Vokalzeichen, das der Buchstabe davor nicht annimmt).</translation>
     </message>
     <message>
+        <source>Pasted; 1 character was left out (a character of no glyph code, a code no letter uses, or a sign with nothing to carry it).</source>
+        <translation>Eingefügt; 1 Zeichen wurde ausgelassen (ein Zeichen ohne Glyphencode, ein Code, den kein Buchstabe verwendet, oder ein Zeichen ohne Träger).</translation>
+    </message>
+    <message>
+        <source>Pasted; %1 characters were left out (characters of no glyph code, codes no letter uses, or signs with nothing to carry them).</source>
+        <translation>Eingefügt; %1 Zeichen wurden ausgelassen (Zeichen ohne Glyphencode, Codes, die kein Buchstabe verwendet, oder Zeichen ohne Träger).</translation>
+    </message>
+    <message>
+        <source>VarnelNormal has no glyph for code %1 (read as %2).</source>
+        <translation>VarnelNormal hat keine Glyphe für den Code %1 (gelesen als %2).</translation>
+    </message>
+    <message>
+        <source>VarnelNormal has no glyph for codes %1 (read as %2).</source>
+        <translation>VarnelNormal hat keine Glyphen für die Codes %1 (gelesen als %2).</translation>
+    </message>
+    <message>
         <source>Pasted; %1 characters were left out (no letter here, or a vowel sign the letter before it does not take).</source>
         <translation>Eingefügt; %1 Zeichen wurden ausgelassen (kein Buchstabe hier, oder ein Vokalzeichen, das der Buchstabe davor nicht annimmt).</translation>
     </message>
@@ -113,6 +129,14 @@
     <message>
         <source>Paste text copied from a document set in the legacy font: its letters are read back from the glyph codes and typed in</source>
         <translation>Text aus einem Dokument in der alten Schrift einfügen: seine Buchstaben werden aus den Glyphencodes gelesen und eingetippt</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>Einfügen</translation>
+    </message>
+    <message>
+        <source>Paste what the clipboard holds: Unicode Arabic, or text in the legacy font</source>
+        <translation>Einfügen, was die Zwischenablage enthält: Unicode-Arabisch oder Text in der alten Schrift</translation>
     </message>
 </context>
 </TS>
