@@ -20,7 +20,10 @@ done
 # Debian's emscripten runs its JavaScript optimiser with the first node on
 # PATH; a node that is not Debian's own finds Debian's acorn only this way.
 export NODE_PATH="${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs"
-emcmake cmake -S . -B build-web -DHARF_WEB=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
+# The document converter's libraries, from Debian's sources (kept once built).
+scripts/web-libs.sh build-web/libs
+emcmake cmake -S . -B build-web -DHARF_WEB=ON -DCMAKE_BUILD_TYPE=Release \
+  -DHARF_WEB_LIBS="$PWD/build-web/libs/prefix" >/dev/null
 cmake --build build-web -j2
 
 if [ "$serve" -eq 1 ]; then

@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -291,7 +292,13 @@ void TempFile::Write(const char* data, std::size_t size) {
 // deflated, a few at most, so that the maker waits for the packer rather than
 // filling memory.
 struct PartWriter::Shared {
+#ifdef HARF_SINGLE_THREAD
+  // Built without threads (the browser's): every buffer waits here and is
+  // deflated at Finish, so the part is held whole once.
+  Handoff<std::string> buffers{SIZE_MAX};
+#else
   Handoff<std::string> buffers{4};
+#endif
   std::string error;  // why the packer failed
   DeflatedPart part;
   std::thread packer;
@@ -342,10 +349,12 @@ struct PartWriter::Shared {
 
 PartWriter::PartWriter() : shared_(std::make_unique<Shared>()) {
   shared_->part.file = TempFile::Make();
+#ifndef HARF_SINGLE_THREAD
   shared_->packer = std::thread([s = shared_.get()] {
     ::pthread_setname_np(::pthread_self(), "harf-deflate");
     s->Pack();
   });
+#endif
 }
 
 PartWriter::~PartWriter() {
@@ -368,7 +377,11 @@ void PartWriter::Hand() {
 DeflatedPart PartWriter::Finish() {
   if (!buffer_.empty()) Hand();
   shared_->buffers.Close();
+#ifdef HARF_SINGLE_THREAD
+  shared_->Pack();
+#else
   shared_->packer.join();
+#endif
   if (!shared_->error.empty()) Io(shared_->error);
   if (std::fflush(shared_->part.file.get()) != 0) {
     Io(std::string("cannot write a temporary file: ") + std::strerror(errno));

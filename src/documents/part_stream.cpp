@@ -4,6 +4,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -230,17 +231,28 @@ void FindElements(pugi::xml_node root, const std::vector<std::string>& names,
 
 DeflatedPart StreamBlocks(const Package& package, const std::string& part, const PartLayout& layout,
                           BlockConverter& converter) {
-  Handoff<Segment> segments(3);
   std::exception_ptr scan_error;
-  std::thread scanner([&] {
-    ::pthread_setname_np(::pthread_self(), "harf-read");
+  auto scan = [&](Handoff<Segment>& segments) {
     try {
       ScanPart(package, part, layout, segments);
     } catch (...) {
       scan_error = std::current_exception();
     }
     segments.Close();
+  };
+#ifdef HARF_SINGLE_THREAD
+  // Built without threads (the browser's): the whole part is cut first and
+  // its segments wait, held at once, to be converted.
+  Handoff<Segment> segments(SIZE_MAX);
+  std::thread scanner;
+  scan(segments);
+#else
+  Handoff<Segment> segments(3);
+  std::thread scanner([&] {
+    ::pthread_setname_np(::pthread_self(), "harf-read");
+    scan(segments);
   });
+#endif
   // However this ends, the scanner is stopped and waited for.
   struct Stop {
     Handoff<Segment>& segments;
@@ -318,7 +330,7 @@ DeflatedPart StreamBlocks(const Package& package, const std::string& part, const
     }
     writer.sink(bytes + written, segment->bytes.size() - written);
   }
-  scanner.join();
+  if (scanner.joinable()) scanner.join();
   if (scan_error) std::rethrow_exception(scan_error);
   if (!changed) return DeflatedPart();
   if (!with_head) return packed->Finish();
