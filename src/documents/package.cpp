@@ -186,8 +186,11 @@ void Package::ReadInto(std::string_view name, char* out, std::size_t size) const
 }
 
 void Package::CheckCopied(const std::string& name) const {
-  const bool xml = !g_copy_unchecked && IsXmlName(name) && !well_formed_.contains(name);
-  if (!xml && read_whole_.contains(name)) return;
+  // An entry read to its end has had its CRC checked, and an XML part read
+  // to its end was parsed strictly by its reader (ParsePart, or expat on a
+  // streamed part): had that failed, nothing would be written.
+  if (read_whole_.contains(name)) return;
+  const bool xml = !g_copy_unchecked && IsXmlName(name);
   std::optional<XmlCheck> check;
   if (xml) check.emplace(name);
   EntryReader reader(*this, name);
@@ -197,7 +200,6 @@ void Package::CheckCopied(const std::string& name) const {
     if (check) check->Feed(buffer.data(), n, n == 0);
     if (n == 0) break;
   }
-  if (xml) well_formed_.insert(name);
 }
 
 EntryReader::EntryReader(const Package& package, std::string_view name)

@@ -143,14 +143,12 @@ class Package {
   // Writes the package to out, an existing file written in place: entries
   // in `replaced` get the new bytes, every other entry is copied compressed
   // as it is, in the same order. Before anything is written every copied
-  // entry not read whole already is read through once: a damaged entry, or
-  // an XML part that is not well-formed (unless SetCopyUnchecked), is
+  // entry not read to its end already is read through once: a damaged entry,
+  // or an XML part that is not well-formed (unless SetCopyUnchecked), is
   // Invalid, so that a damaged package never comes out with fresh checksums.
+  // Every reader of XML parts here parses them strictly (ParsePart, expat on
+  // streamed parts), so a part read to its end needs no second look.
   void WriteCopy(const std::string& out, std::map<std::string, NewPart> replaced) const;
-
-  // A part that a strict parser has read whole, so a copy of it needs no
-  // second look.
-  void NoteWellFormed(std::string_view name) const { well_formed_.emplace(name); }
 
  private:
   // Refuses encrypted entries and entries past the limits.
@@ -161,8 +159,7 @@ class Package {
   friend class EntryReader;
   zip* zip_ = nullptr;
   std::string path_;
-  mutable std::set<std::string> read_whole_;   // entries whose CRC has been checked
-  mutable std::set<std::string> well_formed_;  // parts a strict parser has read
+  mutable std::set<std::string> read_whole_;  // entries read to their end, CRC checked
 };
 
 // Whether XML parts copied unchanged are checked to be well-formed (the

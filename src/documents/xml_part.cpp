@@ -73,7 +73,6 @@ void ParsePart(pugi::xml_document& doc, const Package& package, const std::strin
                                                           std::to_string(result.offset) + ": " +
                                                           result.description());
   }
-  package.NoteWellFormed(part);
 }
 
 namespace {

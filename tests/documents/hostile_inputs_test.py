@@ -415,6 +415,21 @@ class NewFiles(unittest.TestCase):
         time.sleep(0.2)  # the child's own exit
         self.assertEqual(os.listdir(d), ["long.docx"])
 
+    def test_a_batch_killed_outright_takes_its_child_and_temporary_file(self):
+        d = fresh("batch_killed")
+        write_docx(os.path.join(d, "long.docx"), [LEGACY_RUN * 200000], stored=True)
+        p = subprocess.Popen([CONVERT, "long.docx"], cwd=d, stderr=subprocess.DEVNULL)
+        for _ in range(2000):
+            if any(".harf-" in n for n in os.listdir(d)):
+                break
+            time.sleep(0.005)
+        p.kill()
+        p.wait()
+        for _ in range(1000):  # the child cleans up as on SIGTERM
+            if os.listdir(d) == ["long.docx"]:
+                break
+            time.sleep(0.01)
+        self.assertEqual(os.listdir(d), ["long.docx"])
 
 if __name__ == "__main__":
     CONVERT, DATA, WORK = sys.argv[1:4]

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <new>
@@ -18,8 +19,13 @@ namespace {
 
 constexpr std::array<int, 3> kStopSignals = {SIGINT, SIGTERM, SIGHUP};
 
+// Set by the watcher once it runs; lives as long as the process.
+std::atomic<bool> g_watching{false};
+
 void Watch() {
   const sigset_t set = StopSignals();
+  g_watching = true;
+  g_watching.notify_all();
   int sig = 0;
   while (::sigwait(&set, &sig) != 0) {
   }
@@ -71,7 +77,11 @@ sigset_t StopSignals() {
 void WatchStopSignals() {
   const sigset_t stop = StopSignals();
   ::pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+  // Started for good before anything forks: a thread half-way through its
+  // start could hold a lock (an allocator's) that a child would inherit held.
+  g_watching = false;
   std::thread(Watch).detach();
+  g_watching.wait(false);
 }
 
 void StopOffice(pid_t group) {
