@@ -81,4 +81,10 @@ std::vector<std::vector<std::vector<Piece>>> ConvertGroups(std::vector<Group>& g
   return output;
 }
 
+// A PDF's text, page by page and line by line, written as UTF-8 text: text set
+// in the legacy font (by its PostScript name) read as glyph codes into Unicode
+// Arabic in logical order, other text as it is, pages separated by form feeds.
+// To Unicode only.
+ConvertStats ConvertPdf(const std::string& in, const std::string& out, const ConvertOptions&);
+
 }  // namespace harf::documents

@@ -62,7 +62,9 @@ would wrap them in the wrong order.
 Formats, by extension: .docx, .odt; .txt (the whole file is legacy text: UTF-8
 characters of the encoding, or raw bytes, one per glyph code); .csv and .tsv
 (the columns named by --columns; a header row when any column is named);
-.doc and .rtf through LibreOffice (soffice) when it is installed.
+.doc and .rtf through LibreOffice (soffice) when it is installed; .pdf to
+Unicode text only (NAME.unicode.txt: line by line, pages separated by form
+feeds, the legacy font found by its name in the PDF).
 
 Options:
   --to unicode|legacy      direction (default: unicode)
@@ -265,7 +267,7 @@ std::string Lower(std::string s) {
   return s;
 }
 
-enum class Format { Docx, Odt, Text, Csv, Tsv, Doc, Rtf };
+enum class Format { Docx, Odt, Text, Csv, Tsv, Doc, Rtf, Pdf };
 
 std::optional<Format> FormatOf(const fs::path& p) {
   const std::string ext = Lower(p.extension().string());
@@ -276,6 +278,7 @@ std::optional<Format> FormatOf(const fs::path& p) {
   if (ext == ".tsv") return Format::Tsv;
   if (ext == ".doc") return Format::Doc;
   if (ext == ".rtf") return Format::Rtf;
+  if (ext == ".pdf") return Format::Pdf;
   return std::nullopt;
 }
 
@@ -425,6 +428,8 @@ ConvertStats ConvertOne(const fs::path& in, const std::string& out, Format forma
     case Format::Doc:
     case Format::Rtf:
       return ConvertThroughOffice(in, out, format, o);
+    case Format::Pdf:
+      return harf::documents::ConvertPdf(in, out, o);
   }
   return {};
 }
@@ -432,7 +437,9 @@ ConvertStats ConvertOne(const fs::path& in, const std::string& out, Format forma
 fs::path OutputOf(const fs::path& in, const Options& o) {
   if (o.out) return *o.out;
   const std::string tag = o.convert.to == Direction::ToUnicode ? ".unicode" : ".legacy";
-  const fs::path name = in.stem().string() + tag + in.extension().string();
+  // A PDF's text is plain text.
+  const std::string ext = FormatOf(in) == Format::Pdf ? ".txt" : in.extension().string();
+  const fs::path name = in.stem().string() + tag + ext;
   if (o.out_dir) return fs::path(*o.out_dir) / name;
   return in.parent_path() / name;
 }
@@ -462,7 +469,7 @@ struct Batch {
 ConvertStats ConvertFile(const fs::path& in, const Options& o, Batch& batch) {
   const std::optional<Format> format = FormatOf(in);
   if (!format) {
-    Invalid("unknown kind of file (expected .docx, .odt, .txt, .csv, .tsv, .doc or .rtf)");
+    Invalid("unknown kind of file (expected .docx, .odt, .txt, .csv, .tsv, .doc, .rtf or .pdf)");
   }
   struct stat st {};
   if (::stat(in.c_str(), &st) != 0) Io(std::string("cannot read: ") + std::strerror(errno));
