@@ -87,4 +87,10 @@ std::vector<std::vector<std::vector<Piece>>> ConvertGroups(std::vector<Group>& g
 // To Unicode only.
 ConvertStats ConvertPdf(const std::string& in, const std::string& out, const ConvertOptions&);
 
+// An HTML page: text set in the legacy font (<font face>, a style attribute's
+// font-family, or a class or tag rule of the page's <style>) both ways. The
+// page's declared encoding is read (none or Latin-1: Windows-1252, as
+// browsers read it); the page is written in UTF-8 and says so.
+ConvertStats ConvertHtml(const std::string& in, const std::string& out, const ConvertOptions&);
+
 }  // namespace harf::documents

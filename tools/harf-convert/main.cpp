@@ -64,7 +64,9 @@ characters of the encoding, or raw bytes, one per glyph code); .csv and .tsv
 (the columns named by --columns; a header row when any column is named);
 .doc and .rtf through LibreOffice (soffice) when it is installed; .pdf to
 Unicode text only (NAME.unicode.txt: line by line, pages separated by form
-feeds, the legacy font found by its name in the PDF).
+feeds, the legacy font found by its name in the PDF); .html and .htm (text in
+the legacy font by <font face>, style or a <style> class; the page's own
+encoding read, UTF-8 written).
 
 Options:
   --to unicode|legacy      direction (default: unicode)
@@ -267,7 +269,7 @@ std::string Lower(std::string s) {
   return s;
 }
 
-enum class Format { Docx, Odt, Text, Csv, Tsv, Doc, Rtf, Pdf };
+enum class Format { Docx, Odt, Text, Csv, Tsv, Doc, Rtf, Pdf, Html };
 
 std::optional<Format> FormatOf(const fs::path& p) {
   const std::string ext = Lower(p.extension().string());
@@ -279,6 +281,7 @@ std::optional<Format> FormatOf(const fs::path& p) {
   if (ext == ".doc") return Format::Doc;
   if (ext == ".rtf") return Format::Rtf;
   if (ext == ".pdf") return Format::Pdf;
+  if (ext == ".html" || ext == ".htm") return Format::Html;
   return std::nullopt;
 }
 
@@ -430,6 +433,8 @@ ConvertStats ConvertOne(const fs::path& in, const std::string& out, Format forma
       return ConvertThroughOffice(in, out, format, o);
     case Format::Pdf:
       return harf::documents::ConvertPdf(in, out, o);
+    case Format::Html:
+      return harf::documents::ConvertHtml(in, out, o);
   }
   return {};
 }
@@ -469,7 +474,9 @@ struct Batch {
 ConvertStats ConvertFile(const fs::path& in, const Options& o, Batch& batch) {
   const std::optional<Format> format = FormatOf(in);
   if (!format) {
-    Invalid("unknown kind of file (expected .docx, .odt, .txt, .csv, .tsv, .doc, .rtf or .pdf)");
+    Invalid(
+        "unknown kind of file (expected .docx, .odt, .txt, .csv, .tsv, .doc, .rtf, .pdf, .html or "
+        ".htm)");
   }
   struct stat st {};
   if (::stat(in.c_str(), &st) != 0) Io(std::string("cannot read: ") + std::strerror(errno));
