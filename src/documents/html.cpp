@@ -385,7 +385,16 @@ void DeclareUtf8(xmlDoc* doc) {
     }
     return !IsSkipped(n);
   });
-  if (declared || !head) return;
+  if (declared) return;
+  if (!head) {
+    xmlNode* root = xmlDocGetRootElement(doc);
+    head = xmlNewDocNode(doc, nullptr, X("head"), nullptr);
+    if (root->children) {
+      xmlAddPrevSibling(root->children, head);
+    } else {
+      xmlAddChild(root, head);
+    }
+  }
   xmlNode* meta = xmlNewDocNode(doc, nullptr, X("meta"), nullptr);
   SetAttr(meta, "charset", "UTF-8");
   if (head->children) {
@@ -662,16 +671,13 @@ ConvertStats ConvertHtml(const std::string& in, const std::string& out, const Co
   DeclareUtf8(page.doc);
   if (page.doc->encoding) xmlFree(const_cast<xmlChar*>(page.doc->encoding));
   page.doc->encoding = xmlStrdup(X("UTF-8"));
-  xmlChar* mem = nullptr;
-  int size = 0;
-  htmlDocDumpMemoryFormat(page.doc, &mem, &size, 0);
-  if (!mem) Io("cannot write the page (out of memory)");
-  std::FILE* f = std::fopen(out.c_str(), "wb");
-  bool written =
-      f && std::fwrite(mem, 1, static_cast<std::size_t>(size), f) == static_cast<std::size_t>(size);
-  xmlFree(mem);
-  if (f && std::fclose(f) != 0) written = false;
-  if (!written) Io("cannot write " + out + ": " + std::strerror(errno));
+  // Through a UTF-8 output buffer, so that Arabic is written as characters,
+  // not as character references.
+  xmlOutputBuffer* buf =
+      xmlOutputBufferCreateFilename(out.c_str(), xmlFindCharEncodingHandler("UTF-8"), 0);
+  if (!buf) Io("cannot write " + out);
+  htmlDocContentDumpFormatOutput(buf, page.doc, "UTF-8", 0);
+  if (xmlOutputBufferClose(buf) < 0) Io("cannot write " + out + ": " + std::strerror(errno));
   return stats;
 }
 
