@@ -16,6 +16,7 @@ namespace {
 struct Tagged {
   char32_t ch;
   std::size_t run;
+  std::size_t glyph = 0;  // reading back: the display index of its glyph
 };
 
 // The characters in another order, by clusters (a letter and its signs):
@@ -80,21 +81,65 @@ std::vector<std::size_t> RunsOfCells(const Line& line, const std::vector<TypedLe
 
 }  // namespace
 
-UnicodePieces CodesToUnicode(std::span<const GlyphCode> display,
-                             std::span<const std::size_t> runs) {
+UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const std::size_t> runs,
+                             std::span<const Anchor> objects) {
   UnicodePieces out;
-  const ReadLetters read = ReadGlyphCodes(display);
+  // Spaces at the right end are a typed line's padding, which reads as
+  // nothing, unless an object stands right of them: then they separate it.
+  std::size_t kept_spaces = 0;
+  if (std::any_of(objects.begin(), objects.end(),
+                  [&](const Anchor& a) { return a.before >= display.size(); })) {
+    while (kept_spaces < display.size() &&
+           display[display.size() - 1 - kept_spaces] == kSpaceCode) {
+      ++kept_spaces;
+    }
+  }
+  const ReadLetters read = ReadGlyphCodes(display.first(display.size() - kept_spaces));
   out.left_out = read.skipped;
   std::vector<Tagged> text;
-  text.reserve(read.letters.size());
+  text.reserve(read.letters.size() + objects.size());
   for (std::size_t i = 0; i < read.letters.size(); ++i) {
     const char32_t cp = CodePointOf(read.letters[i]);
     const std::size_t source = i < read.source.size() ? read.source[i] : 0;
     if (cp == kNoCodePoint) {
       ++out.left_out;
     } else {
-      text.push_back({cp, source < runs.size() ? runs[source] : 0});
+      text.push_back({cp, source < runs.size() ? runs[source] : 0, source});
     }
+  }
+  if (kept_spaces > 0) {
+    std::vector<Tagged> spaced;
+    spaced.reserve(text.size() + kept_spaces);
+    for (std::size_t i = display.size(); i-- > display.size() - kept_spaces;) {
+      spaced.push_back({U' ', i < runs.size() ? runs[i] : 0, i});
+    }
+    spaced.insert(spaced.end(), text.begin(), text.end());
+    text = std::move(spaced);
+  }
+  if (!objects.empty()) {
+    // Read right to left, an object comes after the letters of the glyphs
+    // right of it; of two objects side by side the right one comes first.
+    std::vector<std::pair<std::size_t, std::size_t>> at;  // (letter position, object)
+    at.reserve(objects.size());
+    for (std::size_t k = 0; k < objects.size(); ++k) {
+      std::size_t pos = 0;
+      while (pos < text.size() && text[pos].glyph >= objects[k].before) ++pos;
+      at.emplace_back(pos, k);
+    }
+    std::stable_sort(at.begin(), at.end(), [](const auto& a, const auto& b) {
+      return a.first != b.first ? a.first < b.first : a.second > b.second;
+    });
+    std::vector<Tagged> with;
+    with.reserve(text.size() + objects.size());
+    std::size_t next = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+      while (next < at.size() && at[next].first == i) {
+        with.push_back({kObjectChar, objects[at[next].second].run});
+        ++next;
+      }
+      if (i < text.size()) with.push_back(text[i]);
+    }
+    text = std::move(with);
   }
   for (const Tagged& t : Reordered(text, true)) Append(out.pieces, t.ch, t.run);
   return out;
@@ -125,6 +170,10 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
   for (const Piece& piece : runs) {
     std::size_t dropped = 0;
     for (const char32_t ch : Nfkc(piece.text, &dropped)) {
+      if (ch == kObjectChar) {
+        letters.push_back({ch, piece.run});
+        continue;
+      }
       const LetterIndex c = LetterOfCodePoint(ch);
       if (c == kNoLetter) {
         ++out.left_out;
@@ -140,7 +189,12 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
   line.Reserve(text.size() + 2);
   std::vector<TypedLetter> typed;
   typed.reserve(text.size());
+  std::vector<Anchor> objects;  // `before`: how many letters were typed before it
   for (const Tagged& t : text) {
+    if (t.ch == kObjectChar) {
+      objects.push_back({typed.size(), t.run});
+      continue;
+    }
     const LetterIndex c = LetterOfCodePoint(t.ch);
     if (!AddChar(line, c)) {
       ++out.left_out;
@@ -157,10 +211,35 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
 
   const std::vector<std::size_t> owner = RunsOfCells(line, typed);
   const auto& cells = line.Reading();
+  // The cell each object follows in reading order: the one holding the
+  // letter typed before it; kNone for an object before every letter.
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::vector<std::size_t> after(objects.size(), kNone);
+  if (!objects.empty()) {
+    std::vector<std::size_t> cell_of_letter;
+    cell_of_letter.reserve(typed.size());
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      for (const std::uint8_t letter : {cells[i].letter, cells[i].later}) {
+        if (letter != kNoLetter) cell_of_letter.push_back(i);
+      }
+    }
+    for (std::size_t k = 0; k < objects.size(); ++k) {
+      const std::size_t n = objects[k].before;
+      if (n > 0) after[k] = n - 1 < cell_of_letter.size() ? cell_of_letter[n - 1] : cells.size();
+    }
+  }
+  // Objects after reading cell c go left of it: emitted, in display order,
+  // just before it, the last one first.
+  auto emit_objects = [&](std::vector<Piece>& pieces, std::size_t from, std::size_t to) {
+    for (std::size_t k = objects.size(); k-- > 0;) {
+      const std::size_t c = after[k] == kNone ? 0 : after[k] + 1;
+      if (c >= from && c < to) Append(pieces, kObjectChar, objects[k].run);
+    }
+  };
   // Break in reading order at the last space that keeps a line within
   // max_glyphs; the space itself goes at the break.
   std::size_t start = 0;
-  while (start < cells.size()) {
+  do {
     std::size_t end = cells.size();
     std::size_t next = end;
     if (max_glyphs > 0 && end - start > max_glyphs) {
@@ -171,14 +250,18 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
     }
     std::vector<GlyphCode> codes;
     std::vector<Piece> pieces;
+    // Positions count "after cell c" as c + 1, "before every cell" as 0.
+    emit_objects(pieces, end + 1, next == cells.size() ? cells.size() + 2 : next + 1);
     for (std::size_t i = end; i > start; --i) {
+      emit_objects(pieces, i, i + 1);
       codes.push_back(cells[i - 1].code);
       Append(pieces, CharOfCode(cells[i - 1].code, encoding), owner[i - 1]);
     }
+    if (start == 0) emit_objects(pieces, 0, 1);
     out.lines.push_back(std::move(pieces));
     out.codes.push_back(std::move(codes));
     start = next;
-  }
+  } while (start < cells.size());
   if (out.lines.empty()) {
     out.lines.emplace_back();
     out.codes.emplace_back();
@@ -200,6 +283,7 @@ bool IsArabicLetter(char32_t c) {
 }
 
 bool IsNeutralChar(char32_t c) {
+  if ((c >= 0x0660 && c <= 0x0669) || (c >= 0x06F0 && c <= 0x06F9)) return true;
   if (c < 0x80) return !((c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z'));
   return c == 0xA0 || c == 0xAB || c == 0xBB || (c >= 0x2000 && c <= 0x206F);
 }
