@@ -93,4 +93,8 @@ ConvertStats ConvertPdf(const std::string& in, const std::string& out, const Con
 // browsers read it); the page is written in UTF-8 and says so.
 ConvertStats ConvertHtml(const std::string& in, const std::string& out, const ConvertOptions&);
 
+// An .xlsx workbook both ways: string cells in the legacy font (by the cell's
+// style font or a rich-text run's font), sheets a row at a time.
+ConvertStats ConvertXlsx(const std::string& in, const std::string& out, const ConvertOptions&);
+
 }  // namespace harf::documents

@@ -269,7 +269,7 @@ std::string Lower(std::string s) {
   return s;
 }
 
-enum class Format { Docx, Odt, Text, Csv, Tsv, Doc, Rtf, Pdf, Html };
+enum class Format { Docx, Odt, Text, Csv, Tsv, Doc, Rtf, Pdf, Html, Xlsx };
 
 std::optional<Format> FormatOf(const fs::path& p) {
   const std::string ext = Lower(p.extension().string());
@@ -282,6 +282,7 @@ std::optional<Format> FormatOf(const fs::path& p) {
   if (ext == ".rtf") return Format::Rtf;
   if (ext == ".pdf") return Format::Pdf;
   if (ext == ".html" || ext == ".htm") return Format::Html;
+  if (ext == ".xlsx") return Format::Xlsx;
   return std::nullopt;
 }
 
@@ -435,6 +436,8 @@ ConvertStats ConvertOne(const fs::path& in, const std::string& out, Format forma
       return harf::documents::ConvertPdf(in, out, o);
     case Format::Html:
       return harf::documents::ConvertHtml(in, out, o);
+    case Format::Xlsx:
+      return harf::documents::ConvertXlsx(in, out, o);
   }
   return {};
 }
