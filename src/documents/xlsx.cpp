@@ -329,9 +329,6 @@ class SheetConverter : public BlockConverter {
   const ConvertOptions& o_;
 };
 
-bool EndsWith(std::string_view s, std::string_view end) {
-  return s.ends_with(end);
-}
 
 }  // namespace
 
