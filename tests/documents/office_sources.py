@@ -55,7 +55,8 @@ NS = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
       'xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" '
       'xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0" '
       'xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" '
-      'xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"')
+      'xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" '
+      'xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2"')
 
 FONT_FACES = ('<office:font-face-decls>'
               '<style:font-face style:name="VarnelNormal" svg:font-family="VarnelNormal"/>'
@@ -63,8 +64,21 @@ FONT_FACES = ('<office:font-face-decls>'
               '</office:font-face-decls>')
 
 
-def legacy_span(text):
-    return '<text:span text:style-name="L">%s</text:span>' % escape(text)
+TEXT_STYLES = ('<style:style style:name="L" style:family="text">'
+               '<style:text-properties style:font-name="VarnelNormal"/></style:style>'
+               '<style:style style:name="LB" style:family="text">'
+               '<style:text-properties style:font-name="VarnelNormal" fo:font-weight="bold"/>'
+               '</style:style>')
+
+
+def legacy_span(text, style="L"):
+    return '<text:span text:style-name="%s">%s</text:span>' % (style, escape(text))
+
+
+def pieces(items):
+    """(legacy, text) pieces: legacy True, "bold" (legacy in bold) or False."""
+    return "".join(legacy_span(t, "LB" if legacy == "bold" else "L") if legacy else escape(t)
+                   for legacy, t in items)
 
 
 def fodt(pages):
@@ -92,3 +106,41 @@ def soffice(work, target, outdir, files, env=None, timeout=300):
     profile = "-env:UserInstallation=file://" + os.path.join(work, "profile")
     subprocess.run(["soffice", profile, "--headless", "--convert-to", target, "--outdir", outdir]
                    + files, check=True, capture_output=True, timeout=timeout, env=env)
+
+
+def fods(sheets):
+    """A flat spreadsheet: sheets, each (name, rows), each row a list of
+    cells: None (empty), a number, ("L", text) in a cell styled in the legacy
+    font, ("P", text) plain, or ("R", [(is_legacy, text), ...]) rich text."""
+    tables = []
+    for name, rows in sheets:
+        out = []
+        for row in rows:
+            cells = []
+            for cell in row:
+                if cell is None:
+                    cells.append("<table:table-cell/>")
+                elif isinstance(cell, (int, float)):
+                    cells.append('<table:table-cell office:value-type="float" office:value="%s">'
+                                 "<text:p>%s</text:p></table:table-cell>" % (cell, cell))
+                elif cell[0] == "F":
+                    cells.append('<table:table-cell table:formula="of:%s" '
+                                 'office:value-type="float"/>' % escape(cell[1]))
+                else:
+                    kind, text = cell
+                    style = ' table:style-name="LC"' if kind == "L" else ""
+                    inner = pieces(text) if kind == "R" else escape(text)
+                    cells.append('<table:table-cell%s office:value-type="string">'
+                                 "<text:p>%s</text:p></table:table-cell>" % (style, inner))
+            out.append("<table:table-row>%s</table:table-row>" % "".join(cells))
+        tables.append('<table:table table:name="%s"><table:table-column '
+                      'table:number-columns-repeated="4"/>%s</table:table>'
+                      % (escape(name), "".join(out)))
+    head = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document %s office:version="1.2" '
+            'office:mimetype="application/vnd.oasis.opendocument.spreadsheet">%s'
+            '<office:automatic-styles>'
+            '<style:style style:name="LC" style:family="table-cell">'
+            '<style:text-properties style:font-name="VarnelNormal"/></style:style>'
+            % (NS, FONT_FACES))
+    return (head + TEXT_STYLES + '</office:automatic-styles><office:body><office:spreadsheet>'
+            + "".join(tables) + '</office:spreadsheet></office:body></office:document>\n')
