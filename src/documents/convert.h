@@ -97,4 +97,8 @@ ConvertStats ConvertHtml(const std::string& in, const std::string& out, const Co
 // style font or a rich-text run's font), sheets a row at a time.
 ConvertStats ConvertXlsx(const std::string& in, const std::string& out, const ConvertOptions&);
 
+// A .pptx presentation both ways: runs in the legacy font in slides, layouts,
+// masters and notes (tables included), a paragraph at a time.
+ConvertStats ConvertPptx(const std::string& in, const std::string& out, const ConvertOptions&);
+
 }  // namespace harf::documents

@@ -144,3 +144,25 @@ def fods(sheets):
             % (NS, FONT_FACES))
     return (head + TEXT_STYLES + '</office:automatic-styles><office:body><office:spreadsheet>'
             + "".join(tables) + '</office:spreadsheet></office:body></office:document>\n')
+
+
+def fodp(slides):
+    """A flat presentation: slides, each a list of text frames, each a list of
+    paragraphs, each a list of (legacy, text) pieces (see pieces())."""
+    pages = []
+    for n, frames in enumerate(slides):
+        shapes = []
+        for i, paras in enumerate(frames):
+            body = "".join("<text:p>%s</text:p>" % pieces(p) for p in paras)
+            shapes.append('<draw:frame svg:x="2cm" svg:y="%dcm" svg:width="22cm" '
+                          'svg:height="3cm"><draw:text-box>%s</draw:text-box></draw:frame>'
+                          % (2 + 4 * i, body))
+        pages.append('<draw:page draw:name="page%d" draw:master-page-name="Default">%s'
+                     '</draw:page>' % (n + 1, "".join(shapes)))
+    head = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document %s office:version="1.2" '
+            'office:mimetype="application/vnd.oasis.opendocument.presentation">%s'
+            % (NS, FONT_FACES))
+    return (head + '<office:master-styles><style:master-page style:name="Default"/>'
+            '</office:master-styles><office:automatic-styles>' + TEXT_STYLES +
+            '</office:automatic-styles><office:body><office:presentation>' + "".join(pages) +
+            '</office:presentation></office:body></office:document>\n')

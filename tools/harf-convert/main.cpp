@@ -269,7 +269,7 @@ std::string Lower(std::string s) {
   return s;
 }
 
-enum class Format { Docx, Odt, Text, Csv, Tsv, Doc, Rtf, Pdf, Html, Xlsx };
+enum class Format { Docx, Odt, Text, Csv, Tsv, Doc, Rtf, Pdf, Html, Xlsx, Pptx };
 
 std::optional<Format> FormatOf(const fs::path& p) {
   const std::string ext = Lower(p.extension().string());
@@ -283,6 +283,7 @@ std::optional<Format> FormatOf(const fs::path& p) {
   if (ext == ".pdf") return Format::Pdf;
   if (ext == ".html" || ext == ".htm") return Format::Html;
   if (ext == ".xlsx") return Format::Xlsx;
+  if (ext == ".pptx") return Format::Pptx;
   return std::nullopt;
 }
 
@@ -438,6 +439,8 @@ ConvertStats ConvertOne(const fs::path& in, const std::string& out, Format forma
       return harf::documents::ConvertHtml(in, out, o);
     case Format::Xlsx:
       return harf::documents::ConvertXlsx(in, out, o);
+    case Format::Pptx:
+      return harf::documents::ConvertPptx(in, out, o);
   }
   return {};
 }
