@@ -101,4 +101,9 @@ ConvertStats ConvertXlsx(const std::string& in, const std::string& out, const Co
 // masters and notes (tables included), a paragraph at a time.
 ConvertStats ConvertPptx(const std::string& in, const std::string& out, const ConvertOptions&);
 
+// OpenDocument spreadsheets and presentations both ways: text in the legacy
+// font by its spans', paragraph's and cell's or frame's styles.
+ConvertStats ConvertOds(const std::string& in, const std::string& out, const ConvertOptions&);
+ConvertStats ConvertOdp(const std::string& in, const std::string& out, const ConvertOptions&);
+
 }  // namespace harf::documents

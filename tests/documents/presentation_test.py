@@ -4,8 +4,9 @@ legacy runs in text frames on two slides (beside German text, a bold letter
 inside a word, several paragraphs in one frame), printed by LibreOffice to
 PDF after conversion and after a round trip through the legacy font: the
 PDF's text holds every Unicode phrase and the German text; paragraphs that
-became all Arabic are right to left. A slide with a DTD and a file that is
-no presentation are refused with nothing written.
+became all Arabic are right to left. The same for .odp. A slide with a DTD,
+a file that is no presentation and a .pptx named .odp are refused with
+nothing written.
 
 usage: presentation_test.py HARF_CONVERT HARF_SHAPE WORK_DIR
 """
@@ -50,16 +51,21 @@ def main():
     src = os.path.join(work, "deck.fodp")
     with open(src, "w", encoding="utf-8") as f:
         f.write(office.fodp(deck(codes)))
-    office.soffice(work, "pptx", work, [src])
-    pptx = os.path.join(work, "deck.pptx")
-    for args in ([pptx], ["--to", "legacy", os.path.join(work, "deck.unicode.pptx")],
-                 [os.path.join(work, "deck.unicode.legacy.pptx")]):
-        result = subprocess.run([convert, *args], capture_output=True, text=True, timeout=120)
-        if result.returncode != 0:
-            print("%s: exit %d: %s" % (args, result.returncode, result.stderr))
-            sys.exit(1)
-    results = [os.path.join(work, n) for n in ("deck.unicode.pptx",
-                                               "deck.unicode.legacy.unicode.pptx")]
+    results = []
+    for ext in ("pptx", "odp"):
+        # A source per kind, so that their PDFs get names of their own.
+        stem = os.path.join(work, "deck-" + ext)
+        shutil.copy(src, stem + ".fodp")
+        office.soffice(work, ext, work, [stem + ".fodp"])
+        for args in ([stem + "." + ext], ["--to", "legacy", stem + ".unicode." + ext],
+                     [stem + ".unicode.legacy." + ext]):
+            result = subprocess.run([convert, *args], capture_output=True, text=True,
+                                    timeout=120)
+            if result.returncode != 0:
+                print("%s: exit %d: %s" % (args, result.returncode, result.stderr))
+                sys.exit(1)
+        results += [stem + ".unicode." + ext, stem + ".unicode.legacy.unicode." + ext]
+    pptx = os.path.join(work, "deck-pptx.pptx")
     office.soffice(work, "pdf", work, results)
     failed = 0
     for path in results:
@@ -89,8 +95,10 @@ def main():
             h.writestr(item, data)
     fake = os.path.join(work, "fake.pptx")
     shutil.copy(src, fake)  # a flat presentation is XML, not a package
-    for bad in (hostile, fake):
-        target = os.path.join(work, "refused.pptx")
+    other = os.path.join(work, "other.odp")
+    shutil.copy(pptx, other)
+    for bad in (hostile, fake, other):
+        target = os.path.join(work, "refused" + os.path.splitext(bad)[1])
         result = subprocess.run([convert, "-o", target, bad], capture_output=True, text=True,
                                 timeout=60)
         lines = [l for l in result.stderr.splitlines() if "1 file," not in l]

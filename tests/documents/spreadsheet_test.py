@@ -5,8 +5,8 @@ inside a word included, on two sheets) reads back in LibreOffice as the
 Unicode words it was typed from; numbers, formulas and plain cells stay; a
 shared string used by a legacy cell and a plain cell is split; converted
 cells are in the Unicode font, right to left; a round trip through the
-legacy font gives the same sheets; a sheet with a DTD and a file that is no
-workbook are refused with nothing written.
+legacy font gives the same sheets; the same for .ods. A sheet with a DTD, a file that is no
+workbook and an .xlsx named .ods are refused with nothing written.
 
 usage: spreadsheet_test.py HARF_CONVERT HARF_SHAPE WORK_DIR
 """
@@ -85,26 +85,28 @@ def main():
     src = os.path.join(work, "book.fods")
     with open(src, "w", encoding="utf-8") as f:
         f.write(office.fods(sheets))
-    office.soffice(work, "xlsx", work, [src])
-    xlsx = os.path.join(work, "book.xlsx")
     failed = 0
-
-    steps = [[xlsx], ["--to", "legacy", os.path.join(work, "book.unicode.xlsx")],
-             [os.path.join(work, "book.unicode.legacy.xlsx")]]
-    for args in steps:
-        result = subprocess.run([convert, *args], capture_output=True, text=True, timeout=120)
-        if result.returncode != 0:
-            print("%s: exit %d: %s" % (args, result.returncode, result.stderr))
-            sys.exit(1)
-    results = [os.path.join(work, "book.unicode.xlsx"),
-               os.path.join(work, "book.unicode.legacy.unicode.xlsx")]
+    results = []
+    for ext in ("xlsx", "ods"):
+        office.soffice(work, ext, work, [src])
+        for args in ([os.path.join(work, "book." + ext)],
+                     ["--to", "legacy", os.path.join(work, "book.unicode." + ext)],
+                     [os.path.join(work, "book.unicode.legacy." + ext)]):
+            result = subprocess.run([convert, *args], capture_output=True, text=True,
+                                    timeout=120)
+            if result.returncode != 0:
+                print("%s: exit %d: %s" % (args, result.returncode, result.stderr))
+                sys.exit(1)
+        results += [os.path.join(work, "book.unicode." + ext),
+                    os.path.join(work, "book.unicode.legacy.unicode." + ext)]
+    xlsx = os.path.join(work, "book.xlsx")
     out = os.path.join(work, "csv")
     os.makedirs(out)
     office.soffice(work, CSV_FILTER, out, results)
     for path in results:
-        stem = os.path.splitext(os.path.basename(path))[0]
+        stem = os.path.basename(path)
         for sheet, rows in expected.items():
-            got = read_csv(os.path.join(out, "%s-%s.csv" % (stem, sheet)))
+            got = read_csv(os.path.join(out, "%s-%s.csv" % (os.path.splitext(stem)[0], sheet)))
             if got != rows:
                 print("%s, sheet %s:\n  expected %s\n  got      %s" % (stem, sheet, rows, got))
                 failed += 1
@@ -128,8 +130,11 @@ def main():
     fake = os.path.join(work, "fake.xlsx")
     with open(fake, "w") as f:
         f.write("Name,Wert\n")
-    for bad in (hostile, fake):
-        target = os.path.join(work, "refused.xlsx")
+    # A workbook of the other kind under this name.
+    other = os.path.join(work, "other.ods")
+    shutil.copy(xlsx, other)
+    for bad in (hostile, fake, other):
+        target = os.path.join(work, "refused" + os.path.splitext(bad)[1])
         result = subprocess.run([convert, "-o", target, bad], capture_output=True, text=True,
                                 timeout=60)
         lines = [l for l in result.stderr.splitlines() if "1 file," not in l]

@@ -269,7 +269,7 @@ std::string Lower(std::string s) {
   return s;
 }
 
-enum class Format { Docx, Odt, Text, Csv, Tsv, Doc, Rtf, Pdf, Html, Xlsx, Pptx };
+enum class Format { Docx, Odt, Text, Csv, Tsv, Doc, Rtf, Pdf, Html, Xlsx, Pptx, Ods, Odp };
 
 std::optional<Format> FormatOf(const fs::path& p) {
   const std::string ext = Lower(p.extension().string());
@@ -284,6 +284,8 @@ std::optional<Format> FormatOf(const fs::path& p) {
   if (ext == ".html" || ext == ".htm") return Format::Html;
   if (ext == ".xlsx") return Format::Xlsx;
   if (ext == ".pptx") return Format::Pptx;
+  if (ext == ".ods") return Format::Ods;
+  if (ext == ".odp") return Format::Odp;
   return std::nullopt;
 }
 
@@ -441,6 +443,10 @@ ConvertStats ConvertOne(const fs::path& in, const std::string& out, Format forma
       return harf::documents::ConvertXlsx(in, out, o);
     case Format::Pptx:
       return harf::documents::ConvertPptx(in, out, o);
+    case Format::Ods:
+      return harf::documents::ConvertOds(in, out, o);
+    case Format::Odp:
+      return harf::documents::ConvertOdp(in, out, o);
   }
   return {};
 }
