@@ -329,7 +329,6 @@ class SheetConverter : public BlockConverter {
   const ConvertOptions& o_;
 };
 
-
 }  // namespace
 
 ConvertStats ConvertXlsx(const std::string& in, const std::string& out, const ConvertOptions& o) {
