@@ -59,14 +59,15 @@ written as glyph codes in display order in the legacy font, broken at spaces
 into lines of at most --line-glyphs glyphs, since a left-to-right document
 would wrap them in the wrong order.
 
-Formats, by extension: .docx, .odt; .txt (the whole file is legacy text: UTF-8
-characters of the encoding, or raw bytes, one per glyph code); .csv and .tsv
-(the columns named by --columns; a header row when any column is named);
-.doc and .rtf through LibreOffice (soffice) when it is installed; .pdf to
-Unicode text only (NAME.unicode.txt: line by line, pages separated by form
-feeds, the legacy font found by its name in the PDF); .html and .htm (text in
-the legacy font by <font face>, style or a <style> class; the page's own
-encoding read, UTF-8 written).
+Formats, by extension: .docx, .odt; .xlsx, .ods (string cells, by the cell's
+or a run's font); .pptx, .odp (slides, layouts, masters, notes); .txt (the
+whole file is legacy text: UTF-8 characters of the encoding, or raw bytes,
+one per glyph code); .csv and .tsv (the columns named by --columns; a header
+row when any column is named); .doc, .rtf, .xls and .ppt through LibreOffice
+(soffice) when it is installed; .html and .htm (text in the legacy font by
+<font face>, style or a <style> class; the page's own encoding read, UTF-8
+written); .pdf to Unicode text only (NAME.unicode.txt: line by line, pages
+separated by form feeds, the legacy font found by its name in the PDF).
 
 Options:
   --to unicode|legacy      direction (default: unicode)
@@ -269,7 +270,23 @@ std::string Lower(std::string s) {
   return s;
 }
 
-enum class Format { Docx, Odt, Text, Csv, Tsv, Doc, Rtf, Pdf, Html, Xlsx, Pptx, Ods, Odp };
+enum class Format {
+  Docx,
+  Odt,
+  Text,
+  Csv,
+  Tsv,
+  Doc,
+  Rtf,
+  Pdf,
+  Html,
+  Xlsx,
+  Pptx,
+  Ods,
+  Odp,
+  Xls,
+  Ppt
+};
 
 std::optional<Format> FormatOf(const fs::path& p) {
   const std::string ext = Lower(p.extension().string());
@@ -286,6 +303,8 @@ std::optional<Format> FormatOf(const fs::path& p) {
   if (ext == ".pptx") return Format::Pptx;
   if (ext == ".ods") return Format::Ods;
   if (ext == ".odp") return Format::Odp;
+  if (ext == ".xls") return Format::Xls;
+  if (ext == ".ppt") return Format::Ppt;
   return std::nullopt;
 }
 
@@ -369,7 +388,10 @@ ConvertStats ConvertThroughOffice(const fs::path& in, const std::string& out, Fo
                                   const ConvertOptions& o) {
   if (!OnPath("soffice")) {
     Io("cannot convert " + in.extension().string() +
-       " files without LibreOffice: install the Debian package libreoffice-writer-nogui");
+       " files without LibreOffice: install the Debian package " +
+       (format == Format::Xls   ? "libreoffice-calc-nogui"
+        : format == Format::Ppt ? "libreoffice-impress-nogui"
+                                : "libreoffice-writer-nogui"));
   }
   std::string pattern = (fs::temp_directory_path() / "harf-convert.XXXXXX").string();
   {
@@ -389,26 +411,41 @@ ConvertStats ConvertThroughOffice(const fs::path& in, const std::string& out, Fo
     }
   } cleanup{work};
   const std::string profile = "-env:UserInstallation=file://" + (work / "profile").string();
-  const std::string ext = format == Format::Doc ? "doc" : "rtf";
+  // The format LibreOffice makes to convert, and the filter that writes the
+  // input's format back.
+  struct Route {
+    const char* ext;
+    const char* via;
+    const char* filter;
+    ConvertStats (*convert)(const std::string&, const std::string&, const ConvertOptions&);
+  };
+  using namespace harf::documents;
+  const Route route = format == Format::Doc   ? Route{"doc", "docx", "doc:MS Word 97", ConvertDocx}
+                      : format == Format::Xls ? Route{"xls", "xlsx", "xls:MS Excel 97", ConvertXlsx}
+                      : format == Format::Ppt
+                          ? Route{"ppt", "pptx", "ppt:MS PowerPoint 97", ConvertPptx}
+                          : Route{"rtf", "docx", "rtf", ConvertDocx};
+  const std::string ext = route.ext;
+  const std::string via = route.via;
   fs::create_directories(work / "in");
   fs::create_directories(work / "back");
   fs::create_directories(work / "tmp");
   const fs::path source = work / ("document." + ext);
   fs::copy_file(in, source);
-  if (!RunOffice({"soffice", profile, "--headless", "--convert-to", "docx", "--outdir",
+  if (!RunOffice({"soffice", profile, "--headless", "--convert-to", via, "--outdir",
                   (work / "in").string(), source.string()},
                  work / "tmp") ||
-      !fs::exists(work / "in" / "document.docx")) {
+      !fs::exists(work / "in" / ("document." + via))) {
     Invalid("LibreOffice could not read it as a ." + ext + " document");
   }
-  const fs::path converted = work / "document.docx";
+  const fs::path converted = work / ("document." + via);
   {
     std::FILE* f = std::fopen(converted.c_str(), "wb");
     if (f) std::fclose(f);
   }
   const ConvertStats stats =
-      harf::documents::ConvertDocx((work / "in" / "document.docx").string(), converted, o);
-  const std::string filter = format == Format::Doc ? "doc:MS Word 97" : "rtf";
+      route.convert((work / "in" / ("document." + via)).string(), converted, o);
+  const std::string filter = route.filter;
   if (!RunOffice({"soffice", profile, "--headless", "--convert-to", filter, "--outdir",
                   (work / "back").string(), converted.string()},
                  work / "tmp") ||
@@ -434,6 +471,8 @@ ConvertStats ConvertOne(const fs::path& in, const std::string& out, Format forma
       return harf::documents::ConvertTable(in, out, '\t', o);
     case Format::Doc:
     case Format::Rtf:
+    case Format::Xls:
+    case Format::Ppt:
       return ConvertThroughOffice(in, out, format, o);
     case Format::Pdf:
       return harf::documents::ConvertPdf(in, out, o);
