@@ -24,12 +24,15 @@ std::size_t DocLine::AddRun() {
 }
 
 void DocLine::AddText(std::size_t run, std::size_t item, std::u32string_view chars) {
-  for (const char32_t ch : chars) cells_.push_back({CellKind::Text, ch, run, item});
+  for (const char32_t ch : chars) {
+    cells_.push_back(
+        {CellKind::Text, ch, static_cast<std::uint32_t>(run), static_cast<std::uint32_t>(item)});
+  }
   text_size_ += chars.size();
 }
 
 void DocLine::Add(CellKind kind, std::size_t run, std::size_t item) {
-  cells_.push_back({kind, 0, run, item});
+  cells_.push_back({kind, 0, static_cast<std::uint32_t>(run), static_cast<std::uint32_t>(item)});
 }
 
 void DocLine::Clear() {

@@ -114,11 +114,12 @@ class DocLine {
   void Clear();
 
  private:
+  // Sixteen bytes: a paragraph of millions of characters is a cell each.
   struct Cell {
     CellKind kind;
     char32_t ch;  // Text: the character
-    std::size_t run;
-    std::size_t item;
+    std::uint32_t run;
+    std::uint32_t item;
   };
   // An output cell: converted text of a run, a new break, or a cell kept.
   struct Out {

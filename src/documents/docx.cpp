@@ -28,14 +28,36 @@ constexpr std::array<const char*, 4> kThemeSlots = {"w:asciiTheme", "w:hAnsiThem
 enum Slot { kAscii, kHAnsi, kEastAsia, kCs };
 using Fonts = std::array<std::optional<std::string>, 4>;
 
-// Fills the slots still open from an rPr's w:rFonts.
-void FillFonts(Fonts& fonts, pugi::xml_node rPr) {
+// The fonts of the document's theme, by the names w:asciiTheme and its
+// siblings give them: majorHAnsi, minorBidi, ...
+using ThemeFonts = std::unordered_map<std::string, std::string>;
+
+ThemeFonts ReadThemeFonts(const pugi::xml_document& theme) {
+  ThemeFonts fonts;
+  const pugi::xml_node scheme =
+      theme.document_element().child("a:themeElements").child("a:fontScheme");
+  for (const auto& [which, element] :
+       {std::pair{"major", "a:majorFont"}, std::pair{"minor", "a:minorFont"}}) {
+    const pugi::xml_node f = scheme.child(element);
+    const std::string latin = f.child("a:latin").attribute("typeface").value();
+    fonts[std::string(which) + "HAnsi"] = latin;
+    fonts[std::string(which) + "Ascii"] = latin;
+    fonts[std::string(which) + "Bidi"] = f.child("a:cs").attribute("typeface").value();
+    fonts[std::string(which) + "EastAsia"] = f.child("a:ea").attribute("typeface").value();
+  }
+  return fonts;
+}
+
+// Fills the slots still open from an rPr's w:rFonts; a theme font is the
+// theme's, "" when there is none.
+void FillFonts(Fonts& fonts, pugi::xml_node rPr, const ThemeFonts& theme) {
   const pugi::xml_node rFonts = rPr.child("w:rFonts");
   if (!rFonts) return;
   for (std::size_t s = 0; s < 4; ++s) {
     if (fonts[s]) continue;
-    if (rFonts.attribute(kThemeSlots[s])) {
-      fonts[s] = "";
+    if (const pugi::xml_attribute t = rFonts.attribute(kThemeSlots[s])) {
+      const auto it = theme.find(t.value());
+      fonts[s] = it != theme.end() ? it->second : "";
     } else if (const pugi::xml_attribute a = rFonts.attribute(kFontSlots[s])) {
       fonts[s] = a.value();
     }
@@ -44,7 +66,7 @@ void FillFonts(Fonts& fonts, pugi::xml_node rPr) {
 
 class Styles {
  public:
-  explicit Styles(const pugi::xml_document* doc) {
+  Styles(const pugi::xml_document* doc, ThemeFonts theme) : theme_(std::move(theme)) {
     if (!doc) return;
     const pugi::xml_node styles = doc->child("w:styles");
     defaults_ = styles.child("w:docDefaults").child("w:rPrDefault").child("w:rPr");
@@ -64,7 +86,7 @@ class Styles {
     Fonts fonts;
     const pugi::xml_node pStyle = paragraph.child("w:pPr").child("w:pStyle");
     FillFromStyle(fonts, pStyle ? pStyle.attribute("w:val").value() : default_paragraph_);
-    FillFonts(fonts, defaults_);
+    FillFonts(fonts, defaults_, theme_);
     return fonts;
   }
 
@@ -72,7 +94,7 @@ class Styles {
   // its paragraph gives, in that order.
   Fonts Resolve(pugi::xml_node rPr, const Fonts& paragraph) const {
     Fonts fonts;
-    FillFonts(fonts, rPr);
+    FillFonts(fonts, rPr, theme_);
     if (const pugi::xml_node rStyle = rPr.child("w:rStyle")) {
       FillFromStyle(fonts, rStyle.attribute("w:val").value());
     }
@@ -88,11 +110,12 @@ class Styles {
     for (int depth = 0; depth < 32 && !id.empty(); ++depth) {
       const auto it = by_id_.find(id);
       if (it == by_id_.end()) return;
-      FillFonts(fonts, it->second.child("w:rPr"));
+      FillFonts(fonts, it->second.child("w:rPr"), theme_);
       id = it->second.child("w:basedOn").attribute("w:val").value();
     }
   }
 
+  ThemeFonts theme_;
   pugi::xml_node defaults_;
   std::unordered_map<std::string, pugi::xml_node> by_id_;
   std::string default_paragraph_;
@@ -293,7 +316,7 @@ constexpr std::size_t kMaxInlineDepth = 256;
 
 // A part is converted a paragraph at a time; text boxes are paragraphs inside
 // a paragraph and go with it.
-const PartLayout kLayout{{"w:p"}, ""};
+const PartLayout kLayout{{"w:p"}, "", kWordNamespaces};
 
 class PartConverter : public BlockConverter, LineWriter {
  public:
@@ -698,11 +721,15 @@ ConvertStats ConvertDocx(const std::string& in, const std::string& out, const Co
   ParsePart(types, package, "[Content_Types].xml");
   std::vector<std::string> parts;
   std::string styles_part;
+  std::string theme_part;
   bool main_found = false;
   for (const pugi::xml_node override : types.child("Types").children("Override")) {
     std::string name = override.attribute("PartName").value();
     if (!name.empty() && name.front() == '/') name.erase(0, 1);
     const std::string_view type = override.attribute("ContentType").value();
+    if (type == "application/vnd.openxmlformats-officedocument.theme+xml" && theme_part.empty()) {
+      theme_part = name;
+    }
     if (!type.starts_with("application/vnd.openxmlformats-officedocument.wordprocessingml.") &&
         !type.starts_with("application/vnd.ms-word.")) {
       continue;
@@ -724,8 +751,18 @@ ConvertStats ConvertDocx(const std::string& in, const std::string& out, const Co
 
   pugi::xml_document styles_doc;
   bool have_styles = !styles_part.empty() && package.Has(styles_part);
-  if (have_styles) ParsePart(styles_doc, package, styles_part);
-  const Styles styles(have_styles ? &styles_doc : nullptr);
+  if (have_styles) {
+    ParsePart(styles_doc, package, styles_part);
+    UseKnownPrefixes(styles_doc.document_element(), {}, kWordNamespaces);
+  }
+  ThemeFonts theme_fonts;
+  if (!theme_part.empty() && package.Has(theme_part)) {
+    pugi::xml_document theme;
+    ParsePart(theme, package, theme_part);
+    UseKnownPrefixes(theme.document_element(), {}, kDrawingNamespaces);
+    theme_fonts = ReadThemeFonts(theme);
+  }
+  const Styles styles(have_styles ? &styles_doc : nullptr, std::move(theme_fonts));
 
   ConvertStats stats;
   std::map<std::string, NewPart> replaced;

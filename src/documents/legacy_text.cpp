@@ -1,10 +1,12 @@
 #include "documents/legacy_text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include "input/bidi_order.h"
 #include "input/glyph_reader.h"
+#include "input/pasted_text.h"
 #include "input/unicode_text.h"
 #include "shaping/engine.h"
 #include "shaping/line.h"
@@ -13,44 +15,38 @@
 namespace harf::documents {
 namespace {
 
+// Twelve bytes a character: a paragraph of millions of them is held several
+// times over on its way through.
 struct Tagged {
   char32_t ch;
-  std::size_t run;
-  std::size_t glyph = 0;  // reading back: the display index of its glyph
+  std::uint32_t run;
+  std::uint32_t glyph = 0;  // reading back: the display index of its glyph
 };
+
+// Run numbers and glyph indexes of one line: a line is far shorter than 4 G.
+std::uint32_t Narrow(std::size_t n) {
+  return static_cast<std::uint32_t>(n);
+}
 
 // The characters in another order, by clusters (a letter and its signs):
 // typed order to logical order, or back. The line shows every glyph, a digit
 // too, at the left end as it is typed, so a number typed 2024 shows 4202, and
 // Unicode must hold what the screen shows; the order is the one the window's
 // Unicode copy and paste use, ICU's bidi algorithm on a right-to-left line.
-std::vector<Tagged> Reordered(const std::vector<Tagged>& text, bool to_logical) {
-  // Without a digit nothing but the line's own direction is left, and the
-  // order stays as it is: most lines, and the bidi pass is the dearest step.
-  const bool digits = std::any_of(text.begin(), text.end(), [](const Tagged& t) {
-    return (t.ch >= U'0' && t.ch <= U'9') || (t.ch >= 0x0660 && t.ch <= 0x0669) ||
-           (t.ch >= 0x06F0 && t.ch <= 0x06F9);
-  });
-  if (!digits) return text;
+std::vector<Tagged> Reordered(std::vector<Tagged> text, bool to_logical) {
+  // Most lines hold no number: no text is made for the permutation then.
+  if (std::none_of(text.begin(), text.end(),
+                   [](const Tagged& t) { return IsArabicIndicDigit(t.ch); })) {
+    return text;
+  }
   std::u32string chars;
   chars.reserve(text.size());
   for (const Tagged& t : text) chars.push_back(t.ch);
-  std::vector<Cluster> clusters = Clusters(chars);
-  // Typed order, read right to left, is the order on screen.
-  if (to_logical) std::reverse(clusters.begin(), clusters.end());
-  std::u32string bases;
-  bases.reserve(clusters.size());
-  for (const Cluster& c : clusters) {
-    // A sign with nothing before it stands alone, as a right-to-left letter.
-    bases.push_back(IsMark(chars[c.begin]) ? U'\u0621' : chars[c.begin]);
-  }
-  std::vector<std::size_t> order = IcuBidiOrder(bases, to_logical);
-  if (!to_logical) std::reverse(order.begin(), order.end());
+  const std::vector<std::size_t> order =
+      to_logical ? LogicalPermutation(chars, IcuBidiOrder) : TypingPermutation(chars, IcuBidiOrder);
   std::vector<Tagged> out;
   out.reserve(text.size());
-  for (const std::size_t k : order) {
-    for (std::size_t i = clusters[k].begin; i < clusters[k].end; ++i) out.push_back(text[i]);
-  }
+  for (const std::size_t i : order) out.push_back(text[i]);
   return out;
 }
 
@@ -84,17 +80,7 @@ std::vector<std::size_t> RunsOfCells(const Line& line, const std::vector<TypedLe
 UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const std::size_t> runs,
                              std::span<const Anchor> objects) {
   UnicodePieces out;
-  // Spaces at the right end are a typed line's padding, which reads as
-  // nothing, unless an object stands right of them: then they separate it.
-  std::size_t kept_spaces = 0;
-  if (std::any_of(objects.begin(), objects.end(),
-                  [&](const Anchor& a) { return a.before >= display.size(); })) {
-    while (kept_spaces < display.size() &&
-           display[display.size() - 1 - kept_spaces] == kSpaceCode) {
-      ++kept_spaces;
-    }
-  }
-  const ReadLetters read = ReadGlyphCodes(display.first(display.size() - kept_spaces));
+  const ReadLetters read = ReadGlyphCodes(display);
   out.left_out = read.skipped;
   std::vector<Tagged> text;
   text.reserve(read.letters.size() + objects.size());
@@ -104,17 +90,8 @@ UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const
     if (cp == kNoCodePoint) {
       ++out.left_out;
     } else {
-      text.push_back({cp, source < runs.size() ? runs[source] : 0, source});
+      text.push_back({cp, Narrow(source < runs.size() ? runs[source] : 0), Narrow(source)});
     }
-  }
-  if (kept_spaces > 0) {
-    std::vector<Tagged> spaced;
-    spaced.reserve(text.size() + kept_spaces);
-    for (std::size_t i = display.size(); i-- > display.size() - kept_spaces;) {
-      spaced.push_back({U' ', i < runs.size() ? runs[i] : 0, i});
-    }
-    spaced.insert(spaced.end(), text.begin(), text.end());
-    text = std::move(spaced);
   }
   if (!objects.empty()) {
     // Read right to left, an object comes after the letters of the glyphs
@@ -134,14 +111,14 @@ UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const
     std::size_t next = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
       while (next < at.size() && at[next].first == i) {
-        with.push_back({kObjectChar, objects[at[next].second].run});
+        with.push_back({kObjectChar, Narrow(objects[at[next].second].run)});
         ++next;
       }
       if (i < text.size()) with.push_back(text[i]);
     }
     text = std::move(with);
   }
-  for (const Tagged& t : Reordered(text, true)) Append(out.pieces, t.ch, t.run);
+  for (const Tagged& t : Reordered(std::move(text), true)) Append(out.pieces, t.ch, t.run);
   return out;
 }
 
@@ -167,46 +144,53 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
   // Each letter as its own code point (ASCII digits become Arabic-Indic
   // ones), then in the order that makes the line show the text as written.
   std::vector<Tagged> letters;
+  std::u32string cps;
   for (const Piece& piece : runs) {
-    std::size_t dropped = 0;
-    for (const char32_t ch : Nfkc(piece.text, &dropped)) {
-      if (ch == kObjectChar) {
-        letters.push_back({ch, piece.run});
-        continue;
-      }
-      const LetterIndex c = LetterOfCodePoint(ch);
-      if (c == kNoLetter) {
-        ++out.left_out;
-      } else {
-        letters.push_back({CodePointOf(c), piece.run});
-      }
-    }
-    out.left_out += dropped;
-  }
-  const std::vector<Tagged> text = Reordered(letters, false);
-
-  Line line;
-  line.Reserve(text.size() + 2);
-  std::vector<TypedLetter> typed;
-  typed.reserve(text.size());
-  std::vector<Anchor> objects;  // `before`: how many letters were typed before it
-  for (const Tagged& t : text) {
-    if (t.ch == kObjectChar) {
-      objects.push_back({typed.size(), t.run});
+    if (piece.text.size() == 1 && piece.text[0] == kObjectChar) {
+      letters.push_back({kObjectChar, Narrow(piece.run)});
       continue;
     }
-    const LetterIndex c = LetterOfCodePoint(t.ch);
-    if (!AddChar(line, c)) {
-      ++out.left_out;
+    std::size_t dropped = 0;
+    cps.clear();
+    out.left_out += AppendLetterCodePoints(Nfkc(piece.text, &dropped), cps);
+    out.left_out += dropped;
+    for (const char32_t cp : cps) letters.push_back({cp, Narrow(piece.run)});
+  }
+  const std::vector<Tagged> text = Reordered(std::move(letters), false);
+
+  std::vector<LetterIndex> keys;
+  std::vector<std::uint32_t> key_runs;
+  keys.reserve(text.size());
+  key_runs.reserve(text.size());
+  std::vector<Anchor> objects;  // `before`: how many letters come before it
+  for (const Tagged& t : text) {
+    if (t.ch == kObjectChar) {
+      objects.push_back({keys.size(), t.run});
     } else {
-      typed.push_back({c, t.run});
+      keys.push_back(LetterOfCodePoint(t.ch));
+      key_runs.push_back(t.run);
     }
   }
+  Line line;
+  line.Reserve(keys.size() + 2);
+  std::vector<std::size_t> refused;
+  out.left_out += TypeInto(line, keys, &refused);
   // A typed word forms its last ligature only when the next letter comes;
-  // a document line has ended, so close it as a space would, then drop it.
-  if (!line.empty() && line.Reading().back().code != kSpaceCode && AddChar(line, kSpaceLetter) &&
-      line.Reading().back().code == kSpaceCode) {
-    line.Reading().pop_back();
+  // a document line has ended, so close it as a space would.
+  CloseLine(line);
+  std::vector<TypedLetter> typed;
+  typed.reserve(keys.size() - refused.size());
+  for (std::size_t i = 0, r = 0; i < keys.size(); ++i) {
+    if (r < refused.size() && refused[r] == i) {
+      ++r;
+    } else {
+      typed.push_back({keys[i], key_runs[i]});
+    }
+  }
+  for (Anchor& a : objects) {
+    // Letters before it that the engine took.
+    a.before -= static_cast<std::size_t>(
+        std::lower_bound(refused.begin(), refused.end(), a.before) - refused.begin());
   }
 
   const std::vector<std::size_t> owner = RunsOfCells(line, typed);
@@ -283,7 +267,7 @@ bool IsArabicLetter(char32_t c) {
 }
 
 bool IsNeutralChar(char32_t c) {
-  if ((c >= 0x0660 && c <= 0x0669) || (c >= 0x06F0 && c <= 0x06F9)) return true;
+  if (IsArabicIndicDigit(c) || (c >= 0x06F0 && c <= 0x06F9)) return true;
   if (c < 0x80) return !((c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z'));
   return c == 0xA0 || c == 0xAB || c == 0xBB || (c >= 0x2000 && c <= 0x206F);
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""Word's inline constructs inside one line: every case of
-tests/data/docx_constructs.tsv written as a .docx in the legacy font (glyph
+"""Inline constructs inside one line: every case of
+tests/data/docx_constructs.tsv (and odt_constructs.tsv) written as a .docx (.odt) in the legacy font (glyph
 codes from harf-shape, words in display order), converted to Unicode; and
 written in Unicode, converted to the legacy font and back. The words must come
 back in reading order, the construct holding the words it held and an inline
@@ -16,10 +16,26 @@ import sys
 import xml.etree.ElementTree as ET
 import zipfile
 
-from doc_packages import W_NS, write_docx
+from doc_packages import ODT_NS, W_NS, write_docx, write_odt
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DATA = os.path.join(HERE, "..", "data", "docx_constructs.tsv")
+ODT_DATA = os.path.join(HERE, "..", "data", "odt_constructs.tsv")
+TEXT = "{%s}" % ODT_NS["text"]
+XLINK = 'xmlns:xlink="http://www.w3.org/1999/xlink"'
+ODT_NOTE = ('<text:note text:id="n1" text:note-class="footnote"><text:note-citation>1'
+            '</text:note-citation><text:note-body><text:p>Fußnote</text:p></text:note-body>'
+            '</text:note>')
+ODT_FRAME = ('<draw:frame xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" '
+             'draw:name="f"/>')
+ODT_WRAPPERS = {
+    "a": ('<text:a %s xlink:href="#x">' % XLINK, "</text:a>"),
+    "span": ('<text:span text:style-name="B">', "</text:span>"),
+    "meta": ('<text:meta %s xml:id="m1">' % "", "</text:meta>"),
+    "change": ('<text:change-start text:change-id="c1"/>', '<text:change-end text:change-id="c1"/>'),
+    "bookmark": ('<text:bookmark-start text:name="b"/>', '<text:bookmark-end text:name="b"/>'),
+}
+ODT_HOLDER = {"a": TEXT + "a", "meta": TEXT + "meta"}
 W = "{%s}" % W_NS
 LEGACY = '<w:rPr><w:rFonts w:ascii="VarnelNormal" w:hAnsi="VarnelNormal"/></w:rPr>'
 UNICODE = ('<w:rPr><w:rFonts w:ascii="Amiri" w:hAnsi="Amiri" w:cs="Amiri"/><w:rtl/>'
@@ -226,16 +242,166 @@ def paragraphs(path):
     return list(root.iter(W + "p"))
 
 
+def renamed_prefix(src, dst):
+    """The same package with WordprocessingML's prefix w: renamed ns0:."""
+    with zipfile.ZipFile(src) as a, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) as b:
+        for info in a.infolist():
+            data = a.read(info.filename)
+            if info.filename == "word/document.xml":
+                data = re.sub(rb"(</?|\s)w:", rb"\1ns0:", data).replace(b"xmlns:w=", b"xmlns:ns0=")
+            b.writestr(info, data)
+
+
+THEME = ('<?xml version="1.0" encoding="UTF-8"?><a:theme xmlns:a="http://schemas.openxmlformats.'
+         'org/drawingml/2006/main" name="T"><a:themeElements><a:fontScheme name="F"><a:majorFont>'
+         '<a:latin typeface="Liberation Serif"/><a:ea typeface=""/><a:cs typeface=""/></a:majorFont>'
+         '<a:minorFont><a:latin typeface="VarnelNormal"/><a:ea typeface=""/><a:cs typeface=""/>'
+         '</a:minorFont></a:fontScheme></a:themeElements></a:theme>')
+
+
+def with_theme(src, dst):
+    """The package with a theme whose minor (body) font is the legacy font."""
+    with zipfile.ZipFile(src) as a, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) as b:
+        for info in a.infolist():
+            data = a.read(info.filename)
+            if info.filename == "[Content_Types].xml":
+                data = data.replace(b"</Types>", (
+                    b'<Override PartName="/word/theme/theme1.xml" ContentType="application/vnd.'
+                    b'openxmlformats-officedocument.theme+xml"/></Types>'))
+            b.writestr(info, data)
+        b.writestr("word/theme/theme1.xml", THEME)
+
+
+def canonical(path):
+    with zipfile.ZipFile(path) as z:
+        return ET.canonicalize(z.read("word/document.xml").decode(), rewrite_prefixes=True)
+
+
+def odt_paragraph(construct, toks, legacy, codes):
+    """The text:p of a case: legacy glyphs in spans of style T1 (the legacy
+    font), display order; or Unicode straight in the paragraph."""
+    order = toks
+    if legacy:
+        order, stretch = [], []
+        for t in toks + [None]:
+            if t is not None and (t[0] != "word" or is_arabic(t[1])) and not (
+                    construct == "latin" and t[0] == "space" and not t[2]):
+                stretch.append(t)
+                continue
+            order += reversed(stretch)
+            stretch = []
+            if t is not None:
+                order.append(t)
+    open_, close = ODT_WRAPPERS.get(construct, ("", ""))
+    pieces = []  # (inside, legacy run?, xml)
+    for kind, value, inside in order:
+        if kind == "object":
+            pieces.append((inside, None, ODT_NOTE if construct == "note" else ODT_FRAME))
+            continue
+        latin = (kind == "word" and not is_arabic(value)) or (
+            construct == "latin" and kind == "space" and not inside)
+        if kind == "space" and len(value) > 1:
+            text = '<text:s text:c="%d"/>' % len(value) if not latin else value
+            if legacy and not latin:
+                text = "".join("&#x%X;" % (0xF020) for _ in value)
+        elif legacy and not latin:
+            text = "".join("&#x%X;" % (0xF000 + c) for c in (
+                codes[value] if kind == "word" else [32] * len(value)))
+        else:
+            text = value
+        run = legacy and not latin
+        if pieces and pieces[-1][0] == inside and pieces[-1][1] == run:
+            pieces[-1] = (inside, run, pieces[-1][2] + text)
+        else:
+            pieces.append((inside, run, text))
+    out, opened = "", False
+    for inside, run, text in pieces:
+        if inside and not opened:
+            out += open_
+            opened = True
+        elif not inside and opened:
+            out += close
+            opened = False
+        if construct == "span" and inside and run is not None:
+            # A span holding a span: a container, not a run.
+            out += '<text:span text:style-name="%s">%s</text:span>' % ("T1" if run else "B", text)
+        elif run:
+            out += '<text:span text:style-name="T1">%s</text:span>' % text
+        else:
+            out += text
+    if opened:
+        out += close
+    return "<text:p>%s</text:p>" % out
+
+
+def odt_visible(e):
+    out = [e.text or ""]
+    for c in e:
+        if c.tag == TEXT + "s":
+            out.append(" " * int(c.get(TEXT + "c", "1")))
+        elif c.tag == TEXT + "note" or c.tag.endswith("}frame"):
+            out.append(OBJECT_MARK)
+        else:
+            out.append(odt_visible(c))
+        out.append(c.tail or "")
+    return "".join(out)
+
+
+def odt_check(construct, text, p, label):
+    errors = []
+    want = text.replace("[", "").replace("]", "")
+    got = odt_visible(p)
+    if construct == "spaces":
+        if got.strip() != want:
+            errors.append("%s: read %r, want %r" % (label, got, want))
+    elif squeeze(got) != squeeze(want):
+        errors.append("%s: read %r, want %r" % (label, squeeze(got), squeeze(want)))
+    if construct in ODT_HOLDER:
+        held = squeeze(re.search(r"\[(.*)\]", text).group(1))
+        inside = [squeeze(odt_visible(h)) for h in p.iter(ODT_HOLDER[construct])]
+        if inside != [held]:
+            errors.append("%s: the %s holds %r, want [%r]" % (label, construct, inside, held))
+    return errors
+
+
+def odt_cases(harf_convert, work, cases, codes):
+    legacy = os.path.join(work, "legacy.odt")
+    unicode = os.path.join(work, "unicode.odt")
+    write_odt(legacy, [odt_paragraph(c, tokens(t), True, codes) for c, _, t in cases])
+    write_odt(unicode, [odt_paragraph(c, tokens(t), False, codes) for c, _, t in cases])
+    convert(harf_convert, legacy, os.path.join(work, "legacy-u.odt"), "unicode")
+    convert(harf_convert, unicode, os.path.join(work, "unicode-l.odt"), "legacy")
+    convert(harf_convert, os.path.join(work, "unicode-l.odt"),
+            os.path.join(work, "unicode-l-u.odt"), "unicode")
+    errors = []
+    for name, what in (("legacy-u.odt", "odt to Unicode"), ("unicode-l-u.odt", "odt round trip")):
+        with zipfile.ZipFile(os.path.join(work, name)) as z:
+            root = ET.fromstring(z.read("content.xml"))
+        ps = [p for p in root.iter(TEXT + "p") if p.text != "Fußnote"]
+        if len(ps) != len(cases):
+            errors.append("%s: %d paragraphs for %d cases" % (name, len(ps), len(cases)))
+            continue
+        for (construct, where, text), p in zip(cases, ps):
+            errors += odt_check(construct, text, p, "%s %s %s" % (what, construct, where))
+    return errors
+
+
+def read_cases(path):
+    cases = []
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            if line.strip() and not line.startswith("#"):
+                cases.append(line.rstrip("\n").split("\t"))
+    return cases
+
+
 def main():
     harf_convert, harf_shape, work = sys.argv[1:4]
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
-    cases = []
-    with open(DATA, encoding="utf-8") as f:
-        for line in f:
-            if line.strip() and not line.startswith("#"):
-                cases.append(line.rstrip("\n").split("\t"))
-    words = sorted({v for _, _, t in cases for k, v, _ in tokens(t)
+    cases = read_cases(DATA)
+    odt = read_cases(ODT_DATA)
+    words = sorted({v for _, _, t in cases + odt for k, v, _ in tokens(t)
                     if k == "word" and is_arabic(v)})
     codes = dict(zip(words, shape(harf_shape, words)))
     # One document of every case each way: a paragraph a case.
@@ -248,6 +414,25 @@ def main():
     convert(harf_convert, os.path.join(work, "unicode-l.docx"),
             os.path.join(work, "unicode-l-u.docx"), "unicode")
     errors = []
+    # Prefixes do not matter: ns0: for w: converts to the same document.
+    renamed_prefix(legacy, os.path.join(work, "ns0.docx"))
+    convert(harf_convert, os.path.join(work, "ns0.docx"), os.path.join(work, "ns0-u.docx"),
+            "unicode")
+    if canonical(os.path.join(work, "ns0-u.docx")) != canonical(os.path.join(work, "legacy-u.docx")):
+        errors.append("ns0: for w: converts to another document")
+    # A legacy font set through the theme.
+    words = "اشغر عرجاء تحويل آجلة"
+    themed_run = ('<w:r><w:rPr><w:rFonts w:asciiTheme="minorHAnsi" w:hAnsiTheme="minorHAnsi"/>'
+                  '</w:rPr><w:t xml:space="preserve">%s</w:t></w:r>')
+    display = [c for w in reversed(words.split()) for c in codes[w] + [32]][:-1]
+    write_docx(os.path.join(work, "plain.docx"), [
+        "<w:p>%s</w:p>" % (themed_run % "".join(chr(0xF000 + c) for c in display))])
+    with_theme(os.path.join(work, "plain.docx"), os.path.join(work, "theme.docx"))
+    convert(harf_convert, os.path.join(work, "theme.docx"), os.path.join(work, "theme-u.docx"),
+            "unicode")
+    got = squeeze(visible(paragraphs(os.path.join(work, "theme-u.docx"))[0], "all"))
+    if got != words:
+        errors.append("theme font: read %r, want %r" % (got, words))
     for name, what in (("legacy-u.docx", "to Unicode"), ("unicode-l-u.docx", "round trip")):
         ps = paragraphs(os.path.join(work, name))
         if len(ps) != len(cases):
@@ -255,9 +440,10 @@ def main():
             continue
         for (construct, where, text), p in zip(cases, ps):
             errors += check(construct, where, text, p, "%s %s %s" % (what, construct, where))
+    errors += odt_cases(harf_convert, work, odt, codes)
     for e in errors:
         print(e)
-    print("%d cases, %d failures" % (2 * len(cases), len(errors)))
+    print("%d cases, %d failures" % (2 * len(cases + odt) + 2, len(errors)))
     sys.exit(1 if errors else 0)
 
 
