@@ -17,6 +17,7 @@
 #include "documents/doc_line.h"
 #include "documents/package.h"
 #include "documents/part_stream.h"
+#include "documents/xml_names.h"
 #include "documents/xml_part.h"
 
 namespace harf::documents {
@@ -420,12 +421,13 @@ ConvertStats ConvertOdf(const std::string& in, const std::string& out, const Con
   pugi::xml_document common;
   if (package.Has("styles.xml")) {
     ParsePart(common, package, "styles.xml");
+    UseKnownPrefixes(common.document_element(), {}, kOdfNamespaces);
     styles.Collect(common.document_element());
   }
   ConvertStats stats;
   const PartLayout layout =
-      sheet ? PartLayout{{"table:table-column", "table:table-row"}, "office:body"}
-            : PartLayout{{"draw:page"}, "office:body"};
+      sheet ? PartLayout{{"table:table-column", "table:table-row"}, "office:body", kOdfNamespaces}
+            : PartLayout{{"draw:page"}, "office:body", kOdfNamespaces};
   PartConverter converter(styles, o, stats);
   std::map<std::string, NewPart> replaced;
   DeflatedPart part = StreamBlocks(package, "content.xml", layout, converter);

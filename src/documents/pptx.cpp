@@ -13,6 +13,7 @@
 #include "documents/doc_line.h"
 #include "documents/package.h"
 #include "documents/part_stream.h"
+#include "documents/xml_names.h"
 #include "documents/xml_part.h"
 
 namespace harf::documents {
@@ -25,7 +26,7 @@ namespace {
 constexpr std::string_view kPresentation =
     "application/vnd.openxmlformats-officedocument.presentationml.";
 
-const PartLayout kParagraphs{{"a:p"}, ""};
+const PartLayout kParagraphs{{"a:p"}, "", kDrawingNamespaces};
 
 // The theme's fonts: +mj-lt and +mn-lt (and -cs, -ea) name them.
 struct ThemeFonts {
@@ -34,6 +35,7 @@ struct ThemeFonts {
   void Read(const Package& package, const std::string& part) {
     pugi::xml_document doc;
     ParsePart(doc, package, part);
+    UseKnownPrefixes(doc.document_element(), {}, kDrawingNamespaces);
     const pugi::xml_node scheme =
         doc.child("a:theme").child("a:themeElements").child("a:fontScheme");
     for (const auto& [tag, prefix] : {std::pair{"a:majorFont", "+mj-"}, {"a:minorFont", "+mn-"}}) {

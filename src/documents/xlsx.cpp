@@ -16,6 +16,7 @@
 #include "documents/doc_line.h"
 #include "documents/package.h"
 #include "documents/part_stream.h"
+#include "documents/xml_names.h"
 #include "documents/xml_part.h"
 
 namespace harf::documents {
@@ -34,7 +35,10 @@ constexpr std::string_view kStringsType =
 constexpr std::string_view kStylesType =
     "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
 
-const PartLayout kRows{{"row"}, ""};
+// SpreadsheetML by its namespace, under the prefix "x" whatever the part uses.
+constexpr XmlNamespace kSheetNamespaces[] = {
+    {"x", "http://schemas.openxmlformats.org/spreadsheetml/2006/main"}};
+const PartLayout kRows{{"x:row"}, "", kSheetNamespaces};
 
 // The cell formats and fonts of styles.xml, and the converted copies added to
 // them: a string cell in a legacy font gets a copy of its format in the
@@ -45,14 +49,15 @@ class Styles {
       : part_(part), o_(o) {
     if (part.empty() || !package.Has(part)) return;
     ParsePart(doc_, package, part);
-    const pugi::xml_node sheet = doc_.child("styleSheet");
-    fonts_ = sheet.child("fonts");
-    xfs_ = sheet.child("cellXfs");
-    for (const pugi::xml_node f : fonts_.children("font")) {
-      font_legacy_.push_back(SameFont(f.child("name").attribute("val").value(), o.legacy_font));
+    UseKnownPrefixes(doc_.document_element(), {}, kSheetNamespaces);
+    const pugi::xml_node sheet = doc_.child("x:styleSheet");
+    fonts_ = sheet.child("x:fonts");
+    xfs_ = sheet.child("x:cellXfs");
+    for (const pugi::xml_node f : fonts_.children("x:font")) {
+      font_legacy_.push_back(SameFont(f.child("x:name").attribute("val").value(), o.legacy_font));
       font_nodes_.push_back(f);
     }
-    for (const pugi::xml_node x : xfs_.children("xf")) xf_nodes_.push_back(x);
+    for (const pugi::xml_node x : xfs_.children("x:xf")) xf_nodes_.push_back(x);
   }
 
   std::size_t xf_count() const { return xf_nodes_.size(); }
@@ -68,15 +73,14 @@ class Styles {
     if (const auto it = converted_.find(xf); it != converted_.end()) return it->second;
     const pugi::xml_node source = xf_nodes_[xf];
     const std::size_t font_id = source.attribute("fontId").as_ullong(0);
-    pugi::xml_node font = fonts_.append_copy(
-        *std::next(fonts_.children("font").begin(), static_cast<std::ptrdiff_t>(font_id)));
+    pugi::xml_node font = fonts_.append_copy(font_nodes_.at(font_id));
     // A symbol charset or a theme scheme would win over the name.
-    font.remove_child("charset");
-    font.remove_child("scheme");
-    font.remove_child("family");
-    if (!font.child("name")) font.append_child("name");
-    font.child("name").remove_attribute("val");
-    font.child("name").append_attribute("val") = o_.unicode_font.c_str();
+    font.remove_child("x:charset");
+    font.remove_child("x:scheme");
+    font.remove_child("x:family");
+    if (!font.child("x:name")) font.append_child("x:name");
+    font.child("x:name").remove_attribute("val");
+    font.child("x:name").append_attribute("val") = o_.unicode_font.c_str();
     const std::size_t new_font = font_legacy_.size();
     font_legacy_.push_back(false);
     font_nodes_.push_back(font);
@@ -86,8 +90,8 @@ class Styles {
     copy.attribute("fontId").set_value(static_cast<unsigned long long>(new_font));
     if (!copy.attribute("applyFont")) copy.append_attribute("applyFont");
     copy.attribute("applyFont").set_value("1");
-    pugi::xml_node align = copy.child("alignment");
-    if (!align) align = copy.prepend_child("alignment");
+    pugi::xml_node align = copy.child("x:alignment");
+    if (!align) align = copy.prepend_child("x:alignment");
     if (!align.attribute("readingOrder")) align.append_attribute("readingOrder");
     align.attribute("readingOrder").set_value("2");
     if (!copy.attribute("applyAlignment")) copy.append_attribute("applyAlignment");
@@ -133,14 +137,14 @@ class StringConverter : LineWriter {
     out_.clear();
     for (pugi::xml_node c = holder.first_child(); c; c = c.next_sibling()) {
       const std::string_view name = c.name();
-      if (name != "t" && name != "r") continue;
-      const pugi::xml_node rpr = c.child("rPr");
-      const pugi::xml_attribute font = rpr.child("rFont").attribute("val");
+      if (name != "x:t" && name != "x:r") continue;
+      const pugi::xml_node rpr = c.child("x:rPr");
+      const pugi::xml_attribute font = rpr.child("x:rFont").attribute("val");
       const bool legacy = font ? SameFont(font.value(), o_.legacy_font) : cell_legacy;
       const std::size_t run = line_.AddRun();
       runs_.push_back({rpr});
       const std::u32string text =
-          Utf32Of(name == "t" ? c.text().get() : c.child("t").text().get(), "a string");
+          Utf32Of(name == "x:t" ? c.text().get() : c.child("x:t").text().get(), "a string");
       // To Unicode the legacy runs are converted; to the legacy font every
       // run not in it already may hold Arabic.
       const bool convert = o_.to == Direction::ToUnicode ? legacy : !legacy;
@@ -173,7 +177,7 @@ class StringConverter : LineWriter {
     for (pugi::xml_node c = holder.first_child(); c;) {
       const pugi::xml_node next = c.next_sibling();
       const std::string_view name = c.name();
-      if (name == "t" || name == "r") {
+      if (name == "x:t" || name == "x:r") {
         holder.remove_child(c);
       } else if (!first_other && c.type() == pugi::node_element) {
         first_other = c;
@@ -189,15 +193,15 @@ class StringConverter : LineWriter {
     for (const Out& piece : out_) {
       pugi::xml_node t;
       if (plain) {
-        t = add("t");
+        t = add("x:t");
       } else {
-        pugi::xml_node r = add("r");
+        pugi::xml_node r = add("x:r");
         const pugi::xml_node source = runs_[piece.run].rpr;
         if (source || piece.converted) {
-          pugi::xml_node rpr = source ? r.append_copy(source) : r.append_child("rPr");
+          pugi::xml_node rpr = source ? r.append_copy(source) : r.append_child("x:rPr");
           if (piece.converted) SetFont(rpr);
         }
-        t = r.append_child("t");
+        t = r.append_child("x:t");
       }
       t.append_attribute("xml:space") = "preserve";
       t.text().set(Utf8Of(piece.text).c_str());
@@ -208,9 +212,9 @@ class StringConverter : LineWriter {
   // Whether the string has text in the cell's own font: its reading then
   // depends on the cell.
   static bool FollowsCell(pugi::xml_node holder) {
-    if (holder.child("t")) return true;
-    for (const pugi::xml_node r : holder.children("r")) {
-      if (!r.child("rPr").child("rFont")) return true;
+    if (holder.child("x:t")) return true;
+    for (const pugi::xml_node r : holder.children("x:r")) {
+      if (!r.child("x:rPr").child("x:rFont")) return true;
     }
     return false;
   }
@@ -226,11 +230,11 @@ class StringConverter : LineWriter {
   };
 
   void SetFont(pugi::xml_node rpr) const {
-    rpr.remove_child("charset");
-    rpr.remove_child("scheme");
-    rpr.remove_child("family");
-    pugi::xml_node font = rpr.child("rFont");
-    if (!font) font = rpr.prepend_child("rFont");
+    rpr.remove_child("x:charset");
+    rpr.remove_child("x:scheme");
+    rpr.remove_child("x:family");
+    pugi::xml_node font = rpr.child("x:rFont");
+    if (!font) font = rpr.prepend_child("x:rFont");
     font.remove_attribute("val");
     const std::string& name = o_.to == Direction::ToUnicode ? o_.unicode_font : o_.legacy_font;
     font.append_attribute("val") = name.c_str();
@@ -262,7 +266,7 @@ class StringConverter : LineWriter {
 enum : std::uint8_t { kByLegacy = 1, kByOther = 2 };
 
 std::size_t SharedIndex(pugi::xml_node c, std::size_t count) {
-  const std::string_view v = c.child_value("v");
+  const std::string_view v = c.child_value("x:v");
   std::size_t index = 0;
   for (const char ch : v) {
     if (ch < '0' || ch > '9' || index > count) Invalid("a cell's shared string index is not valid");
@@ -277,7 +281,7 @@ class SheetScanner : public BlockConverter {
   SheetScanner(const Styles& styles, std::vector<std::uint8_t>& usage)
       : styles_(styles), usage_(usage) {}
   bool ConvertBlock(pugi::xml_node row) override {
-    for (const pugi::xml_node c : row.children("c")) {
+    for (const pugi::xml_node c : row.children("x:c")) {
       if (std::string_view(c.attribute("t").value()) != "s") continue;
       const std::size_t index = SharedIndex(c, usage_.size());
       usage_[index] |= styles_.Legacy(c.attribute("s").as_ullong(0)) ? kByLegacy : kByOther;
@@ -298,7 +302,7 @@ class SheetConverter : public BlockConverter {
 
   bool ConvertBlock(pugi::xml_node row) override {
     bool changed = false;
-    for (pugi::xml_node c : row.children("c")) {
+    for (pugi::xml_node c : row.children("x:c")) {
       const std::string_view type = c.attribute("t").value();
       const std::size_t xf = c.attribute("s").as_ullong(0);
       const bool legacy = styles_.Legacy(xf);
@@ -306,10 +310,10 @@ class SheetConverter : public BlockConverter {
         const std::size_t index = SharedIndex(c, strings_);
         if (o_.to != Direction::ToUnicode || !legacy) continue;
         if (const auto it = split_.find(index); it != split_.end()) {
-          c.child("v").text().set(static_cast<unsigned long long>(it->second));
+          c.child("x:v").text().set(static_cast<unsigned long long>(it->second));
         }
       } else if (type == "inlineStr") {
-        const bool converted = convert_.Convert(c.child("is"), legacy);
+        const bool converted = convert_.Convert(c.child("x:is"), legacy);
         changed = changed || converted;
         if (o_.to != Direction::ToUnicode || !legacy) continue;
       } else {
@@ -362,7 +366,8 @@ ConvertStats ConvertXlsx(const std::string& in, const std::string& out, const Co
   const bool have_strings = !strings_part.empty() && package.Has(strings_part);
   if (have_strings) {
     ParsePart(strings, package, strings_part);
-    for (const pugi::xml_node si : strings.child("sst").children("si")) sis.push_back(si);
+    UseKnownPrefixes(strings.document_element(), {}, kSheetNamespaces);
+    for (const pugi::xml_node si : strings.child("x:sst").children("x:si")) sis.push_back(si);
   }
 
   // Which cells use which shared strings, before any is changed.
@@ -381,7 +386,7 @@ ConvertStats ConvertXlsx(const std::string& in, const std::string& out, const Co
     if (o.to == Direction::ToUnicode && by_legacy && (usage[k] & kByOther) &&
         StringConverter::FollowsCell(sis[k])) {
       // Other cells show these characters as they are: they keep them.
-      const pugi::xml_node copy = strings.child("sst").append_copy(sis[k]);
+      const pugi::xml_node copy = strings.child("x:sst").append_copy(sis[k]);
       split[k] = sis.size() + split.size();
       convert.Convert(copy, true);
       convert.Convert(sis[k], false);
@@ -393,7 +398,7 @@ ConvertStats ConvertXlsx(const std::string& in, const std::string& out, const Co
     }
   }
   if (!split.empty()) {
-    pugi::xml_attribute unique = strings.child("sst").attribute("uniqueCount");
+    pugi::xml_attribute unique = strings.child("x:sst").attribute("uniqueCount");
     if (unique) unique.set_value(static_cast<unsigned long long>(sis.size() + split.size()));
   }
 

@@ -18,6 +18,7 @@ import shutil
 import subprocess
 import sys
 import zipfile
+import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import office_sources as office  # noqa: E402
@@ -60,20 +61,19 @@ def read_csv(path):
 
 
 def cell_format(xlsx, ref):
-    """(font name, reading order) of a cell of the first sheet."""
+    """(font name, reading order) of a cell of the first sheet, read by
+    namespace (a converted part may use another prefix)."""
+    ns = {"x": "http://schemas.openxmlformats.org/spreadsheetml/2006/main"}
     with zipfile.ZipFile(xlsx) as z:
-        sheet = z.read("xl/worksheets/sheet1.xml").decode()
-        styles = z.read("xl/styles.xml").decode()
-    s = int(re.search(r'<c r="%s"[^>]* s="(\d+)"' % ref, sheet).group(1))
-    xfs = re.findall(r"<xf [^>]*?(?:/>|>.*?</xf>)",
-                     re.search(r"<cellXfs.*?</cellXfs>", styles, re.S).group(0), re.S)
-    xf = xfs[s]
-    font = int(re.search(r'fontId="(\d+)"', xf).group(1))
-    fonts = re.findall(r"<font>.*?</font>|<font/>", re.search(r"<fonts.*?</fonts>", styles,
-                                                                  re.S).group(0), re.S)
-    name = re.search(r'<name val="([^"]*)"', fonts[font])
-    order = re.search(r'readingOrder="(\d)"', xf)
-    return (name.group(1) if name else None, order.group(1) if order else None)
+        sheet = ET.fromstring(z.read("xl/worksheets/sheet1.xml"))
+        styles = ET.fromstring(z.read("xl/styles.xml"))
+    cell = sheet.find(".//x:c[@r='%s']" % ref, ns)
+    xf = styles.findall("x:cellXfs/x:xf", ns)[int(cell.get("s", "0"))]
+    font = styles.findall("x:fonts/x:font", ns)[int(xf.get("fontId", "0"))]
+    name = font.find("x:name", ns)
+    align = xf.find("x:alignment", ns)
+    return (name.get("val") if name is not None else None,
+            align.get("readingOrder") if align is not None else None)
 
 
 def main():
