@@ -251,6 +251,18 @@ bool HasArabic(std::u32string_view s) {
   return std::any_of(s.begin(), s.end(), IsArabicScript);
 }
 
+// Text as a browser lays it out: line ends and tabs are spaces, and a run of
+// spaces is one.
+std::u32string AsRendered(std::u32string_view s) {
+  std::u32string out;
+  for (char32_t c : s) {
+    if (c == U'\n' || c == U'\r' || c == U'\t') c = U' ';
+    if (c == U' ' && !out.empty() && out.back() == U' ') continue;
+    out += c;
+  }
+  return out;
+}
+
 bool IsSpaceText(std::u32string_view s) {
   return std::all_of(s.begin(), s.end(), [](char32_t c) {
     return c == U' ' || c == U'\t' || c == U'\n' || c == U'\r' || c == 0xA0;
@@ -450,7 +462,11 @@ struct Converter {
       if (!entering || n->type != XML_TEXT_NODE) return true;
       const std::u32string text = TextOf(n);
       if (o.to == Direction::ToUnicode) {
-        if (legacy.back()) {
+        // Line ends and indentation in the source are white space of the
+        // page, not glyph codes, whatever font they stand in.
+        const bool layout_space =
+            IsSpaceText(text) && text.find_first_of(U"\n\t\r") != std::u32string::npos;
+        if (legacy.back() && !layout_space) {
           line.insert(line.end(), spaces.begin(), spaces.end());
           spaces.clear();
           line.push_back({n, true});
@@ -483,7 +499,10 @@ struct Converter {
   // under a right-to-left element.
   void ToUnicode(xmlDoc* doc, const std::vector<TextItem>& line) {
     std::vector<Piece> pieces;
-    for (std::size_t i = 0; i < line.size(); ++i) pieces.push_back({TextOf(line[i].node), i});
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      // White space between legacy nodes reads as one space of the text.
+      pieces.push_back({line[i].legacy ? AsRendered(TextOf(line[i].node)) : U" ", i});
+    }
     const UnicodePieces u = LegacyToUnicode(pieces, o.encoding);
     stats.left_out += u.left_out;
     ++stats.runs;

@@ -53,7 +53,10 @@ p.note {{ color: #333 }}
 </body></html>
 """),
     ("ohne.htm", "latin1", "latin1", """<html><body>
-<font face="varnelnormal">{2}<br>{4}</font>
+<font face="varnelnormal">
+{2}<br>
+{4}
+</font>
 <p>Zeile ohne Arabisch
 </body></html>
 """),
