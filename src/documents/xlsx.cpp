@@ -6,6 +6,7 @@
 // other cells, charts and comments are copied as they are.
 #include <cstdint>
 #include <iterator>
+#include <list>
 #include <map>
 #include <pugixml.hpp>
 #include <string>
@@ -16,7 +17,6 @@
 #include "documents/doc_line.h"
 #include "documents/package.h"
 #include "documents/part_stream.h"
-#include "documents/xml_names.h"
 #include "documents/xml_part.h"
 
 namespace harf::documents {
@@ -35,10 +35,10 @@ constexpr std::string_view kStringsType =
 constexpr std::string_view kStylesType =
     "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
 
-// SpreadsheetML by its namespace, under the prefix "x" whatever the part uses.
-constexpr XmlNamespace kSheetNamespaces[] = {
-    {"x", "http://schemas.openxmlformats.org/spreadsheetml/2006/main"}};
-const PartLayout kRows{{"x:row"}, "", kSheetNamespaces};
+// SpreadsheetML by its names as written: producers make it the default
+// namespace, and a part renamed to a prefix of ours would not be found by
+// those names when it is converted again.
+const PartLayout kRows{{"row"}, "", {}};
 
 // The cell formats and fonts of styles.xml, and the converted copies added to
 // them: a string cell in a legacy font gets a copy of its format in the
@@ -49,15 +49,14 @@ class Styles {
       : part_(part), o_(o) {
     if (part.empty() || !package.Has(part)) return;
     ParsePart(doc_, package, part);
-    UseKnownPrefixes(doc_.document_element(), {}, kSheetNamespaces);
-    const pugi::xml_node sheet = doc_.child("x:styleSheet");
-    fonts_ = sheet.child("x:fonts");
-    xfs_ = sheet.child("x:cellXfs");
-    for (const pugi::xml_node f : fonts_.children("x:font")) {
-      font_legacy_.push_back(SameFont(f.child("x:name").attribute("val").value(), o.legacy_font));
+    const pugi::xml_node sheet = doc_.child("styleSheet");
+    fonts_ = sheet.child("fonts");
+    xfs_ = sheet.child("cellXfs");
+    for (const pugi::xml_node f : fonts_.children("font")) {
+      font_legacy_.push_back(SameFont(f.child("name").attribute("val").value(), o.legacy_font));
       font_nodes_.push_back(f);
     }
-    for (const pugi::xml_node x : xfs_.children("x:xf")) xf_nodes_.push_back(x);
+    for (const pugi::xml_node x : xfs_.children("xf")) xf_nodes_.push_back(x);
   }
 
   std::size_t xf_count() const { return xf_nodes_.size(); }
@@ -75,12 +74,12 @@ class Styles {
     const std::size_t font_id = source.attribute("fontId").as_ullong(0);
     pugi::xml_node font = fonts_.append_copy(font_nodes_.at(font_id));
     // A symbol charset or a theme scheme would win over the name.
-    font.remove_child("x:charset");
-    font.remove_child("x:scheme");
-    font.remove_child("x:family");
-    if (!font.child("x:name")) font.append_child("x:name");
-    font.child("x:name").remove_attribute("val");
-    font.child("x:name").append_attribute("val") = o_.unicode_font.c_str();
+    font.remove_child("charset");
+    font.remove_child("scheme");
+    font.remove_child("family");
+    if (!font.child("name")) font.append_child("name");
+    font.child("name").remove_attribute("val");
+    font.child("name").append_attribute("val") = o_.unicode_font.c_str();
     const std::size_t new_font = font_legacy_.size();
     font_legacy_.push_back(false);
     font_nodes_.push_back(font);
@@ -90,8 +89,8 @@ class Styles {
     copy.attribute("fontId").set_value(static_cast<unsigned long long>(new_font));
     if (!copy.attribute("applyFont")) copy.append_attribute("applyFont");
     copy.attribute("applyFont").set_value("1");
-    pugi::xml_node align = copy.child("x:alignment");
-    if (!align) align = copy.prepend_child("x:alignment");
+    pugi::xml_node align = copy.child("alignment");
+    if (!align) align = copy.prepend_child("alignment");
     if (!align.attribute("readingOrder")) align.append_attribute("readingOrder");
     align.attribute("readingOrder").set_value("2");
     if (!copy.attribute("applyAlignment")) copy.append_attribute("applyAlignment");
@@ -137,14 +136,14 @@ class StringConverter : LineWriter {
     out_.clear();
     for (pugi::xml_node c = holder.first_child(); c; c = c.next_sibling()) {
       const std::string_view name = c.name();
-      if (name != "x:t" && name != "x:r") continue;
-      const pugi::xml_node rpr = c.child("x:rPr");
-      const pugi::xml_attribute font = rpr.child("x:rFont").attribute("val");
+      if (name != "t" && name != "r") continue;
+      const pugi::xml_node rpr = c.child("rPr");
+      const pugi::xml_attribute font = rpr.child("rFont").attribute("val");
       const bool legacy = font ? SameFont(font.value(), o_.legacy_font) : cell_legacy;
       const std::size_t run = line_.AddRun();
       runs_.push_back({rpr});
       const std::u32string text =
-          Utf32Of(name == "x:t" ? c.text().get() : c.child("x:t").text().get(), "a string");
+          Utf32Of(name == "t" ? c.text().get() : c.child("t").text().get(), "a string");
       // To Unicode the legacy runs are converted; to the legacy font every
       // run not in it already may hold Arabic.
       const bool convert = o_.to == Direction::ToUnicode ? legacy : !legacy;
@@ -177,7 +176,7 @@ class StringConverter : LineWriter {
     for (pugi::xml_node c = holder.first_child(); c;) {
       const pugi::xml_node next = c.next_sibling();
       const std::string_view name = c.name();
-      if (name == "x:t" || name == "x:r") {
+      if (name == "t" || name == "r") {
         holder.remove_child(c);
       } else if (!first_other && c.type() == pugi::node_element) {
         first_other = c;
@@ -193,15 +192,15 @@ class StringConverter : LineWriter {
     for (const Out& piece : out_) {
       pugi::xml_node t;
       if (plain) {
-        t = add("x:t");
+        t = add("t");
       } else {
-        pugi::xml_node r = add("x:r");
+        pugi::xml_node r = add("r");
         const pugi::xml_node source = runs_[piece.run].rpr;
         if (source || piece.converted) {
-          pugi::xml_node rpr = source ? r.append_copy(source) : r.append_child("x:rPr");
+          pugi::xml_node rpr = source ? r.append_copy(source) : r.append_child("rPr");
           if (piece.converted) SetFont(rpr);
         }
-        t = r.append_child("x:t");
+        t = r.append_child("t");
       }
       t.append_attribute("xml:space") = "preserve";
       t.text().set(Utf8Of(piece.text).c_str());
@@ -212,9 +211,9 @@ class StringConverter : LineWriter {
   // Whether the string has text in the cell's own font: its reading then
   // depends on the cell.
   static bool FollowsCell(pugi::xml_node holder) {
-    if (holder.child("x:t")) return true;
-    for (const pugi::xml_node r : holder.children("x:r")) {
-      if (!r.child("x:rPr").child("x:rFont")) return true;
+    if (holder.child("t")) return true;
+    for (const pugi::xml_node r : holder.children("r")) {
+      if (!r.child("rPr").child("rFont")) return true;
     }
     return false;
   }
@@ -230,11 +229,11 @@ class StringConverter : LineWriter {
   };
 
   void SetFont(pugi::xml_node rpr) const {
-    rpr.remove_child("x:charset");
-    rpr.remove_child("x:scheme");
-    rpr.remove_child("x:family");
-    pugi::xml_node font = rpr.child("x:rFont");
-    if (!font) font = rpr.prepend_child("x:rFont");
+    rpr.remove_child("charset");
+    rpr.remove_child("scheme");
+    rpr.remove_child("family");
+    pugi::xml_node font = rpr.child("rFont");
+    if (!font) font = rpr.prepend_child("rFont");
     font.remove_attribute("val");
     const std::string& name = o_.to == Direction::ToUnicode ? o_.unicode_font : o_.legacy_font;
     font.append_attribute("val") = name.c_str();
@@ -266,7 +265,7 @@ class StringConverter : LineWriter {
 enum : std::uint8_t { kByLegacy = 1, kByOther = 2 };
 
 std::size_t SharedIndex(pugi::xml_node c, std::size_t count) {
-  const std::string_view v = c.child_value("x:v");
+  const std::string_view v = c.child_value("v");
   std::size_t index = 0;
   for (const char ch : v) {
     if (ch < '0' || ch > '9' || index > count) Invalid("a cell's shared string index is not valid");
@@ -281,7 +280,7 @@ class SheetScanner : public BlockConverter {
   SheetScanner(const Styles& styles, std::vector<std::uint8_t>& usage)
       : styles_(styles), usage_(usage) {}
   bool ConvertBlock(pugi::xml_node row) override {
-    for (const pugi::xml_node c : row.children("x:c")) {
+    for (const pugi::xml_node c : row.children("c")) {
       if (std::string_view(c.attribute("t").value()) != "s") continue;
       const std::size_t index = SharedIndex(c, usage_.size());
       usage_[index] |= styles_.Legacy(c.attribute("s").as_ullong(0)) ? kByLegacy : kByOther;
@@ -302,7 +301,7 @@ class SheetConverter : public BlockConverter {
 
   bool ConvertBlock(pugi::xml_node row) override {
     bool changed = false;
-    for (pugi::xml_node c : row.children("x:c")) {
+    for (pugi::xml_node c : row.children("c")) {
       const std::string_view type = c.attribute("t").value();
       const std::size_t xf = c.attribute("s").as_ullong(0);
       const bool legacy = styles_.Legacy(xf);
@@ -310,10 +309,10 @@ class SheetConverter : public BlockConverter {
         const std::size_t index = SharedIndex(c, strings_);
         if (o_.to != Direction::ToUnicode || !legacy) continue;
         if (const auto it = split_.find(index); it != split_.end()) {
-          c.child("x:v").text().set(static_cast<unsigned long long>(it->second));
+          c.child("v").text().set(static_cast<unsigned long long>(it->second));
         }
       } else if (type == "inlineStr") {
-        const bool converted = convert_.Convert(c.child("x:is"), legacy);
+        const bool converted = convert_.Convert(c.child("is"), legacy);
         changed = changed || converted;
         if (o_.to != Direction::ToUnicode || !legacy) continue;
       } else {
@@ -331,6 +330,68 @@ class SheetConverter : public BlockConverter {
   std::size_t strings_;
   StringConverter& convert_;
   const ConvertOptions& o_;
+};
+
+const PartLayout kStrings{{"si"}, "", {}};
+
+class StringCounter : public BlockConverter {
+ public:
+  bool ConvertBlock(pugi::xml_node) override {
+    ++count;
+    return false;
+  }
+  std::size_t count = 0;
+};
+
+// The shared strings a string at a time. A string used by cells in the legacy
+// font and by other cells is split: other cells show its characters as they
+// are and keep it; the legacy cells get a converted copy, added after the last
+// string (the only copies held until then).
+class StringsConverter : public BlockConverter {
+ public:
+  StringsConverter(StringConverter& convert, const std::vector<std::uint8_t>& usage,
+                   const ConvertOptions& o)
+      : convert_(convert), usage_(usage), o_(o) {}
+
+  const std::map<std::size_t, std::size_t>& split() const { return split_; }
+
+  bool ConvertBlock(pugi::xml_node si) override {
+    const std::size_t k = next_++;
+    if (k >= usage_.size()) Invalid("the shared strings changed while they were read");
+    bool changed = false;
+    const bool by_legacy = usage_[k] & kByLegacy;
+    if (o_.to == Direction::ToUnicode && by_legacy && (usage_[k] & kByOther) &&
+        StringConverter::FollowsCell(si)) {
+      copies_.emplace_back();
+      const pugi::xml_node copy = copies_.back().append_copy(si);
+      split_[k] = usage_.size() + split_.size();
+      convert_.Convert(copy, true);
+      convert_.Convert(si, false);
+      changed = true;
+    } else {
+      changed =
+          convert_.Convert(si, o_.to == Direction::ToUnicode ? by_legacy : usage_[k] == kByLegacy);
+    }
+    if (k + 1 == usage_.size() && !copies_.empty()) {
+      pugi::xml_node after = si;
+      for (const pugi::xml_document& c : copies_) {
+        after = si.parent().insert_copy_after(c.document_element(), after);
+      }
+      copies_.clear();
+      // sst's uniqueCount stays as it was: readers take it as a hint, and the
+      // part's head is copied, not rewritten.
+      changed = true;
+    }
+    return changed;
+  }
+
+ private:
+  StringConverter& convert_;
+  const std::vector<std::uint8_t>& usage_;
+  const ConvertOptions& o_;
+  std::size_t next_ = 0;
+  std::map<std::size_t, std::size_t> split_;
+  std::list<pugi::xml_document> copies_;
 };
 
 }  // namespace
@@ -361,17 +422,15 @@ ConvertStats ConvertXlsx(const std::string& in, const std::string& out, const Co
 
   ConvertStats stats;
   Styles styles(package, styles_part, o);
-  pugi::xml_document strings;
-  std::vector<pugi::xml_node> sis;
+  // The shared strings are streamed too: first counted, so that a cell's
+  // index is checked against them, then converted.
   const bool have_strings = !strings_part.empty() && package.Has(strings_part);
-  if (have_strings) {
-    ParsePart(strings, package, strings_part);
-    UseKnownPrefixes(strings.document_element(), {}, kSheetNamespaces);
-    for (const pugi::xml_node si : strings.child("x:sst").children("x:si")) sis.push_back(si);
-  }
+  StringCounter counter;
+  if (have_strings) StreamBlocks(package, strings_part, kStrings, counter);
+  const std::size_t count = counter.count;
 
   // Which cells use which shared strings, before any is changed.
-  std::vector<std::uint8_t> usage(sis.size(), 0);
+  std::vector<std::uint8_t> usage(count, 0);
   for (const std::string& sheet : sheets) {
     if (!package.Has(sheet)) continue;
     SheetScanner scanner(styles, usage);
@@ -379,37 +438,21 @@ ConvertStats ConvertXlsx(const std::string& in, const std::string& out, const Co
   }
 
   StringConverter convert(o, stats);
-  std::map<std::size_t, std::size_t> split;  // shared string -> its copy for legacy cells
-  bool strings_changed = false;
-  for (std::size_t k = 0; k < sis.size(); ++k) {
-    const bool by_legacy = usage[k] & kByLegacy;
-    if (o.to == Direction::ToUnicode && by_legacy && (usage[k] & kByOther) &&
-        StringConverter::FollowsCell(sis[k])) {
-      // Other cells show these characters as they are: they keep them.
-      const pugi::xml_node copy = strings.child("x:sst").append_copy(sis[k]);
-      split[k] = sis.size() + split.size();
-      convert.Convert(copy, true);
-      convert.Convert(sis[k], false);
-      strings_changed = true;
-    } else {
-      const bool converted =
-          convert.Convert(sis[k], o.to == Direction::ToUnicode ? by_legacy : usage[k] == kByLegacy);
-      strings_changed = strings_changed || converted;
-    }
-  }
-  if (!split.empty()) {
-    pugi::xml_attribute unique = strings.child("x:sst").attribute("uniqueCount");
-    if (unique) unique.set_value(static_cast<unsigned long long>(sis.size() + split.size()));
-  }
-
+  StringsConverter strings(convert, usage, o);
   std::map<std::string, NewPart> replaced;
+  if (count > 0) {
+    DeflatedPart part = StreamBlocks(package, strings_part, kStrings, strings);
+    if (part.file) replaced[strings_part].deflated = std::move(part);
+  }
+  const std::map<std::size_t, std::size_t>& split = strings.split();
+  const std::size_t sis_size = count;
+
   for (const std::string& sheet : sheets) {
     if (!package.Has(sheet)) continue;
-    SheetConverter converter(styles, split, sis.size(), convert, o);
+    SheetConverter converter(styles, split, sis_size, convert, o);
     DeflatedPart part = StreamBlocks(package, sheet, kRows, converter);
     if (part.file) replaced[sheet].deflated = std::move(part);
   }
-  if (strings_changed) replaced[strings_part].bytes = SerializePart(strings);
   styles.Write(replaced);
   package.WriteCopy(out, std::move(replaced));
   return stats;
