@@ -50,6 +50,13 @@ enum class CellKind : std::uint8_t {
   MarkEnd,
 };
 
+// The longest paragraph a document may have, in characters of text: longer
+// ones, and repeat counts (text:c) beyond it, are refused before any work.
+inline constexpr std::size_t kMaxParagraphChars = std::size_t{16} << 20;
+
+// Containers one paragraph may nest (links in links, spans in spans).
+inline constexpr std::size_t kMaxInlineDepth = 256;
+
 inline constexpr std::size_t kNoContainer = std::numeric_limits<std::size_t>::max();
 
 // Where converted text goes: the format writes runs and containers as the

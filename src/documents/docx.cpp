@@ -311,9 +311,6 @@ std::string_view FieldCharType(pugi::xml_node run) {
   return run.child("w:fldChar").attribute("w:fldCharType").value();
 }
 
-// Elements one paragraph may nest inside it; deeper is refused before any work.
-constexpr std::size_t kMaxInlineDepth = 256;
-
 // A part is converted a paragraph at a time; text boxes are paragraphs inside
 // a paragraph and go with it.
 const PartLayout kLayout{{"w:p"}, "", kWordNamespaces};
@@ -585,6 +582,13 @@ class PartConverter : public BlockConverter, LineWriter {
       if (name == "w:t" || name == "w:delText") {
         const std::u32string chars = Utf32Of(c.text().get(), part_);
         if (chars.empty()) continue;
+        if (chars.size() > kMaxParagraphChars - line_.text_size()) {
+          const std::ptrdiff_t offset = c.offset_debug();
+          throw DocumentError(DocumentError::Kind::Invalid,
+                              "a paragraph longer than " + std::to_string(kMaxParagraphChars) +
+                                  " characters in " + part_ + " at byte " +
+                                  std::to_string(block_at + (offset > 0 ? offset : 0)));
+        }
         if (wanted) {
           line_.AddText(run, AddItem(c), chars);
         } else {
