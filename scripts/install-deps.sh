@@ -13,7 +13,7 @@ PACKAGES="
   libxcb1-dev
   libzip-dev libpugixml-dev libexpat1-dev zlib1g-dev zip unzip
   python3-docx python3-odf libreoffice-writer-nogui poppler-utils
-  libreoffice-calc-nogui libreoffice-impress-nogui libpoppler-cpp-dev libxml2-dev
+  libreoffice-calc-nogui libreoffice-impress-nogui libpoppler-cpp-dev libpoppler-private-dev libxml2-dev
   emscripten chromium
   pango1.0-tools libharfbuzz-bin python3-brotli imagemagick
   qt6-l10n-tools qt6-tools-dev-tools

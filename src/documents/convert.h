@@ -57,4 +57,29 @@ inline GlyphEncoding WritingEncoding(const ConvertOptions& o) {
   return o.encoding.value_or(GlyphEncoding::Windows1252);
 }
 
+// A PDF's text, page by page and line by line, written as UTF-8 text: text set
+// in the legacy font (by its PostScript name) read as glyph codes into Unicode
+// Arabic in logical order, other text as it is, pages separated by form feeds.
+// To Unicode only.
+ConvertStats ConvertPdf(const std::string& in, const std::string& out, const ConvertOptions&);
+
+// An HTML page: text set in the legacy font (<font face>, a style attribute's
+// font-family, or a class or tag rule of the page's <style>) both ways. The
+// page's declared encoding is read (none or Latin-1: Windows-1252, as
+// browsers read it); the page is written in UTF-8 and says so.
+ConvertStats ConvertHtml(const std::string& in, const std::string& out, const ConvertOptions&);
+
+// An .xlsx workbook both ways: string cells in the legacy font (by the cell's
+// style font or a rich-text run's font), sheets a row at a time.
+ConvertStats ConvertXlsx(const std::string& in, const std::string& out, const ConvertOptions&);
+
+// A .pptx presentation both ways: runs in the legacy font in slides, layouts,
+// masters and notes (tables included), a paragraph at a time.
+ConvertStats ConvertPptx(const std::string& in, const std::string& out, const ConvertOptions&);
+
+// OpenDocument spreadsheets and presentations both ways: text in the legacy
+// font by its spans', paragraph's and cell's or frame's styles.
+ConvertStats ConvertOds(const std::string& in, const std::string& out, const ConvertOptions&);
+ConvertStats ConvertOdp(const std::string& in, const std::string& out, const ConvertOptions&);
+
 }  // namespace harf::documents

@@ -52,12 +52,12 @@ void DocLine::KeepCells(std::size_t begin, std::size_t end) {
   }
 }
 
-void DocLine::EmitText(std::size_t run, std::u32string_view text) {
+void DocLine::EmitText(std::size_t run, std::u32string text) {
   if (text.empty()) return;
   if (!out_.empty() && out_.back().kind == Out::kText && out_.back().run == run) {
     out_.back().text += text;
   } else {
-    out_.push_back({Out::kText, run, 0, std::u32string(text)});
+    out_.push_back({Out::kText, run, 0, std::move(text)});
   }
 }
 
@@ -73,7 +73,10 @@ void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_befo
                              bool other_after, const ConvertOptions& o, LineOutcome& outcome) {
   const bool unicode = o.to == Direction::ToUnicode;
   // Text and objects, in document order; marks go to the stretch's ends.
-  std::vector<std::size_t> core, starts, ends;
+  std::vector<std::size_t>& core = core_;
+  std::vector<std::size_t> starts, ends;
+  core.clear();
+  core.reserve(end - begin);
   for (std::size_t i = begin; i < end; ++i) {
     const CellKind k = cells_[i].kind;
     if (k == CellKind::MarkStart) {
@@ -96,13 +99,18 @@ void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_befo
            IsSpace(cells_[core[last - 1]].ch))
       --last;
   }
+  // To Unicode every legacy character converts; to the legacy font a
+  // stretch converts when it holds Arabic.
+  bool any = false;
   std::u32string all;
-  for (std::size_t k = first; k < last; ++k) {
-    if (cells_[core[k]].kind == CellKind::Text) all.push_back(cells_[core[k]].ch);
+  for (std::size_t k = first; k < last && !(unicode && any); ++k) {
+    if (cells_[core[k]].kind != CellKind::Text) continue;
+    any = true;
+    if (!unicode) all.push_back(cells_[core[k]].ch);
   }
-  if (all.empty() || (!unicode && !IsArabicText(all))) {
+  if (!any || (!unicode && !IsArabicText(all))) {
     // Nothing to convert here: the stretch stays as it was.
-    outcome.mixed = outcome.mixed || !IsNeutralText(all) || unicode;
+    outcome.mixed = outcome.mixed || unicode || !IsNeutralText(all);
     KeepCells(begin, end);
     return;
   }
@@ -119,8 +127,10 @@ void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_befo
 
   std::vector<Piece> pieces;
   if (unicode) {
-    std::vector<GlyphCode> codes;
-    std::vector<std::size_t> owner;
+    std::vector<GlyphCode>& codes = codes_;
+    std::vector<std::size_t>& owner = owner_;
+    codes.clear();
+    owner.clear();
     std::vector<Anchor> objects;
     for (std::size_t k = first; k < last;) {
       const Cell& c = cells_[core[k]];
@@ -129,7 +139,8 @@ void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_befo
         ++k;
         continue;
       }
-      std::u32string chars;
+      std::u32string& chars = chars_;
+      chars.clear();
       while (k < last && cells_[core[k]].kind == CellKind::Text && cells_[core[k]].run == c.run) {
         chars.push_back(cells_[core[k]].ch);
         ++k;
@@ -176,7 +187,7 @@ void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_befo
         out_.push_back({Out::kKeep, c.run, c.item, {}});
       }
     } else {
-      EmitText(p.run, p.text);
+      EmitText(p.run, std::move(p.text));
       runs.push_back(p.run);
     }
   }

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "documents/convert.h"
+#include "tables/glyph_table.h"
 
 namespace harf::documents {
 
@@ -49,6 +50,13 @@ enum class CellKind : std::uint8_t {
   MarkStart,
   MarkEnd,
 };
+
+// The longest paragraph a document may have, in characters of text: longer
+// ones, and repeat counts (text:c) beyond it, are refused before any work.
+inline constexpr std::size_t kMaxParagraphChars = std::size_t{16} << 20;
+
+// Containers one paragraph may nest (links in links, spans in spans).
+inline constexpr std::size_t kMaxInlineDepth = 256;
 
 inline constexpr std::size_t kNoContainer = std::numeric_limits<std::size_t>::max();
 
@@ -132,7 +140,7 @@ class DocLine {
   void ConvertStretch(std::size_t begin, std::size_t end, bool other_before, bool other_after,
                       const ConvertOptions& o, LineOutcome& outcome);
   void KeepCells(std::size_t begin, std::size_t end);
-  void EmitText(std::size_t run, std::u32string_view text);
+  void EmitText(std::size_t run, std::u32string text);
 
   std::vector<Cell> cells_;
   std::vector<std::size_t> run_container_;     // per run: innermost container
@@ -140,6 +148,11 @@ class DocLine {
   std::vector<std::size_t> open_;              // containers open while reading
   std::vector<Out> out_;
   std::size_t text_size_ = 0;
+  // Scratch kept between stretches and paragraphs.
+  std::vector<std::size_t> core_;
+  std::vector<GlyphCode> codes_;
+  std::vector<std::size_t> owner_;
+  std::u32string chars_;
 };
 
 }  // namespace harf::documents

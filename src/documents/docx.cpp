@@ -311,9 +311,6 @@ std::string_view FieldCharType(pugi::xml_node run) {
   return run.child("w:fldChar").attribute("w:fldCharType").value();
 }
 
-// Elements one paragraph may nest inside it; deeper is refused before any work.
-constexpr std::size_t kMaxInlineDepth = 256;
-
 // A part is converted a paragraph at a time; text boxes are paragraphs inside
 // a paragraph and go with it.
 const PartLayout kLayout{{"w:p"}, "", kWordNamespaces};
@@ -563,21 +560,26 @@ class PartConverter : public BlockConverter, LineWriter {
     bool wanted = unicode || !legacy_font;
     bool has_text = false;
     std::u32string text;
-    for (pugi::xml_node c = r.first_child(); c && wanted; c = c.next_sibling()) {
+    for (pugi::xml_node c = r.first_child(); c; c = c.next_sibling()) {
       const std::string_view name = c.name();
       if (name == "w:t" || name == "w:delText") {
-        if (!unicode) text += Utf32Of(c.text().get(), part_);
         has_text = true;
-        wanted = !unicode || legacy_font;
+        wanted = wanted && (!unicode || legacy_font);
+        if (wanted && !unicode) text += Utf32Of(c.text().get(), part_);
       } else if (name == "w:sym") {
-        wanted = unicode && SymbolChar(c).has_value();
+        wanted = wanted && unicode && SymbolChar(c).has_value();
       } else if (name == "w:softHyphen") {
-        wanted = !unicode || legacy_font;
+        wanted = wanted && (!unicode || legacy_font);
       }
     }
     if (wanted && !unicode && has_text) wanted = IsArabicText(text) || IsNeutralText(text);
     const std::size_t run = line_.AddRun();
     runs_.push_back({r, deleted_line_});
+    if (!wanted && has_text) {
+      // Text that stays: the run stays whole, as it is.
+      line_.Add(CellKind::Other, run, AddItem(r));
+      return;
+    }
     for (pugi::xml_node c = r.first_child(); c; c = c.next_sibling()) {
       if (c.type() != pugi::node_element) continue;
       const std::string_view name = c.name();
@@ -585,6 +587,13 @@ class PartConverter : public BlockConverter, LineWriter {
       if (name == "w:t" || name == "w:delText") {
         const std::u32string chars = Utf32Of(c.text().get(), part_);
         if (chars.empty()) continue;
+        if (chars.size() > kMaxParagraphChars - line_.text_size()) {
+          const std::ptrdiff_t offset = c.offset_debug();
+          throw DocumentError(DocumentError::Kind::Invalid,
+                              "a paragraph longer than " + std::to_string(kMaxParagraphChars) +
+                                  " characters in " + part_ + " at byte " +
+                                  std::to_string(block_at + (offset > 0 ? offset : 0)));
+        }
         if (wanted) {
           line_.AddText(run, AddItem(c), chars);
         } else {

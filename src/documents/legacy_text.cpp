@@ -55,26 +55,6 @@ void Append(std::vector<Piece>& pieces, char32_t ch, std::size_t run) {
   pieces.back().text.push_back(ch);
 }
 
-struct TypedLetter {
-  LetterIndex letter;
-  std::size_t run;
-};
-
-// The run of every cell of a typed line: cells hold the typed letters in
-// reading order, none for the padding space, two for a ligature.
-std::vector<std::size_t> RunsOfCells(const Line& line, const std::vector<TypedLetter>& typed) {
-  const auto& cells = line.Reading();
-  std::vector<std::size_t> runs(cells.size(), typed.empty() ? 0 : typed.front().run);
-  std::size_t next = 0;
-  for (std::size_t i = 0; i < cells.size(); ++i) {
-    if (next < typed.size()) runs[i] = typed[next].run;
-    for (const std::uint8_t letter : {cells[i].letter, cells[i].later}) {
-      if (letter != kNoLetter && next < typed.size()) ++next;
-    }
-  }
-  return runs;
-}
-
 }  // namespace
 
 UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const std::size_t> runs,
@@ -171,81 +151,88 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
       key_runs.push_back(t.run);
     }
   }
-  Line line;
-  line.Reserve(keys.size() + 2);
-  std::vector<std::size_t> refused;
-  out.left_out += TypeInto(line, keys, &refused);
-  // A typed word forms its last ligature only when the next letter comes;
-  // a document line has ended, so close it as a space would.
-  CloseLine(line);
-  std::vector<TypedLetter> typed;
-  typed.reserve(keys.size() - refused.size());
-  for (std::size_t i = 0, r = 0; i < keys.size(); ++i) {
-    if (r < refused.size() && refused[r] == i) {
-      ++r;
-    } else {
-      typed.push_back({keys[i], key_runs[i]});
-    }
-  }
-  for (Anchor& a : objects) {
-    // Letters before it that the engine took.
-    a.before -= static_cast<std::size_t>(
-        std::lower_bound(refused.begin(), refused.end(), a.before) - refused.begin());
+  // The lines a paste of the same text makes, a typist's lines of at most
+  // max_glyphs glyphs; without a limit one line, typed and closed.
+  std::vector<Line> lines;
+  if (max_glyphs > 0) {
+    LetterLines letters_in;
+    letters_in.lines.push_back(keys);
+    UnicodeLines typed = TypeLines(letters_in, Line{}, max_glyphs);
+    out.left_out += typed.refused;
+    lines = std::move(typed.lines);
+  } else {
+    Line& line = lines.emplace_back();
+    line.Reserve(keys.size() + 2);
+    out.left_out += TypeInto(line, keys);
+    CloseLine(line);
   }
 
-  const std::vector<std::size_t> owner = RunsOfCells(line, typed);
-  const auto& cells = line.Reading();
-  // The cell each object follows in reading order: the one holding the
-  // letter typed before it; kNone for an object before every letter.
-  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-  std::vector<std::size_t> after(objects.size(), kNone);
-  if (!objects.empty()) {
-    std::vector<std::size_t> cell_of_letter;
-    cell_of_letter.reserve(typed.size());
+  // Which cell each letter went to: the cells hold the letters in reading
+  // order, less the signs refused and the spaces dropped at a break.
+  constexpr std::uint32_t kNone = static_cast<std::uint32_t>(-1);
+  struct Place {
+    std::uint32_t line = kNone, cell = kNone;
+  };
+  std::vector<Place> where(keys.size());
+  std::vector<std::vector<std::uint32_t>> owner(lines.size());
+  std::size_t next = 0;
+  for (std::size_t l = 0; l < lines.size(); ++l) {
+    const auto& cells = lines[l].Reading();
+    owner[l].assign(cells.size(), kNone);
     for (std::size_t i = 0; i < cells.size(); ++i) {
       for (const std::uint8_t letter : {cells[i].letter, cells[i].later}) {
-        if (letter != kNoLetter) cell_of_letter.push_back(i);
+        if (letter == kNoLetter) continue;
+        while (next < keys.size() && keys[next] != letter) ++next;
+        if (next == keys.size()) break;
+        where[next] = {Narrow(l), Narrow(i)};
+        if (owner[l][i] == kNone) owner[l][i] = key_runs[next];
+        ++next;
       }
     }
-    for (std::size_t k = 0; k < objects.size(); ++k) {
-      const std::size_t n = objects[k].before;
-      if (n > 0) after[k] = n - 1 < cell_of_letter.size() ? cell_of_letter[n - 1] : cells.size();
+    // A cell without a letter (the padding space) goes with its neighbour.
+    for (std::size_t i = cells.size(); i-- > 0;) {
+      if (owner[l][i] == kNone && i + 1 < cells.size()) owner[l][i] = owner[l][i + 1];
+    }
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      if (owner[l][i] == kNone) {
+        owner[l][i] = i > 0 ? owner[l][i - 1] : (key_runs.empty() ? 0 : key_runs.front());
+      }
+    }
+  }
+  // Each object goes after the cell of the last letter before it that has
+  // one; before every cell when there is none.
+  std::vector<Place> after(objects.size());
+  for (std::size_t k = 0; k < objects.size(); ++k) {
+    for (std::size_t n = objects[k].before; n-- > 0;) {
+      if (where[n].line != kNone) {
+        after[k] = where[n];
+        break;
+      }
     }
   }
   // Objects after reading cell c go left of it: emitted, in display order,
   // just before it, the last one first.
-  auto emit_objects = [&](std::vector<Piece>& pieces, std::size_t from, std::size_t to) {
+  auto emit_objects = [&](std::vector<Piece>& pieces, Place at) {
     for (std::size_t k = objects.size(); k-- > 0;) {
-      const std::size_t c = after[k] == kNone ? 0 : after[k] + 1;
-      if (c >= from && c < to) Append(pieces, kObjectChar, objects[k].run);
+      if (after[k].line == at.line && after[k].cell == at.cell) {
+        Append(pieces, kObjectChar, objects[k].run);
+      }
     }
   };
-  // Break in reading order at the last space that keeps a line within
-  // max_glyphs; the space itself goes at the break.
-  std::size_t start = 0;
-  do {
-    std::size_t end = cells.size();
-    std::size_t next = end;
-    if (max_glyphs > 0 && end - start > max_glyphs) {
-      std::size_t space = start + max_glyphs;
-      while (space > start && cells[space].code != kSpaceCode) --space;
-      end = space > start ? space : start + max_glyphs;
-      next = space > start ? space + 1 : end;
-    }
+  for (std::size_t l = 0; l < lines.size(); ++l) {
+    const auto& cells = lines[l].Reading();
     std::vector<GlyphCode> codes;
     std::vector<Piece> pieces;
-    // Positions count "after cell c" as c + 1, "before every cell" as 0.
-    emit_objects(pieces, end + 1, next == cells.size() ? cells.size() + 2 : next + 1);
-    for (std::size_t i = end; i > start; --i) {
-      emit_objects(pieces, i, i + 1);
-      codes.push_back(cells[i - 1].code);
-      Append(pieces, CharOfCode(cells[i - 1].code, encoding), owner[i - 1]);
+    codes.reserve(cells.size());
+    for (std::size_t i = cells.size(); i-- > 0;) {
+      emit_objects(pieces, {Narrow(l), Narrow(i)});
+      codes.push_back(cells[i].code);
+      Append(pieces, CharOfCode(cells[i].code, encoding), owner[l][i]);
     }
-    if (start == 0) emit_objects(pieces, 0, 1);
+    if (l == 0) emit_objects(pieces, {});
     out.lines.push_back(std::move(pieces));
     out.codes.push_back(std::move(codes));
-    start = next;
-  } while (start < cells.size());
+  }
   if (out.lines.empty()) {
     out.lines.emplace_back();
     out.codes.emplace_back();

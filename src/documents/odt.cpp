@@ -149,12 +149,6 @@ std::u32string CollapsedText(const char* utf8, std::string_view part) {
   return out;
 }
 
-// The longest paragraph read, in characters; text:c beyond it is refused
-// before a space is made.
-constexpr std::size_t kMaxParagraphChars = std::size_t{16} << 20;
-// Spans and links one paragraph may nest.
-constexpr std::size_t kMaxInlineDepth = 256;
-
 // The body is converted a paragraph or heading at a time, after the styles
 // before it, which the converted text adds to.
 const PartLayout kLayout{{"text:p", "text:h"}, "office:body", kOdfNamespaces};

@@ -10,13 +10,36 @@
 
 namespace harf::convert {
 
-enum class Format { Docx, Odt, Text, Csv, Tsv, Doc, Rtf };
+enum class Format {
+  Docx,
+  Odt,
+  Xlsx,
+  Ods,
+  Pptx,
+  Odp,
+  Text,
+  Csv,
+  Tsv,
+  Html,
+  Pdf,
+  Doc,
+  Rtf,
+  Xls,
+  Ppt
+};
 
 // By extension, without regard to case; none for an extension not read here.
 std::optional<Format> FormatOf(const std::filesystem::path& p);
 
 // ".docx" for Format::Docx and so on.
 std::string ExtensionOf(Format format);
+
+// The format of what converting `format` writes: its own, but plain text for
+// a PDF (whose text is read out).
+Format OutputFormatOf(Format format);
+
+// The extensions read, for a message: ".docx, .odt, ...".
+std::string KnownExtensions();
 
 // Converts `in` into `out` (an existing file). A package is first checked to
 // be of its extension's kind with its main part; when a package fails as

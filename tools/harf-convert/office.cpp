@@ -173,11 +173,37 @@ ConvertStats ConvertThroughOffice(const fs::path& in, const std::string& out, Of
   if (format == OfficeFormat::Doc && signature == Signature::Other) {
     Invalid("not a Word 97-2003 (.doc) document: no OLE compound file header");
   }
+  if (format == OfficeFormat::Xls && signature != Signature::Ole) {
+    Invalid("not an Excel 97-2003 (.xls) workbook: no OLE compound file header");
+  }
+  if (format == OfficeFormat::Ppt && signature != Signature::Ole) {
+    Invalid("not a PowerPoint 97-2003 (.ppt) presentation: no OLE compound file header");
+  }
+  // The format LibreOffice makes to convert, the converter, the filter that
+  // writes the input's format back and the package that brings it.
+  struct Route {
+    const char* ext;
+    const char* via;
+    const char* filter;
+    ConvertStats (*convert)(const std::string&, const std::string&,
+                            const documents::ConvertOptions&);
+    const char* package;
+  };
   const bool rtf = signature == Signature::Rtf;
-  const std::string ext = format == OfficeFormat::Doc ? "doc" : "rtf";
+  const Route route =
+      format == OfficeFormat::Xls ? Route{"xls", "xlsx", "xls:MS Excel 97", documents::ConvertXlsx,
+                                          "libreoffice-calc-nogui"}
+      : format == OfficeFormat::Ppt ? Route{"ppt", "pptx", "ppt:MS PowerPoint 97",
+                                            documents::ConvertPptx, "libreoffice-impress-nogui"}
+      : rtf ? Route{"rtf", "docx", "rtf", documents::ConvertDocx, "libreoffice-writer-nogui"}
+            : Route{"doc", "docx", "doc:MS Word 97", documents::ConvertDocx,
+                    "libreoffice-writer-nogui"};
+  const std::string ext = format == OfficeFormat::Rtf   ? "rtf"
+                          : format == OfficeFormat::Doc ? "doc"
+                                                        : route.ext;
   if (!OnPath("soffice")) {
-    Io("cannot convert ." + ext +
-       " files without LibreOffice: install the Debian package libreoffice-writer-nogui");
+    Io("cannot convert ." + ext + " files without LibreOffice: install the Debian package " +
+       route.package);
   }
   SweepOfficeFolders();
   // The pid in the name tells a later run whether the folder's owner still runs.
@@ -204,23 +230,24 @@ ConvertStats ConvertThroughOffice(const fs::path& in, const std::string& out, Of
   fs::create_directories(work / "in");
   fs::create_directories(work / "back");
   fs::create_directories(work / "tmp");
-  const std::string read_ext = rtf ? "rtf" : "doc";
+  const std::string read_ext = route.ext;
+  const std::string via = route.via;
   const fs::path source = work / ("document." + read_ext);
   fs::copy_file(in, source);
-  if (!RunOffice({"soffice", profile, "--headless", "--convert-to", "docx", "--outdir",
+  if (!RunOffice({"soffice", profile, "--headless", "--convert-to", via, "--outdir",
                   (work / "in").string(), source.string()},
                  work / "tmp") ||
-      !fs::exists(work / "in" / "document.docx")) {
+      !fs::exists(work / "in" / ("document." + via))) {
     Invalid("LibreOffice could not read it as a ." + ext + " document");
   }
-  const fs::path converted = work / "document.docx";
+  const fs::path converted = work / ("document." + via);
   {
     std::FILE* f = std::fopen(converted.c_str(), "wb");
     if (f) std::fclose(f);
   }
   const ConvertStats stats =
-      documents::ConvertDocx((work / "in" / "document.docx").string(), converted, o);
-  const std::string filter = rtf ? "rtf" : "doc:MS Word 97";
+      route.convert((work / "in" / ("document." + via)).string(), converted, o);
+  const std::string filter = route.filter;
   if (!RunOffice({"soffice", profile, "--headless", "--convert-to", filter, "--outdir",
                   (work / "back").string(), converted.string()},
                  work / "tmp") ||

@@ -1,5 +1,6 @@
-// .doc and .rtf through LibreOffice: it makes a .docx of the input, which is
-// converted and made back into the input's format.
+// .doc, .rtf, .xls and .ppt through LibreOffice: it makes a .docx (.xlsx,
+// .pptx) of the input, which is converted and made back into the input's
+// format.
 #pragma once
 
 #include <filesystem>
@@ -9,10 +10,10 @@
 
 namespace harf::convert {
 
-enum class OfficeFormat { Doc, Rtf };
+enum class OfficeFormat { Doc, Rtf, Xls, Ppt };
 
 // The input's own signature is checked first (an OLE compound file for .doc,
-// `{\rtf` for .rtf; an RTF named .doc is read and written back as RTF): a file
+// .xls and .ppt, `{\rtf` for .rtf; an RTF named .doc is read and written back as RTF): a file
 // that is neither is Invalid, and LibreOffice is never started for it.
 documents::ConvertStats ConvertThroughOffice(const std::filesystem::path& in,
                                              const std::string& out, OfficeFormat format,

@@ -36,10 +36,15 @@ written as glyph codes in display order in the legacy font, broken at spaces
 into lines of at most --line-glyphs glyphs, since a left-to-right document
 would wrap them in the wrong order.
 
-Formats, by extension: .docx, .odt; .txt (the whole file is legacy text: UTF-8
-characters of the encoding, or raw bytes, one per glyph code); .csv and .tsv
-(the columns named by --columns; a header row when any column is named);
-.doc and .rtf through LibreOffice (soffice) when it is installed.
+Formats, by extension: .docx, .odt; .xlsx, .ods (string cells, by the cell's
+or a run's font); .pptx, .odp (slides, layouts, masters, notes); .txt (the
+whole file is legacy text: UTF-8 characters of the encoding, or raw bytes,
+one per glyph code); .csv and .tsv (the columns named by --columns; a header
+row when any column is named); .doc, .rtf, .xls and .ppt through LibreOffice
+(soffice) when it is installed; .html and .htm (text in the legacy font by
+<font face>, style or a <style> class; the page's own encoding read, UTF-8
+written); .pdf to Unicode text only (NAME.unicode.txt: line by line, pages
+separated by form feeds, the legacy font found by its name in the PDF).
 
 Options:
   --to unicode|legacy      direction (default: unicode)

@@ -59,7 +59,12 @@ void TakeUmask() {
 fs::path OutputOf(const fs::path& in, const Options& o) {
   if (o.out) return *o.out;
   const std::string tag = o.convert.to == Direction::ToUnicode ? ".unicode" : ".legacy";
-  const fs::path name = in.stem().string() + tag + in.extension().string();
+  // A PDF's text is written as plain text.
+  const std::optional<Format> format = FormatOf(in);
+  const std::string ext = format && OutputFormatOf(*format) != *format
+                              ? ExtensionOf(OutputFormatOf(*format))
+                              : in.extension().string();
+  const fs::path name = in.stem().string() + tag + ext;
   if (o.out_dir) return fs::path(*o.out_dir) / name;
   return in.parent_path() / name;
 }
@@ -98,15 +103,16 @@ void SweepTemporaryOutputs(const fs::path& dir) {
 ConvertStats ConvertFile(const fs::path& in, const Options& o, const Batch& batch) {
   const std::optional<Format> format = FormatOf(in);
   if (!format) {
-    Invalid("unknown kind of file (expected .docx, .odt, .txt, .csv, .tsv, .doc or .rtf)");
+    Invalid("unknown kind of file (expected " + KnownExtensions() + ")");
   }
   struct stat st {};
   if (::stat(in.c_str(), &st) != 0) Io(std::string("cannot read: ") + std::strerror(errno));
   if (!S_ISREG(st.st_mode)) Io("not a regular file");
   const fs::path out = OutputOf(in, o);
-  if (const std::optional<Format> named = FormatOf(out); named && *named != *format) {
+  if (const std::optional<Format> named = FormatOf(out);
+      named && *named != OutputFormatOf(*format)) {
     Invalid("the output " + out.string() + " is named as a " + ExtensionOf(*named) +
-            " file, but a " + ExtensionOf(*format) + " file would be written");
+            " file, but a " + ExtensionOf(OutputFormatOf(*format)) + " file would be written");
   }
   if (const std::optional<FileId> existing = IdOf(out)) {
     if (*existing == FileId{st.st_dev, st.st_ino}) {
