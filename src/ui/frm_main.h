@@ -107,8 +107,10 @@ class frmMain : public QWidget {
   QString credit_;
   // The codes the display font lacks, for the label's message about them.
   QString missingCodes_;
+#if HARF_X11
   // Owns the X selections where Qt runs on X11; null elsewhere.
   std::unique_ptr<XSelection> xSelection_;
+#endif
 
   CaptionFrame* fra1 = nullptr;
   GlyphLineBox* txtT = nullptr;
