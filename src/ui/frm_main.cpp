@@ -95,13 +95,13 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent), typist_(Layout::Systematic,
   Label1->setGeometry(Twips(kWindowLayout.Label1));
   Label1->setAlignment(Qt::AlignCenter);
   Label1->setFont(Arial(kCaptionPoints));
-  credit_ = StandInFontInUse()
+  credit_ = displayFont_.standIn
                 ? tr("Harf \u2014 shaped Arabic in 8-bit glyph codes (stand-in display font)")
                 : tr("Harf \u2014 shaped Arabic in 8-bit glyph codes for VarnelNormal");
   BuildUnicodeCommands();
   SetTabOrder();
   setWindowIcon(WindowIcon(pictureFonts_));
-  if (const auto& missing = DisplayCoverage().missing; !missing.empty()) {
+  if (const auto& missing = displayFont_.coverage.missing; !missing.empty()) {
     QStringList codes;
     for (const GlyphCode c : missing) codes << QString::number(c);
     missingCodes_ = codes.join(QStringLiteral(", "));
@@ -119,8 +119,8 @@ frmMain::~frmMain() {
 // Start-up: the display font for the line. The tables are constant data
 // compiled into the program and need no filling.
 void frmMain::Form_Load() {
-  displayFamily_ = LoadDisplayFont();
-  encoding_ = StandInFontInUse() ? GlyphEncoding::Symbol : DisplayCoverage().encoding;
+  displayFont_ = ChooseDisplayFont();
+  encoding_ = displayFont_.encoding();
 }
 
 void frmMain::BuildPanel() {
@@ -129,7 +129,7 @@ void frmMain::BuildPanel() {
   fra1->setGeometry(Twips(kWindowLayout.fra1));
   fra1->setAccessibleName(tr("Line and text"));
 
-  QFont lineFont(displayFamily_);
+  QFont lineFont(displayFont_.family);
   lineFont.setPointSizeF(kLinePoints);
   txtT = new GlyphLineBox(fra1);
   txtT->setObjectName(QStringLiteral("txtT"));
@@ -155,7 +155,7 @@ void frmMain::BuildPanel() {
   txtF->setObjectName(QStringLiteral("txtF"));
   txtF->setGeometry(Twips(kWindowLayout.txtF));
   txtF->setAccessibleName(tr("Text area"));
-  QFont textFont(displayFamily_);
+  QFont textFont(displayFont_.family);
   textFont.setPointSizeF(kTextPoints);
   txtF->setFont(textFont);
   txtF->setReadOnly(true);
@@ -236,7 +236,7 @@ void frmMain::BuildKeys(Layout layout) {
     pictureFonts_.encoding = encoding_;
     pictureFonts_.signs = pictureFonts_.letters;
     const QString standIn = LoadStandInFont();
-    if (!standIn.isEmpty() && standIn != displayFamily_) {
+    if (!standIn.isEmpty() && standIn != displayFont_.family) {
       QFont pictureFont = txtT->font();
       pictureFont.setFamily(standIn);
       pictureFonts_.signs = PictureFont(pictureFont);
