@@ -2,12 +2,17 @@
 // Keeps the page's few files so that it works offline once loaded. Each
 // request goes to the network first, so a new build is seen at once while
 // online; the stored copy answers when the network does not.
-const CACHE = 'harf-v2';
+const CACHE = 'harf-v3';
 const FILES = [
   './',
   'index.html',
   'harf.css',
   'harf.js',
+  'core_bridge.js',
+  'key_building.js',
+  'painting.js',
+  'clipboard.js',
+  'handlers.js',
   'words.js',
   'harf_core.js',
   'harf_core.wasm',

@@ -22,9 +22,9 @@ namespace {
 // The font travels inside the program: Harf reads no files at run time.
 constexpr char kStandInResource[] = ":/harf/fonts/HarfStandIn.ttf";
 
-bool stand_in_in_use = false;
-
-FontCoverage display_coverage;
+// The last choice, for StandInFontInUse and DisplayCoverage only; the window
+// keeps its own DisplayFont.
+DisplayFont last_choice;
 
 // Every glyph code the glyph and ligature tables write.
 std::vector<GlyphCode> TableCodes() {
@@ -69,22 +69,25 @@ QString LoadStandInFont() {
   return family;
 }
 
-QString LoadDisplayFont() {
-  const QString legacy = QLatin1String(kLegacyDisplayFamily);
-  stand_in_in_use = false;
-  display_coverage = FontCoverage();
-  if (const QRawFont installed = InstalledFont(legacy); installed.isValid()) {
-    display_coverage = CoverageOf(installed);
-    return legacy;
+DisplayFont ChooseDisplayFont() {
+  DisplayFont chosen;
+  chosen.family = QLatin1String(kLegacyDisplayFamily);
+  if (const QRawFont installed = InstalledFont(chosen.family); installed.isValid()) {
+    chosen.coverage = CoverageOf(installed);
+  } else if (const QString stand_in = LoadStandInFont(); !stand_in.isEmpty()) {
+    chosen.family = stand_in;
+    chosen.standIn = true;
   }
-  const QString stand_in = LoadStandInFont();
-  if (stand_in.isEmpty()) return legacy;
-  stand_in_in_use = true;
-  return stand_in;
+  last_choice = chosen;
+  return chosen;
+}
+
+QString LoadDisplayFont() {
+  return ChooseDisplayFont().family;
 }
 
 bool StandInFontInUse() {
-  return stand_in_in_use;
+  return last_choice.standIn;
 }
 
 FontCoverage CoverageOf(const QRawFont& font) {
@@ -104,7 +107,7 @@ FontCoverage CoverageOf(const QRawFont& font) {
 }
 
 const FontCoverage& DisplayCoverage() {
-  return display_coverage;
+  return last_choice.coverage;
 }
 
 }  // namespace harf::ui

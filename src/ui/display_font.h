@@ -21,14 +21,6 @@ inline constexpr char kLegacyDisplayFamily[] = "VarnelNormal";
 // is called, and returns its family name; an empty string if Qt refuses it.
 QString LoadStandInFont();
 
-// The family the line and the text area are to be set in: VarnelNormal when
-// the system has it, otherwise the bundled stand-in. Should the stand-in fail
-// to load, VarnelNormal is returned all the same and Qt substitutes a font.
-QString LoadDisplayFont();
-
-// Whether the last call of LoadDisplayFont chose the bundled stand-in.
-bool StandInFontInUse();
-
 // How a font holds the glyph codes the tables use: the kind whose characters
 // it has a glyph for at every code, or else at the most codes (the first of
 // kGlyphEncodings on a tie), and the codes it lacks in that kind.
@@ -38,7 +30,29 @@ struct FontCoverage {
 };
 FontCoverage CoverageOf(const QRawFont& font);
 
-// The coverage of the font the last call of LoadDisplayFont chose.
+// The font the line and the text area are set in, as the window keeps it.
+struct DisplayFont {
+  QString family;
+  bool standIn = false;   // the bundled stand-in, not an installed VarnelNormal
+  FontCoverage coverage;  // of an installed VarnelNormal; empty for the stand-in
+  // The kind of characters the boxes hold the codes as.
+  GlyphEncoding encoding() const { return standIn ? GlyphEncoding::Symbol : coverage.encoding; }
+};
+
+// VarnelNormal when the system has it, otherwise the bundled stand-in. Should
+// the stand-in fail to load, VarnelNormal is chosen all the same and Qt
+// substitutes a font.
+DisplayFont ChooseDisplayFont();
+
+// The same, the family alone. ChooseDisplayFont and LoadDisplayFont also keep
+// their choice for the two calls below, for those that ask after a window has
+// been made.
+QString LoadDisplayFont();
+
+// Whether the last choice was the bundled stand-in.
+bool StandInFontInUse();
+
+// The coverage of the last font chosen.
 const FontCoverage& DisplayCoverage();
 
 }  // namespace harf::ui

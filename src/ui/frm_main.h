@@ -17,6 +17,7 @@
 #include "input/glyph_encoding.h"
 #include "input/typist.h"
 #include "tables/key_layout.h"
+#include "ui/display_font.h"
 #include "ui/key_pictures.h"
 
 class QAction;
@@ -102,13 +103,15 @@ class frmMain : public QWidget {
   // lines at its end, or is emptied.
   std::size_t textShown_ = 0;
   std::uint64_t textClears_ = 0;
-  QString displayFamily_;
+  DisplayFont displayFont_;  // chosen once, at Form_Load
   GlyphEncoding encoding_ = GlyphEncoding::Symbol;
   QString credit_;
   // The codes the display font lacks, for the label's message about them.
   QString missingCodes_;
+#if HARF_X11
   // Owns the X selections where Qt runs on X11; null elsewhere.
   std::unique_ptr<XSelection> xSelection_;
+#endif
 
   CaptionFrame* fra1 = nullptr;
   GlyphLineBox* txtT = nullptr;
