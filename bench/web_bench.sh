@@ -18,8 +18,9 @@ site=build-web/site
 peer=build-web/peer
 rm -rf "$peer"
 mkdir -p "$peer"
-cp "$site"/index.html "$site"/harf.css "$site"/harf.js "$site"/words.js "$site"/HarfStandIn.woff2 \
-  "$site"/sw.js "$peer"/
+# The page's modules: harf.js starts it, the others are what it imports.
+modules="harf.js core_bridge.js key_building.js painting.js clipboard.js handlers.js"
+for f in index.html harf.css words.js HarfStandIn.woff2 sw.js $modules; do cp "$site/$f" "$peer/"; done
 
 /usr/bin/python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web >/dev/null 2>&1 &
 server=$!
@@ -59,7 +60,8 @@ const { chromium } = require("./web/node_modules/playwright-core");
 gz() { gzip -9c "$1" | wc -c; }
 wasm=$(gz "$site/harf_core.wasm")
 corejs=$(gz "$site/harf_core.js")
-pagejs=$(( $(gz "$site/harf.js") + $(gz "$site/words.js") ))
+pagejs=$(gz "$site/words.js")
+for f in $modules; do pagejs=$(( pagejs + $(gz "$site/$f") )); done
 font=$(gz "$site/HarfStandIn.woff2")
 rest=$(( $(gz "$site/index.html") + $(gz "$site/harf.css") + $(gz "$site/sw.js") ))
 
