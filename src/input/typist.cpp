@@ -172,4 +172,5 @@ void Typist::PasteLetters(const LetterLines& letters) {
   Paste(std::move(typed.lines), typed.skipped);
 }
 
+
 }  // namespace harf
