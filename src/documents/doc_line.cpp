@@ -73,7 +73,7 @@ void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_befo
                              bool other_after, const ConvertOptions& o, LineOutcome& outcome) {
   const bool unicode = o.to == Direction::ToUnicode;
   // Text and objects, in document order; marks go to the stretch's ends.
-  std::vector<std::size_t>& core = core_;
+  std::vector<std::uint32_t>& core = core_;
   std::vector<std::size_t> starts, ends;
   core.clear();
   core.reserve(end - begin);
@@ -84,7 +84,7 @@ void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_befo
     } else if (k == CellKind::MarkEnd) {
       ends.push_back(i);
     } else {
-      core.push_back(i);
+      core.push_back(static_cast<std::uint32_t>(i));
     }
   }
   // Spaces between the stretch and other text stay on their side.

@@ -55,6 +55,11 @@ enum class CellKind : std::uint8_t {
 // ones, and repeat counts (text:c) beyond it, are refused before any work.
 inline constexpr std::size_t kMaxParagraphChars = std::size_t{16} << 20;
 
+// Styles one style's chain of parents (w:basedOn, style:parent-style-name)
+// is followed through: real chains are short, and the bound stops a loop in
+// a broken file.
+inline constexpr int kMaxStyleChain = 32;
+
 // Containers one paragraph may nest (links in links, spans in spans).
 inline constexpr std::size_t kMaxInlineDepth = 256;
 
@@ -149,7 +154,7 @@ class DocLine {
   std::vector<Out> out_;
   std::size_t text_size_ = 0;
   // Scratch kept between stretches and paragraphs.
-  std::vector<std::size_t> core_;
+  std::vector<std::uint32_t> core_;
   std::vector<GlyphCode> codes_;
   std::vector<std::size_t> owner_;
   std::u32string chars_;

@@ -106,8 +106,7 @@ class Styles {
 
  private:
   void FillFromStyle(Fonts& fonts, std::string id) const {
-    // basedOn chains are short; the bound stops a loop in a broken file.
-    for (int depth = 0; depth < 32 && !id.empty(); ++depth) {
+    for (int depth = 0; depth < kMaxStyleChain && !id.empty(); ++depth) {
       const auto it = by_id_.find(id);
       if (it == by_id_.end()) return;
       FillFonts(fonts, it->second.child("w:rPr"), theme_);

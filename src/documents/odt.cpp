@@ -57,7 +57,7 @@ struct StyleScope {
   // The first value of a text property along a style's parent chain.
   std::optional<std::string> TextProperty(std::string name, bool paragraph,
                                           const char* attribute) const {
-    for (int depth = 0; depth < 32 && !name.empty(); ++depth) {
+    for (int depth = 0; depth < kMaxStyleChain && !name.empty(); ++depth) {
       const pugi::xml_node s = Find(name, paragraph);
       if (!s) break;
       if (const pugi::xml_attribute a = s.child("style:text-properties").attribute(attribute)) {
@@ -85,7 +85,7 @@ struct StyleScope {
       if (const pugi::xml_attribute a = props.attribute("fo:font-family")) return a.value();
       return std::nullopt;
     };
-    for (int depth = 0; depth < 32 && !name.empty(); ++depth) {
+    for (int depth = 0; depth < kMaxStyleChain && !name.empty(); ++depth) {
       const pugi::xml_node s = Find(name, paragraph);
       if (!s) break;
       if (auto f = font_of(s.child("style:text-properties"))) return f;

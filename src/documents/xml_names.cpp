@@ -62,19 +62,32 @@ bool NeedsRenaming(const XmlBindings& outer, std::span<const XmlNamespace> known
 
 bool UseKnownPrefixes(pugi::xml_node root, const XmlBindings& outer,
                       std::span<const XmlNamespace> known) {
+  // Only elements that declare something open a scope, so that a lookup
+  // passes the declarations in force, not every level of a deep tree.
   std::vector<XmlBindings> scopes{outer};
-  // (node, whether it pushed a scope); the second visit of a node pops it.
-  std::vector<std::pair<pugi::xml_node, bool>> stack{{root, false}};
+  // (node, whether visited, whether it opened a scope); the second visit of
+  // a node closes its scope.
+  struct Visit {
+    pugi::xml_node node;
+    bool visited;
+    bool scoped;
+  };
+  std::vector<Visit> stack{{root, false, false}};
   bool renamed = false;
   while (!stack.empty()) {
-    auto [node, visited] = stack.back();
-    if (visited) {
+    Visit& top = stack.back();
+    if (top.visited) {
+      if (top.scoped) scopes.pop_back();
       stack.pop_back();
-      scopes.pop_back();
       continue;
     }
-    stack.back().second = true;
-    scopes.push_back(BindingsOf(node));
+    top.visited = true;
+    pugi::xml_node node = top.node;
+    XmlBindings own = BindingsOf(node);
+    if (!own.empty()) {
+      scopes.push_back(std::move(own));
+      top.scoped = true;
+    }
     for (pugi::xml_attribute a : node.attributes()) {
       const std::string name = Renamed(a.name(), false, scopes, known);
       if (!name.empty()) {
@@ -88,7 +101,7 @@ bool UseKnownPrefixes(pugi::xml_node root, const XmlBindings& outer,
       renamed = true;
     }
     for (pugi::xml_node c = node.last_child(); c; c = c.previous_sibling()) {
-      if (c.type() == pugi::node_element) stack.emplace_back(c, false);
+      if (c.type() == pugi::node_element) stack.push_back({c, false, false});
     }
   }
   if (renamed) {
