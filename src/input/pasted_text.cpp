@@ -184,13 +184,8 @@ UnicodeLines TypeGlyphText(std::u32string_view text, Line first) {
 
 std::size_t TypeInto(Line& line, std::span<const LetterIndex> letters,
                      std::vector<std::size_t>* refused) {
-  std::size_t n = 0;
-  for (std::size_t i = 0; i < letters.size(); ++i) {
-    if (AddChar(line, letters[i])) continue;
-    ++n;
-    if (refused) refused->push_back(i);
-  }
-  return n;
+  // A whole run in one pass: the same line as an AddChar per letter gives.
+  return AddChars(line, letters, refused);
 }
 
 std::size_t AppendLetterCodePoints(std::u32string_view normal, std::u32string& out) {
