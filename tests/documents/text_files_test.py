@@ -111,6 +111,36 @@ class DictionaryWords(unittest.TestCase):
                 self.assertEqual(f.read(), words[names.index(name)])
 
 
+class ReadAs(unittest.TestCase):
+    def test_the_user_says_which(self):
+        word = typed(["\u0628\u064a\u062a"])[0]                      # raw bytes, not UTF-8
+        symbol = "".join(chr(0xF000 + b) for b in word).encode()  # the same codes as U+F0xx
+        for args, data, status, expected in (
+                ([], symbol, 0, "\u0628\u064a\u062a"),
+                (["--read-as", "utf8"], symbol, 0, "\u0628\u064a\u062a"),
+                (["--read-as", "bytes"], word, 0, "\u0628\u064a\u062a"),
+                (["--read-as", "utf8"], b"abc\n" + word, 2, "invalid UTF-8 at byte 6"),
+                (["--to", "legacy"], b"abc\n" + word, 2, "must be UTF-8 (invalid at byte 6)"),
+                (["--read-as", "latin1"], word, 2, "bad value for --read-as")):
+            with self.subTest(args=args, data=data):
+                src = os.path.join(WORK, "read-as.txt")
+                with open(src, "wb") as f:
+                    f.write(data)
+                out = os.path.join(WORK, "read-as.out.txt")
+                if os.path.exists(out):
+                    os.unlink(out)
+                p = run(*args, "-o", out, src)
+                self.assertEqual(p.returncode, status, p.stderr)
+                if args:  # said, not guessed: nothing to warn of
+                    self.assertNotIn(b"reads validly", p.stderr)
+                if status:
+                    self.assertIn(expected.encode(), p.stderr)
+                    self.assertFalse(os.path.exists(out))
+                else:
+                    with open(out, encoding="utf-8") as f:
+                        self.assertEqual(f.read(), expected)
+
+
 def cases():
     with open(os.path.join(HERE, "text_line_ends.tsv"), encoding="utf-8") as f:
         for n, line in enumerate(f, 1):
