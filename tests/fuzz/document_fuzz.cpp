@@ -12,15 +12,18 @@
 // elements of both formats and flips bytes. A document refused as invalid is
 // fine; a crash, a sanitizer report or an exception of another kind is a
 // finding.
+#include <signal.h>
 #include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <string_view>
@@ -108,17 +111,34 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 6> kNests = 
     {"<x>", "</x>"},
 }};
 
+constexpr std::string_view kScratchPrefix = "harf-document-fuzz-";
+
+// Scratch files of processes that are gone: a crash, an out-of-memory or a
+// timeout ends a fuzzer without its destructors.
+void RemoveStaleScratch() {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with(kScratchPrefix)) continue;
+    const long pid = std::strtol(name.c_str() + kScratchPrefix.size(), nullptr, 10);
+    if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+      std::filesystem::remove(entry.path(), ec);
+    }
+  }
+}
+
 // A scratch file per process in memory (/dev/shm), written again for every
 // run and removed when the process ends normally.
 std::string Scratch(const char* ext) {
   struct Names {
+    Names() { RemoveStaleScratch(); }
     std::vector<std::string> paths;
     ~Names() {
       for (const std::string& p : paths) ::unlink(p.c_str());
     }
   };
   static Names names;
-  std::string path = "/dev/shm/harf-document-fuzz-" + std::to_string(::getpid()) + ext;
+  std::string path = "/dev/shm/" + std::string(kScratchPrefix) + std::to_string(::getpid()) + ext;
   if (std::find(names.paths.begin(), names.paths.end(), path) == names.paths.end()) {
     names.paths.push_back(path);
   }
