@@ -208,16 +208,19 @@ class LongLines(unittest.TestCase):
             self.assertEqual(p.returncode, 0, p.stderr)
 
     def test_longest_line_refused_at_once_with_where(self):
-        for kind, data, at in (
-                ("txt", b"abc\n" + self.WORD * (MAX_LINE // 8) + b"x\n", 5),
-                ("txt", b"\r" * 3 + b"l" * (MAX_LINE + 1), 4),
-                ("csv", b"1,2\n3,\"" + b"a\n" * (MAX_LINE // 2) + b"\"\n", 5)):
-            with self.subTest(kind=kind, at=at):
+        too_long = "longer than 16 MiB at byte %d"
+        for kind, data, message in (
+                ("txt", b"abc\n" + self.WORD * (MAX_LINE // 8) + b"x\n", too_long % 5),
+                ("txt", b"\r" * 3 + b"l" * (MAX_LINE + 1), too_long % 4),
+                ("csv", b"1,2\n3,\"" + b"a\n" * (MAX_LINE // 2) + b"\"\n", too_long % 5),
+                # Each field costs far more than its byte: a line of separators.
+                ("csv", b"1,2\r" + b"," * (MAX_LINE - 1), "more than 1000000 fields in the record at byte 5")):
+            with self.subTest(kind=kind, message=message):
                 path = self.write("too-long." + kind, data)
                 out = path + ".out." + kind
                 p = run("--columns", "2", "-o", out, path) if kind == "csv" else run("-o", out, path)
                 self.assertEqual(p.returncode, 2, p.stderr)
-                self.assertIn(("longer than 16 MiB at byte %d" % at).encode(), p.stderr)
+                self.assertIn(message.encode(), p.stderr)
                 self.assertFalse(os.path.exists(out))
                 self.assertEqual([n for n in os.listdir(WORK) if n.startswith(".too-long")], [])
 
