@@ -1,7 +1,8 @@
-// The words of Debian's Arabic dictionary (hunspell-ar), shaped three ways on
-// the same machine in the same run: typed letter by letter through Harf's
-// engine, as the user types them, and shaped whole by ICU's u_shapeArabic and
-// by FriBidi's Arabic joining and shaping. Every benchmark reports letters per
+// The words of Debian's Arabic dictionary (hunspell-ar), shaped on the same
+// machine in the same run: by Harf's engine letter by letter (AddChar, as the
+// user types them) and in one pass (AddChars, as documents and pastes type
+// them), and whole by ICU's u_shapeArabic and by FriBidi's Arabic joining and
+// shaping. Every benchmark reports letters per
 // second over the same words; the words are read and converted once, before
 // any timing.
 #include <benchmark/benchmark.h>
@@ -88,6 +89,21 @@ void BM_HarfTypesEachLetter(benchmark::State& state) {
     for (const auto& word : w.letters) {
       line.Clear();
       for (const harf::LetterIndex c : word) harf::AddChar(line, c);
+      benchmark::DoNotOptimize(line.Reading().data());
+    }
+  }
+  Report(state, w);
+}
+
+// The same words, each shaped in one pass into a cleared line.
+void BM_HarfShapesEachWordInOnePass(benchmark::State& state) {
+  const Words& w = Dictionary();
+  harf::Line line;
+  line.Reserve(2 * w.longest + 2);
+  for (auto _ : state) {
+    for (const auto& word : w.letters) {
+      line.Clear();
+      harf::AddChars(line, word);
       benchmark::DoNotOptimize(line.Reading().data());
     }
   }
@@ -182,6 +198,38 @@ void BM_HarfTypesDictionaryAsOneLine(benchmark::State& state) {
   ReportText(state, t);
 }
 
+// The same line shaped in one pass, as documents and pastes type it: the
+// same cells as the loop above.
+void BM_HarfShapesDictionaryInOnePass(benchmark::State& state) {
+  const OneText& t = DictionaryText();
+  harf::Line line;
+  line.Reserve(2 * t.letters.size() + 2);
+  for (auto _ : state) {
+    line.Clear();
+    harf::AddChars(line, t.letters);
+    benchmark::DoNotOptimize(line.Reading().data());
+  }
+  ReportText(state, t);
+}
+
+// The same from the UTF-16 string ICU is given: each code point mapped to its
+// letter inside the timer, into a reused buffer, then shaped in one pass.
+void BM_HarfShapesDictionaryFromUtf16(benchmark::State& state) {
+  const OneText& t = DictionaryText();
+  harf::Line line;
+  line.Reserve(2 * t.letters.size() + 2);
+  std::vector<harf::LetterIndex> letters;
+  letters.reserve(t.utf16.size());
+  for (auto _ : state) {
+    letters.clear();
+    for (const char16_t u : t.utf16) letters.push_back(harf::LetterOfCodePoint(u));
+    line.Clear();
+    harf::AddChars(line, letters);
+    benchmark::DoNotOptimize(line.Reading().data());
+  }
+  ReportText(state, t);
+}
+
 void BM_IcuShapesDictionaryAsOneString(benchmark::State& state) {
   const OneText& t = DictionaryText();
   std::vector<UChar> out(2 * t.utf16.size() + 2);
@@ -198,9 +246,12 @@ void BM_IcuShapesDictionaryAsOneString(benchmark::State& state) {
 }
 
 BENCHMARK(BM_HarfTypesEachLetter)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HarfShapesEachWordInOnePass)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IcuShapesEachWord)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FriBidiShapesEachWord)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HarfTypesDictionaryAsOneLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HarfShapesDictionaryInOnePass)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HarfShapesDictionaryFromUtf16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IcuShapesDictionaryAsOneString)->Unit(benchmark::kMillisecond);
 
 }  // namespace

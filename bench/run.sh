@@ -1,10 +1,11 @@
 #!/bin/sh
-# Every benchmark side by side in one run on this machine, printed as one
-# Markdown table: Harf against its yardstick for the engine, start-up, typing
-# latency and peak memory.
+# Every benchmark side by side in one run on this machine, printed as
+# Markdown tables: Harf against its yardstick for start-up, typing latency and
+# peak memory, then the engine (bench/dictionary_bench.sh), legacy decoding
+# and harf-convert.
 #   bench/run.sh [BUILD_DIR] [RUNS]
 # Builds the benchmark targets in BUILD_DIR (default build-bench, Release with
-# link-time optimisation) and the engine benchmark once more without it (in
+# link-time optimisation), the engine benchmark once more without it (in
 # BUILD_DIR-nolto), starts its own Xvfb for the window measurements and takes
 # the median of RUNS (default 30) start-ups, the programs taking turns.
 set -eu
@@ -14,9 +15,7 @@ runs="${2:-30}"
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DHARF_LTO=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target harf harf_empty_window harf_labelled_window \
-  harf_dictionary_bench harf_window_bench >/dev/null
-cmake -S . -B "$build-nolto" -DCMAKE_BUILD_TYPE=Release -DHARF_LTO=OFF -DHARF_GUI=OFF >/dev/null
-cmake --build "$build-nolto" -j"$(nproc)" --target harf_dictionary_bench >/dev/null
+  harf_window_bench >/dev/null
 harf="$build/src/ui/harf"
 empty="$build/bench/harf_empty_window"
 labelled="$build/bench/harf_labelled_window"
@@ -28,17 +27,6 @@ xvfb=$!
 trap 'kill $xvfb 2>/dev/null; rm -rf "$tmp"' EXIT INT TERM
 export DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$tmp}"
 sleep 1
-
-# Engine: letters per second over the dictionary, median of 25 short repetitions,
-# interleaved at random so that a change in the speed of the machine during
-# the run does not fall on one side only.
-# The same without link-time optimisation, for the row that says what it gives.
-for b in "$build" "$build-nolto"; do
-  "$b/bench/harf_dictionary_bench" --benchmark_min_time=0.1 --benchmark_repetitions=25 \
-    --benchmark_enable_random_interleaving=true \
-    --benchmark_report_aggregates_only=true --benchmark_format=json \
-    >"$tmp/engine$([ "$b" = "$build" ] || printf %s -nolto).json" 2>/dev/null
-done
 
 # A Backspace to the repainted line, at 45 and at 100,000 glyphs: microseconds,
 # median of 25, interleaved.
@@ -74,7 +62,7 @@ while [ "$i" -lt "$runs" ]; do
   i=$((i + 1))
 done
 
-cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)"
+cpu="$(lscpu | sed -n 's/^Model name:[[:space:]]*//p' | head -1)"
 python3 - "$tmp" "$runs" "$(nproc)" "$cpu" "$(uname -r)" <<'EOF'
 import json, statistics, sys
 
@@ -90,21 +78,7 @@ def medians(path):
 def numbers(path):
     return [float(line) for line in open(path) if line.strip()]
 
-engine = medians(f"{tmp}/engine.json")
-plain = medians(f"{tmp}/engine-nolto.json")
 window = medians(f"{tmp}/window.json")
-rate = lambda m, name: m[name]["letters/s"]
-harf = rate(engine, "BM_HarfTypesEachLetter")
-icu = rate(engine, "BM_IcuShapesEachWord")
-fribidi = rate(engine, "BM_FriBidiShapesEachWord")
-harf_long = rate(engine, "BM_HarfTypesDictionaryAsOneLine")
-icu_long = rate(engine, "BM_IcuShapesDictionaryAsOneString")
-harf_p = rate(plain, "BM_HarfTypesEachLetter")
-icu_p = rate(plain, "BM_IcuShapesEachWord")
-harf_long_p = rate(plain, "BM_HarfTypesDictionaryAsOneLine")
-icu_long_p = rate(plain, "BM_IcuShapesDictionaryAsOneString")
-words = int(engine["BM_HarfTypesEachLetter"]["words"])
-letters = int(engine["BM_HarfTypesEachLetter"]["letters"])
 key = lambda name, n: window[f"{name}/{n}"]["real_time"] if f"{name}/{n}" in window else None
 def keyrow(n):
     h, b = key("BM_HarfBackspaceToRepaintedLine", n), key("BM_BareLineEditBackspaceToRepaint", n)
@@ -115,18 +89,8 @@ start_e = statistics.median(numbers(f"{tmp}/empty.ms"))
 start_l = statistics.median(numbers(f"{tmp}/labelled.ms"))
 mem_h = statistics.median(numbers(f"{tmp}/harf.kb")) / 1024
 mem_e = statistics.median(numbers(f"{tmp}/empty.kb")) / 1024
-M = lambda x: f"{x / 1e6:.1f} M"
 
 rows = [
-    ("engine: dictionary as one string, letters/s, vs ICU u_shapeArabic (LTO)", M(harf_long),
-     M(icu_long), harf_long / icu_long, "≥ 1.5", harf_long / icu_long >= 1.5),
-    ("engine: the same without LTO", M(harf_long_p), M(icu_long_p), harf_long_p / icu_long_p,
-     "≥ 1.5", harf_long_p / icu_long_p >= 1.5),
-    ("engine: dictionary word by word, letters/s, vs ICU u_shapeArabic (LTO)", M(harf), M(icu),
-     harf / icu, "—", None),
-    ("engine: the same without LTO", M(harf_p), M(icu_p), harf_p / icu_p, "—", None),
-    ("engine: dictionary word by word, letters/s, vs FriBidi (LTO)", M(harf), M(fribidi),
-     harf / fribidi, "—", None),
     ("start-up to first frame (ms), vs empty window with one label in the display font",
      f"{start_h:.0f}", f"{start_l:.0f}", start_h / start_l, "≤ 1.2", start_h / start_l <= 1.2),
     ("start-up to first frame (ms), vs empty Qt window", f"{start_h:.0f}", f"{start_e:.0f}",
@@ -136,8 +100,8 @@ rows = [
     ("peak memory, max RSS (MB), vs empty Qt window", f"{mem_h:.1f}", f"{mem_e:.1f}",
      mem_h / mem_e, "≤ 1.3", mem_h / mem_e <= 1.3),
 ]
-print(f"Machine: {cores} cores (nproc), {cpu}, Linux {kernel}. Dictionary: {words} words, {letters} letters.")
-print(f"Medians of 25 interleaved benchmark repetitions (Release; LTO where marked) and of {runs} start-ups taking turns.")
+print(f"Machine: {cores} cores (nproc), {cpu}, Linux {kernel}.")
+print(f"Medians of 25 interleaved benchmark repetitions (Release, LTO) and of {runs} start-ups taking turns.")
 print()
 print("| measure | Harf | peer | ratio | goal |")
 print("|---|---|---|---|---|")
@@ -149,5 +113,10 @@ EOF
 # Legacy glyph-code bytes to Unicode against iconv: two more rows of the table.
 bench/legacy_decode.sh "$build"
 
+# The engine against ICU and FriBidi, with and without LTO: a table of its own.
+echo
+bench/dictionary_bench.sh "$build"
+
 # harf-convert on a 10 MB .docx against unzip plus zip: a table of its own.
+echo
 bench/convert_bench.sh "$build"

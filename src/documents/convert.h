@@ -57,42 +57,4 @@ inline GlyphEncoding WritingEncoding(const ConvertOptions& o) {
   return o.encoding.value_or(GlyphEncoding::Windows1252);
 }
 
-// What every line of a document's runs becomes, for both document formats.
-// A group is one line of items, (run, item) pairs in document order; an item
-// holds its characters in `chars`. To Unicode: one line of Unicode pieces per
-// group. To the legacy font: lines of at most line_glyphs glyphs, and a group
-// without Arabic is marked to be kept exactly as it was.
-template <typename Group, typename Run>
-std::vector<std::vector<std::vector<Piece>>> ConvertGroups(std::vector<Group>& groups,
-                                                           const std::vector<Run>& runs,
-                                                           const ConvertOptions& o,
-                                                           ConvertStats& stats) {
-  std::vector<std::vector<std::vector<Piece>>> output(groups.size());
-  for (std::size_t g = 0; g < groups.size(); ++g) {
-    std::vector<Piece> pieces;
-    bool arabic = false;
-    for (const auto& [r, i] : groups[g].items) {
-      const std::u32string& text = runs[r].items[i].chars;
-      if (!pieces.empty() && pieces.back().run == r) {
-        pieces.back().text += text;
-      } else {
-        pieces.push_back({text, r});
-      }
-      arabic = arabic || IsArabicText(text);
-    }
-    if (o.to == Direction::ToUnicode) {
-      UnicodePieces u = LegacyToUnicode(pieces, o.encoding);
-      stats.left_out += u.left_out;
-      output[g].push_back(std::move(u.pieces));
-    } else if (!arabic) {
-      groups[g].keep = false;
-    } else {
-      LegacyLines l = UnicodeToLegacy(pieces, WritingEncoding(o), o.line_glyphs);
-      stats.left_out += l.left_out;
-      output[g] = std::move(l.lines);
-    }
-  }
-  return output;
-}
-
 }  // namespace harf::documents

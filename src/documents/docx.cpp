@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "documents/convert.h"
+#include "documents/doc_line.h"
 #include "documents/legacy_text.h"
 #include "documents/package.h"
 #include "documents/part_stream.h"
@@ -27,14 +28,36 @@ constexpr std::array<const char*, 4> kThemeSlots = {"w:asciiTheme", "w:hAnsiThem
 enum Slot { kAscii, kHAnsi, kEastAsia, kCs };
 using Fonts = std::array<std::optional<std::string>, 4>;
 
-// Fills the slots still open from an rPr's w:rFonts.
-void FillFonts(Fonts& fonts, pugi::xml_node rPr) {
+// The fonts of the document's theme, by the names w:asciiTheme and its
+// siblings give them: majorHAnsi, minorBidi, ...
+using ThemeFonts = std::unordered_map<std::string, std::string>;
+
+ThemeFonts ReadThemeFonts(const pugi::xml_document& theme) {
+  ThemeFonts fonts;
+  const pugi::xml_node scheme =
+      theme.document_element().child("a:themeElements").child("a:fontScheme");
+  for (const auto& [which, element] :
+       {std::pair{"major", "a:majorFont"}, std::pair{"minor", "a:minorFont"}}) {
+    const pugi::xml_node f = scheme.child(element);
+    const std::string latin = f.child("a:latin").attribute("typeface").value();
+    fonts[std::string(which) + "HAnsi"] = latin;
+    fonts[std::string(which) + "Ascii"] = latin;
+    fonts[std::string(which) + "Bidi"] = f.child("a:cs").attribute("typeface").value();
+    fonts[std::string(which) + "EastAsia"] = f.child("a:ea").attribute("typeface").value();
+  }
+  return fonts;
+}
+
+// Fills the slots still open from an rPr's w:rFonts; a theme font is the
+// theme's, "" when there is none.
+void FillFonts(Fonts& fonts, pugi::xml_node rPr, const ThemeFonts& theme) {
   const pugi::xml_node rFonts = rPr.child("w:rFonts");
   if (!rFonts) return;
   for (std::size_t s = 0; s < 4; ++s) {
     if (fonts[s]) continue;
-    if (rFonts.attribute(kThemeSlots[s])) {
-      fonts[s] = "";
+    if (const pugi::xml_attribute t = rFonts.attribute(kThemeSlots[s])) {
+      const auto it = theme.find(t.value());
+      fonts[s] = it != theme.end() ? it->second : "";
     } else if (const pugi::xml_attribute a = rFonts.attribute(kFontSlots[s])) {
       fonts[s] = a.value();
     }
@@ -43,7 +66,7 @@ void FillFonts(Fonts& fonts, pugi::xml_node rPr) {
 
 class Styles {
  public:
-  explicit Styles(const pugi::xml_document* doc) {
+  Styles(const pugi::xml_document* doc, ThemeFonts theme) : theme_(std::move(theme)) {
     if (!doc) return;
     const pugi::xml_node styles = doc->child("w:styles");
     defaults_ = styles.child("w:docDefaults").child("w:rPrDefault").child("w:rPr");
@@ -63,7 +86,7 @@ class Styles {
     Fonts fonts;
     const pugi::xml_node pStyle = paragraph.child("w:pPr").child("w:pStyle");
     FillFromStyle(fonts, pStyle ? pStyle.attribute("w:val").value() : default_paragraph_);
-    FillFonts(fonts, defaults_);
+    FillFonts(fonts, defaults_, theme_);
     return fonts;
   }
 
@@ -71,7 +94,7 @@ class Styles {
   // its paragraph gives, in that order.
   Fonts Resolve(pugi::xml_node rPr, const Fonts& paragraph) const {
     Fonts fonts;
-    FillFonts(fonts, rPr);
+    FillFonts(fonts, rPr, theme_);
     if (const pugi::xml_node rStyle = rPr.child("w:rStyle")) {
       FillFromStyle(fonts, rStyle.attribute("w:val").value());
     }
@@ -87,11 +110,12 @@ class Styles {
     for (int depth = 0; depth < 32 && !id.empty(); ++depth) {
       const auto it = by_id_.find(id);
       if (it == by_id_.end()) return;
-      FillFonts(fonts, it->second.child("w:rPr"));
+      FillFonts(fonts, it->second.child("w:rPr"), theme_);
       id = it->second.child("w:basedOn").attribute("w:val").value();
     }
   }
 
+  ThemeFonts theme_;
   pugi::xml_node defaults_;
   std::unordered_map<std::string, pugi::xml_node> by_id_;
   std::string default_paragraph_;
@@ -248,41 +272,53 @@ void MakeLegacyRun(pugi::xml_node rPr, const ConvertOptions& o) {
   rPr.remove_child("w:cs");
 }
 
-bool IsTransparent(std::string_view name) {
+// Zero-width marks of ranges; bookmarks and the like.
+CellKind MarkKind(std::string_view name) {
+  if (name == "w:proofErr") return CellKind::MarkStart;
+  if (name.ends_with("Start")) return CellKind::MarkStart;
+  if (name.ends_with("End")) return CellKind::MarkEnd;
+  return CellKind::Object;
+}
+
+bool IsMark(std::string_view name) {
   return name == "w:proofErr" || name == "w:bookmarkStart" || name == "w:bookmarkEnd" ||
          name == "w:permStart" || name == "w:permEnd" || name == "w:commentRangeStart" ||
          name == "w:commentRangeEnd" || name == "w:moveFromRangeStart" ||
-         name == "w:moveFromRangeEnd" || name == "w:moveToRangeStart" || name == "w:moveToRangeEnd";
+         name == "w:moveFromRangeEnd" || name == "w:moveToRangeStart" ||
+         name == "w:moveToRangeEnd" || name == "w:customXmlInsRangeStart" ||
+         name == "w:customXmlInsRangeEnd" || name == "w:customXmlDelRangeStart" ||
+         name == "w:customXmlDelRangeEnd";
 }
 
+// Elements inside a paragraph whose runs are read as part of its line.
 bool HoldsRuns(std::string_view name) {
   return name == "w:hyperlink" || name == "w:smartTag" || name == "w:ins" || name == "w:sdt" ||
          name == "w:sdtContent" || name == "w:customXml" || name == "w:fldSimple" ||
          name == "w:dir" || name == "w:bdo" || name == "w:moveTo";
 }
 
-struct Item {
-  pugi::xml_node node;
-  bool text = false;
-  std::u32string chars;
-  std::size_t group = 0;
-};
+// Tracked deletions: their runs are a line of their own, written back deleted.
+bool HoldsDeleted(std::string_view name) {
+  return name == "w:del" || name == "w:moveFrom";
+}
 
-struct Run {
-  pugi::xml_node node;
-  std::vector<Item> items;
-};
+// A container's own properties, copied with it when it is split.
+bool IsProperties(std::string_view name) {
+  return name.ends_with("Pr");
+}
 
-struct Group {
-  std::vector<std::pair<std::size_t, std::size_t>> items;  // (run, item)
-  bool keep = true;
-};
+std::string_view FieldCharType(pugi::xml_node run) {
+  return run.child("w:fldChar").attribute("w:fldCharType").value();
+}
+
+// Elements one paragraph may nest inside it; deeper is refused before any work.
+constexpr std::size_t kMaxInlineDepth = 256;
 
 // A part is converted a paragraph at a time; text boxes are paragraphs inside
 // a paragraph and go with it.
-const PartLayout kLayout{{"w:p"}, ""};
+const PartLayout kLayout{{"w:p"}, "", kWordNamespaces};
 
-class PartConverter : public BlockConverter {
+class PartConverter : public BlockConverter, LineWriter {
  public:
   PartConverter(const Styles& styles, const ConvertOptions& o, std::string_view part,
                 ConvertStats& stats)
@@ -299,26 +335,202 @@ class PartConverter : public BlockConverter {
   }
 
  private:
+  struct RunRec {
+    pugi::xml_node node;  // the w:r; none for things that stand outside runs
+    bool deleted = false;
+  };
+  struct ItemRec {
+    pugi::xml_node first, last;  // the nodes it is, siblings first..last
+  };
+  struct ContainerRec {
+    pugi::xml_node node;               // the element; none for a complex field
+    std::vector<pugi::xml_node> head;  // a complex field: begin .. separate
+    pugi::xml_node tail;               // a complex field: end
+  };
+
   void ConvertParagraph(pugi::xml_node p) {
     paragraph_fonts_ = styles_.ParagraphFonts(p);
-    converted_ = false;
-    other_text_ = false;
-    ConvertContainer(p);
-    if (!converted_) return;
-    changed_ = true;
-    if (other_text_) return;
+    deleted_.clear();
+    const LineOutcome outcome = ConvertLine(p, false);
+    // Deleted text went as one object; its own runs are a line of their own.
+    for (std::size_t k = 0; k < deleted_.size(); ++k) ConvertLine(deleted_[k], true);
+    if (!outcome.converted) return;
+    if (outcome.mixed) return;
     pugi::xml_node pPr = p.child("w:pPr");
     if (o_.to == Direction::ToUnicode) {
       if (!pPr) pPr = p.prepend_child("w:pPr");
-      SetOn(pPr, "w:bidi", kParagraphPropertyOrder);
+      if (!pPr.child("w:bidi")) {
+        SetOn(pPr, "w:bidi", kParagraphPropertyOrder);
+        MirrorAlignment(pPr);
+      }
     } else if (pPr && pPr.child("w:bidi")) {
-      // Display-order glyphs are laid out left to right; keep the text on
-      // the right where the right-to-left paragraph had it.
       pPr.remove_child("w:bidi");
       if (!pPr.child("w:jc")) {
+        // Display-order glyphs are laid out left to right; keep the text on
+        // the right where the right-to-left paragraph had it.
         Child(pPr, "w:jc", kParagraphPropertyOrder).append_attribute("w:val") = "right";
+      } else {
+        MirrorAlignment(pPr);
       }
     }
+  }
+
+  // Word and LibreOffice draw left and right, start and end, from the
+  // paragraph's own side: a paragraph whose direction turns keeps its place
+  // on the page when they swap.
+  static void MirrorAlignment(pugi::xml_node pPr) {
+    pugi::xml_attribute val = pPr.child("w:jc").attribute("w:val");
+    if (!val) return;
+    const std::string_view v = val.value();
+    if (v == "left") {
+      val.set_value("right");
+    } else if (v == "right") {
+      val.set_value("left");
+    } else if (v == "start") {
+      val.set_value("end");
+    } else if (v == "end") {
+      val.set_value("start");
+    }
+  }
+
+  LineOutcome ConvertLine(pugi::xml_node root, bool deleted) {
+    line_.Clear();
+    runs_.clear();
+    items_.clear();
+    containers_.clear();
+    deleted_line_ = deleted;
+    Read(root);
+    if (line_.empty()) return {};
+    const LineOutcome outcome = line_.Convert(o_);
+    if (!outcome.converted) return outcome;
+    changed_ = true;
+    stats_.runs += outcome.runs;
+    stats_.left_out += outcome.left_out;
+    // The line is written after a marker, then everything before the marker
+    // that it did not take along goes.
+    pugi::xml_node marker = root.append_child(pugi::node_comment);
+    parents_.assign(1, root);
+    last_kept_ = {};
+    line_.Write(*this);
+    for (pugi::xml_node c = root.first_child(); c != marker;) {
+      const pugi::xml_node next = c.next_sibling();
+      if (c.type() != pugi::node_element || std::string_view(c.name()) != "w:pPr") {
+        root.remove_child(c);
+      }
+      c = next;
+    }
+    root.remove_child(marker);
+    return outcome;
+  }
+
+  std::size_t AddItem(pugi::xml_node first, pugi::xml_node last = {}) {
+    items_.push_back({first, last ? last : first});
+    return items_.size() - 1;
+  }
+
+  std::size_t AddOutsideRun() {
+    runs_.push_back({});
+    return line_.AddRun();
+  }
+
+  // Walks the line's elements in document order with a stack of its own, so
+  // that no nesting the input has can exhaust the program's.
+  void Read(pugi::xml_node root) {
+    struct Level {
+      pugi::xml_node next;
+      bool container;
+    };
+    std::vector<Level> levels{{root.first_child(), false}};
+    std::vector<pugi::xml_node> field_ends;  // ends of the complex fields open
+    while (!levels.empty()) {
+      const pugi::xml_node c = levels.back().next;
+      if (!c) {
+        if (levels.back().container) line_.CloseContainer();
+        levels.pop_back();
+        continue;
+      }
+      levels.back().next = c.next_sibling();
+      if (c.type() != pugi::node_element) continue;
+      const std::string_view name = c.name();
+      if (!field_ends.empty() && c == field_ends.back()) {
+        field_ends.pop_back();
+        line_.CloseContainer();
+        continue;
+      }
+      if (name == "w:pPr" && c.parent() == root) continue;
+      if (name == "w:r") {
+        if (c.child("w:fldChar")) {
+          ReadField(c, levels.back().next, field_ends);
+        } else {
+          ReadRun(c);
+        }
+      } else if (IsMark(name)) {
+        line_.Add(MarkKind(name), AddOutsideRun(), AddItem(c));
+      } else if (HoldsRuns(name) && !deleted_line_) {
+        if (levels.size() >= kMaxInlineDepth) {
+          throw DocumentError(DocumentError::Kind::Invalid, "elements nested deeper than " +
+                                                                std::to_string(kMaxInlineDepth) +
+                                                                " in a paragraph of " + part_);
+        }
+        containers_.push_back({c, {}, {}});
+        line_.OpenContainer();
+        pugi::xml_node first = c.first_child();
+        while (first && first.type() == pugi::node_element && IsProperties(first.name())) {
+          first = first.next_sibling();
+        }
+        levels.push_back({first, true});
+      } else if (HoldsDeleted(name) && !deleted_line_) {
+        deleted_.push_back(c);
+        line_.Add(CellKind::Object, AddOutsideRun(), AddItem(c));
+      } else {
+        line_.Add(CellKind::Object, AddOutsideRun(), AddItem(c));
+      }
+    }
+  }
+
+  // A run holding a complex field's begin: with its separate and end among
+  // the runs after it, the field is a container whose result is read as
+  // text and whose code stays with it; without a result, one object.
+  void ReadField(pugi::xml_node run, pugi::xml_node& next,
+                 std::vector<pugi::xml_node>& field_ends) {
+    if (FieldCharType(run) != "begin") {
+      // The other end of a field that begins or ends in another paragraph.
+      line_.Add(CellKind::Break, AddOutsideRun(), AddItem(run));
+      return;
+    }
+    pugi::xml_node separate, end;
+    int depth = 0;
+    for (pugi::xml_node s = run; s; s = s.next_sibling()) {
+      if (std::string_view(s.name()) != "w:r" || !s.child("w:fldChar")) continue;
+      const std::string_view type = FieldCharType(s);
+      if (type == "begin") {
+        ++depth;
+      } else if (type == "separate" && depth == 1 && !separate) {
+        separate = s;
+      } else if (type == "end" && --depth == 0) {
+        end = s;
+        break;
+      }
+    }
+    if (!end) {
+      line_.Add(CellKind::Break, AddOutsideRun(), AddItem(run));
+      return;
+    }
+    if (!separate) {
+      line_.Add(CellKind::Object, AddOutsideRun(), AddItem(run, end));
+      next = end.next_sibling();
+      return;
+    }
+    ContainerRec field;
+    for (pugi::xml_node s = run; s; s = s.next_sibling()) {
+      field.head.push_back(s);
+      if (s == separate) break;
+    }
+    field.tail = end;
+    containers_.push_back(std::move(field));
+    line_.OpenContainer();
+    field_ends.push_back(end);
+    next = separate.next_sibling();
   }
 
   bool IsLegacyRun(pugi::xml_node rPr) const {
@@ -330,147 +542,144 @@ class PartConverter : public BlockConverter {
            std::string_view(rPr.child("w:rFonts").attribute("w:hint").value()) == "eastAsia";
   }
 
-  // The run's items when it is one to convert; nothing otherwise.
-  std::optional<Run> Classify(pugi::xml_node r) {
-    Run run{r, {}};
+  // The character of a w:sym in the legacy font, or nothing.
+  std::optional<char32_t> SymbolChar(pugi::xml_node sym) const {
+    const char* hex = sym.attribute("w:char").value();
+    char* end = nullptr;
+    const unsigned long code = std::strtoul(hex, &end, 16);
+    if (!SameFont(sym.attribute("w:font").value(), o_.legacy_font) || *hex == '\0' ||
+        *end != '\0' || code > 0x10FFFF) {
+      return std::nullopt;
+    }
+    return static_cast<char32_t>(code);
+  }
+
+  void ReadRun(pugi::xml_node r) {
     const pugi::xml_node rPr = r.child("w:rPr");
     const bool unicode = o_.to == Direction::ToUnicode;
     const bool legacy_font = IsLegacyRun(rPr);
+    // Whether the run's text is text to convert: to Unicode, text in the
+    // legacy font and symbols of it; to the legacy font, Arabic.
+    bool wanted = unicode || !legacy_font;
     bool has_text = false;
-    bool ok = unicode ? true : !legacy_font;
+    std::u32string text;
+    for (pugi::xml_node c = r.first_child(); c && wanted; c = c.next_sibling()) {
+      const std::string_view name = c.name();
+      if (name == "w:t" || name == "w:delText") {
+        if (!unicode) text += Utf32Of(c.text().get(), part_);
+        has_text = true;
+        wanted = !unicode || legacy_font;
+      } else if (name == "w:sym") {
+        wanted = unicode && SymbolChar(c).has_value();
+      } else if (name == "w:softHyphen") {
+        wanted = !unicode || legacy_font;
+      }
+    }
+    if (wanted && !unicode && has_text) wanted = IsArabicText(text) || IsNeutralText(text);
+    const std::size_t run = line_.AddRun();
+    runs_.push_back({r, deleted_line_});
     for (pugi::xml_node c = r.first_child(); c; c = c.next_sibling()) {
       if (c.type() != pugi::node_element) continue;
       const std::string_view name = c.name();
       if (name == "w:rPr" || name == "w:lastRenderedPageBreak") continue;
-      if (name == "w:t") {
-        Item item{c, true, Utf32Of(c.text().get(), part_), 0};
-        if (unicode ? !legacy_font : !(IsArabicText(item.chars) || IsNeutralText(item.chars))) {
-          ok = false;
+      if (name == "w:t" || name == "w:delText") {
+        const std::u32string chars = Utf32Of(c.text().get(), part_);
+        if (chars.empty()) continue;
+        if (wanted) {
+          line_.AddText(run, AddItem(c), chars);
+        } else {
+          line_.Add(CellKind::Other, run, AddItem(c));
         }
-        has_text = has_text || !item.chars.empty();
-        run.items.push_back(std::move(item));
       } else if (name == "w:sym") {
-        const std::string_view font = c.attribute("w:font").value();
-        const char* hex = c.attribute("w:char").value();
-        char* end = nullptr;
-        const unsigned long code = std::strtoul(hex, &end, 16);
-        if (!unicode || !SameFont(font, o_.legacy_font) || *hex == '\0' || *end != '\0' ||
-            code > 0x10FFFF) {
-          ok = false;
+        if (wanted) {
+          line_.AddText(run, AddItem(c), std::u32string(1, *SymbolChar(c)));
+        } else {
+          line_.Add(CellKind::Other, run, AddItem(c));
         }
-        run.items.push_back(
-            {c, true, std::u32string(1, static_cast<char32_t>(code & 0x1FFFFF)), 0});
-        has_text = true;
-      } else if (name == "w:tab" || name == "w:br" || name == "w:cr" || name == "w:noBreakHyphen" ||
-                 name == "w:softHyphen") {
-        run.items.push_back({c, false, {}, 0});
+      } else if (name == "w:softHyphen" && wanted && unicode) {
+        // What LibreOffice writes for U+00AD, which is glyph code 173.
+        line_.AddText(run, AddItem(c), U"\u00AD");
+      } else if (name == "w:tab" || name == "w:br" || name == "w:cr" || name == "w:ptab" ||
+                 name == "w:noBreakHyphen" || name == "w:softHyphen" || name == "w:fldChar" ||
+                 name == "w:instrText") {
+        line_.Add(CellKind::Break, run, AddItem(c));
       } else {
-        ok = false;
+        line_.Add(CellKind::Object, run, AddItem(c));
       }
-    }
-    if (!has_text) return std::nullopt;
-    if (!ok) {
-      other_text_ = true;
-      return std::nullopt;
-    }
-    return run;
-  }
-
-  void ConvertContainer(pugi::xml_node container) {
-    std::vector<Run> runs;
-    std::vector<Group> groups;
-    bool open = false;
-    for (pugi::xml_node c = container.first_child(); c; c = c.next_sibling()) {
-      if (c.type() != pugi::node_element) continue;
-      const std::string_view name = c.name();
-      if (name == "w:r") {
-        std::optional<Run> run = Classify(c);
-        if (!run) {
-          open = false;
-          continue;
-        }
-        runs.push_back(std::move(*run));
-        Run& added = runs.back();
-        for (std::size_t i = 0; i < added.items.size(); ++i) {
-          if (!added.items[i].text) {
-            open = false;
-            continue;
-          }
-          if (!open) groups.emplace_back();
-          open = true;
-          added.items[i].group = groups.size() - 1;
-          groups.back().items.emplace_back(runs.size() - 1, i);
-        }
-      } else if (IsTransparent(name)) {
-        continue;
-      } else {
-        open = false;
-        if (HoldsRuns(name)) ConvertContainer(c);
-      }
-    }
-    if (runs.empty()) return;
-
-    // What every group becomes: runs of new text, lines of it for the
-    // legacy font.
-    const std::vector<std::vector<std::vector<Piece>>> output =
-        ConvertGroups(groups, runs, o_, stats_);
-
-    for (Run& run : runs) {
-      bool touched = false;
-      for (const Item& item : run.items)
-        touched = touched || (item.text && groups[item.group].keep);
-      if (!touched) {
-        other_text_ = true;
-        continue;
-      }
-      ++stats_.runs;
-      converted_ = true;
-      for (std::size_t i = 0; i < run.items.size(); ++i) {
-        const Item& item = run.items[i];
-        if (!item.text || !groups[item.group].keep) {
-          CopyRun(run, item.node);
-        } else if (groups[item.group].items.front() ==
-                   std::pair{static_cast<std::size_t>(&run - runs.data()), i}) {
-          EmitGroup(runs, output[item.group], run.node);
-        }
-      }
-      run.node.parent().remove_child(run.node);
     }
   }
 
-  // A run holding only `item`, formatted as the run it was in.
-  void CopyRun(const Run& run, pugi::xml_node item) {
-    pugi::xml_node r = run.node.parent().insert_child_before("w:r", run.node);
-    for (const pugi::xml_attribute a : run.node.attributes()) r.append_copy(a);
-    if (const pugi::xml_node rPr = run.node.child("w:rPr")) r.append_copy(rPr);
-    r.append_copy(item);
+  // LineWriter: the new line goes in at the end of the paragraph.
+  pugi::xml_node Parent() const { return parents_.back(); }
+
+  void Open(std::size_t container) override {
+    const ContainerRec& rec = containers_[container];
+    if (!rec.node) {
+      for (const pugi::xml_node h : rec.head) Parent().append_copy(h);
+      parents_.push_back(Parent());
+    } else {
+      pugi::xml_node copy = Parent().append_child(rec.node.name());
+      for (const pugi::xml_attribute a : rec.node.attributes()) copy.append_copy(a);
+      for (pugi::xml_node c = rec.node.first_child(); c; c = c.next_sibling()) {
+        if (c.type() == pugi::node_element && IsProperties(c.name())) copy.append_copy(c);
+      }
+      parents_.push_back(copy);
+    }
+    last_kept_ = {};
   }
 
-  pugi::xml_node NewRun(const Run& source, pugi::xml_node before) {
-    pugi::xml_node r = before.parent().insert_child_before("w:r", before);
-    for (const pugi::xml_attribute a : source.node.attributes()) r.append_copy(a);
-    pugi::xml_node rPr = source.node.child("w:rPr") ? r.append_copy(source.node.child("w:rPr"))
-                                                    : r.append_child("w:rPr");
+  void Close(std::size_t container) override {
+    parents_.pop_back();
+    if (const pugi::xml_node tail = containers_[container].tail) Parent().append_copy(tail);
+    last_kept_ = {};
+  }
+
+  // A new run formatted as `run`, of the new kind.
+  pugi::xml_node NewRun(std::size_t run) {
+    const pugi::xml_node source = runs_[run].node;
+    pugi::xml_node r = Parent().append_child("w:r");
+    for (const pugi::xml_attribute a : source.attributes()) r.append_copy(a);
+    pugi::xml_node rPr =
+        source.child("w:rPr") ? r.append_copy(source.child("w:rPr")) : r.append_child("w:rPr");
     if (o_.to == Direction::ToUnicode) {
       MakeUnicodeRun(rPr, o_);
     } else {
       MakeLegacyRun(rPr, o_);
     }
+    last_kept_ = {};
     return r;
   }
 
-  void EmitGroup(const std::vector<Run>& runs, const std::vector<std::vector<Piece>>& lines,
-                 pugi::xml_node before) {
-    for (std::size_t l = 0; l < lines.size(); ++l) {
-      if (l > 0) {
-        const std::size_t source = lines[l].empty() ? 0 : lines[l].front().run;
-        NewRun(runs[source], before).append_child("w:br");
+  void Text(std::size_t run, std::u32string_view text) override {
+    pugi::xml_node t = NewRun(run).append_child(runs_[run].deleted ? "w:delText" : "w:t");
+    t.append_attribute("xml:space") = "preserve";
+    t.text().set(Utf8Of(text).c_str());
+  }
+
+  void NewBreak(std::size_t run) override { NewRun(run).append_child("w:br"); }
+
+  void Keep(std::size_t run, std::size_t item) override {
+    const ItemRec& rec = items_[item];
+    const pugi::xml_node source = runs_[run].node;
+    pugi::xml_node into = Parent();
+    if (source && rec.first != source) {
+      // One of a run's children: into a run formatted as it was, shared by
+      // the run's children kept one after another.
+      if (!(last_kept_ && last_kept_run_ == run && into.last_child() == last_kept_)) {
+        last_kept_ = into.append_child("w:r");
+        for (const pugi::xml_attribute a : source.attributes()) last_kept_.append_copy(a);
+        if (const pugi::xml_node rPr = source.child("w:rPr")) last_kept_.append_copy(rPr);
+        last_kept_run_ = run;
       }
-      for (const Piece& piece : lines[l]) {
-        pugi::xml_node t = NewRun(runs[piece.run], before).append_child("w:t");
-        t.append_attribute("xml:space") = "preserve";
-        t.text().set(Utf8Of(piece.text).c_str());
-      }
+      into = last_kept_;
+    } else {
+      last_kept_ = {};
+    }
+    // Moved, not copied: a text box's paragraphs stay the ones found.
+    for (pugi::xml_node n = rec.first; n;) {
+      const pugi::xml_node next = n == rec.last ? pugi::xml_node() : n.next_sibling();
+      into.append_move(n);
+      n = next;
     }
   }
 
@@ -479,10 +688,17 @@ class PartConverter : public BlockConverter {
   std::string part_;
   ConvertStats& stats_;
   Fonts paragraph_fonts_;
-  bool converted_ = false;
-  bool other_text_ = false;
   bool changed_ = false;
+  bool deleted_line_ = false;
   std::vector<pugi::xml_node> paragraphs_;
+  std::vector<pugi::xml_node> deleted_;
+  DocLine line_;
+  std::vector<RunRec> runs_;
+  std::vector<ItemRec> items_;
+  std::vector<ContainerRec> containers_;
+  std::vector<pugi::xml_node> parents_;
+  pugi::xml_node last_kept_;
+  std::size_t last_kept_run_ = 0;
 };
 
 bool EndsWith(std::string_view s, std::string_view end) {
@@ -505,11 +721,15 @@ ConvertStats ConvertDocx(const std::string& in, const std::string& out, const Co
   ParsePart(types, package, "[Content_Types].xml");
   std::vector<std::string> parts;
   std::string styles_part;
+  std::string theme_part;
   bool main_found = false;
   for (const pugi::xml_node override : types.child("Types").children("Override")) {
     std::string name = override.attribute("PartName").value();
     if (!name.empty() && name.front() == '/') name.erase(0, 1);
     const std::string_view type = override.attribute("ContentType").value();
+    if (type == "application/vnd.openxmlformats-officedocument.theme+xml" && theme_part.empty()) {
+      theme_part = name;
+    }
     if (!type.starts_with("application/vnd.openxmlformats-officedocument.wordprocessingml.") &&
         !type.starts_with("application/vnd.ms-word.")) {
       continue;
@@ -531,8 +751,18 @@ ConvertStats ConvertDocx(const std::string& in, const std::string& out, const Co
 
   pugi::xml_document styles_doc;
   bool have_styles = !styles_part.empty() && package.Has(styles_part);
-  if (have_styles) ParsePart(styles_doc, package, styles_part);
-  const Styles styles(have_styles ? &styles_doc : nullptr);
+  if (have_styles) {
+    ParsePart(styles_doc, package, styles_part);
+    UseKnownPrefixes(styles_doc.document_element(), {}, kWordNamespaces);
+  }
+  ThemeFonts theme_fonts;
+  if (!theme_part.empty() && package.Has(theme_part)) {
+    pugi::xml_document theme;
+    ParsePart(theme, package, theme_part);
+    UseKnownPrefixes(theme.document_element(), {}, kDrawingNamespaces);
+    theme_fonts = ReadThemeFonts(theme);
+  }
+  const Styles styles(have_styles ? &styles_doc : nullptr, std::move(theme_fonts));
 
   ConvertStats stats;
   std::map<std::string, NewPart> replaced;

@@ -1,10 +1,12 @@
 #include "documents/legacy_text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include "input/bidi_order.h"
 #include "input/glyph_reader.h"
+#include "input/pasted_text.h"
 #include "input/unicode_text.h"
 #include "shaping/engine.h"
 #include "shaping/line.h"
@@ -13,43 +15,38 @@
 namespace harf::documents {
 namespace {
 
+// Twelve bytes a character: a paragraph of millions of them is held several
+// times over on its way through.
 struct Tagged {
   char32_t ch;
-  std::size_t run;
+  std::uint32_t run;
+  std::uint32_t glyph = 0;  // reading back: the display index of its glyph
 };
+
+// Run numbers and glyph indexes of one line: a line is far shorter than 4 G.
+std::uint32_t Narrow(std::size_t n) {
+  return static_cast<std::uint32_t>(n);
+}
 
 // The characters in another order, by clusters (a letter and its signs):
 // typed order to logical order, or back. The line shows every glyph, a digit
 // too, at the left end as it is typed, so a number typed 2024 shows 4202, and
 // Unicode must hold what the screen shows; the order is the one the window's
 // Unicode copy and paste use, ICU's bidi algorithm on a right-to-left line.
-std::vector<Tagged> Reordered(const std::vector<Tagged>& text, bool to_logical) {
-  // Without a digit nothing but the line's own direction is left, and the
-  // order stays as it is: most lines, and the bidi pass is the dearest step.
-  const bool digits = std::any_of(text.begin(), text.end(), [](const Tagged& t) {
-    return (t.ch >= U'0' && t.ch <= U'9') || (t.ch >= 0x0660 && t.ch <= 0x0669) ||
-           (t.ch >= 0x06F0 && t.ch <= 0x06F9);
-  });
-  if (!digits) return text;
+std::vector<Tagged> Reordered(std::vector<Tagged> text, bool to_logical) {
+  // Most lines hold no number: no text is made for the permutation then.
+  if (std::none_of(text.begin(), text.end(),
+                   [](const Tagged& t) { return IsArabicIndicDigit(t.ch); })) {
+    return text;
+  }
   std::u32string chars;
   chars.reserve(text.size());
   for (const Tagged& t : text) chars.push_back(t.ch);
-  std::vector<Cluster> clusters = Clusters(chars);
-  // Typed order, read right to left, is the order on screen.
-  if (to_logical) std::reverse(clusters.begin(), clusters.end());
-  std::u32string bases;
-  bases.reserve(clusters.size());
-  for (const Cluster& c : clusters) {
-    // A sign with nothing before it stands alone, as a right-to-left letter.
-    bases.push_back(IsMark(chars[c.begin]) ? U'\u0621' : chars[c.begin]);
-  }
-  std::vector<std::size_t> order = IcuBidiOrder(bases, to_logical);
-  if (!to_logical) std::reverse(order.begin(), order.end());
+  const std::vector<std::size_t> order =
+      to_logical ? LogicalPermutation(chars, IcuBidiOrder) : TypingPermutation(chars, IcuBidiOrder);
   std::vector<Tagged> out;
   out.reserve(text.size());
-  for (const std::size_t k : order) {
-    for (std::size_t i = clusters[k].begin; i < clusters[k].end; ++i) out.push_back(text[i]);
-  }
+  for (const std::size_t i : order) out.push_back(text[i]);
   return out;
 }
 
@@ -80,23 +77,48 @@ std::vector<std::size_t> RunsOfCells(const Line& line, const std::vector<TypedLe
 
 }  // namespace
 
-UnicodePieces CodesToUnicode(std::span<const GlyphCode> display,
-                             std::span<const std::size_t> runs) {
+UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const std::size_t> runs,
+                             std::span<const Anchor> objects) {
   UnicodePieces out;
   const ReadLetters read = ReadGlyphCodes(display);
   out.left_out = read.skipped;
   std::vector<Tagged> text;
-  text.reserve(read.letters.size());
+  text.reserve(read.letters.size() + objects.size());
   for (std::size_t i = 0; i < read.letters.size(); ++i) {
     const char32_t cp = CodePointOf(read.letters[i]);
     const std::size_t source = i < read.source.size() ? read.source[i] : 0;
     if (cp == kNoCodePoint) {
       ++out.left_out;
     } else {
-      text.push_back({cp, source < runs.size() ? runs[source] : 0});
+      text.push_back({cp, Narrow(source < runs.size() ? runs[source] : 0), Narrow(source)});
     }
   }
-  for (const Tagged& t : Reordered(text, true)) Append(out.pieces, t.ch, t.run);
+  if (!objects.empty()) {
+    // Read right to left, an object comes after the letters of the glyphs
+    // right of it; of two objects side by side the right one comes first.
+    std::vector<std::pair<std::size_t, std::size_t>> at;  // (letter position, object)
+    at.reserve(objects.size());
+    for (std::size_t k = 0; k < objects.size(); ++k) {
+      std::size_t pos = 0;
+      while (pos < text.size() && text[pos].glyph >= objects[k].before) ++pos;
+      at.emplace_back(pos, k);
+    }
+    std::stable_sort(at.begin(), at.end(), [](const auto& a, const auto& b) {
+      return a.first != b.first ? a.first < b.first : a.second > b.second;
+    });
+    std::vector<Tagged> with;
+    with.reserve(text.size() + objects.size());
+    std::size_t next = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+      while (next < at.size() && at[next].first == i) {
+        with.push_back({kObjectChar, Narrow(objects[at[next].second].run)});
+        ++next;
+      }
+      if (i < text.size()) with.push_back(text[i]);
+    }
+    text = std::move(with);
+  }
+  for (const Tagged& t : Reordered(std::move(text), true)) Append(out.pieces, t.ch, t.run);
   return out;
 }
 
@@ -122,45 +144,86 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
   // Each letter as its own code point (ASCII digits become Arabic-Indic
   // ones), then in the order that makes the line show the text as written.
   std::vector<Tagged> letters;
+  std::u32string cps;
   for (const Piece& piece : runs) {
+    if (piece.text.size() == 1 && piece.text[0] == kObjectChar) {
+      letters.push_back({kObjectChar, Narrow(piece.run)});
+      continue;
+    }
     std::size_t dropped = 0;
-    for (const char32_t ch : Nfkc(piece.text, &dropped)) {
-      const LetterIndex c = LetterOfCodePoint(ch);
-      if (c == kNoLetter) {
-        ++out.left_out;
-      } else {
-        letters.push_back({CodePointOf(c), piece.run});
-      }
-    }
+    cps.clear();
+    out.left_out += AppendLetterCodePoints(Nfkc(piece.text, &dropped), cps);
     out.left_out += dropped;
+    for (const char32_t cp : cps) letters.push_back({cp, Narrow(piece.run)});
   }
-  const std::vector<Tagged> text = Reordered(letters, false);
+  const std::vector<Tagged> text = Reordered(std::move(letters), false);
 
-  Line line;
-  line.Reserve(text.size() + 2);
-  std::vector<TypedLetter> typed;
-  typed.reserve(text.size());
+  std::vector<LetterIndex> keys;
+  std::vector<std::uint32_t> key_runs;
+  keys.reserve(text.size());
+  key_runs.reserve(text.size());
+  std::vector<Anchor> objects;  // `before`: how many letters come before it
   for (const Tagged& t : text) {
-    const LetterIndex c = LetterOfCodePoint(t.ch);
-    if (!AddChar(line, c)) {
-      ++out.left_out;
+    if (t.ch == kObjectChar) {
+      objects.push_back({keys.size(), t.run});
     } else {
-      typed.push_back({c, t.run});
+      keys.push_back(LetterOfCodePoint(t.ch));
+      key_runs.push_back(t.run);
     }
   }
+  Line line;
+  line.Reserve(keys.size() + 2);
+  std::vector<std::size_t> refused;
+  out.left_out += TypeInto(line, keys, &refused);
   // A typed word forms its last ligature only when the next letter comes;
-  // a document line has ended, so close it as a space would, then drop it.
-  if (!line.empty() && line.Reading().back().code != kSpaceCode && AddChar(line, kSpaceLetter) &&
-      line.Reading().back().code == kSpaceCode) {
-    line.Reading().pop_back();
+  // a document line has ended, so close it as a space would.
+  CloseLine(line);
+  std::vector<TypedLetter> typed;
+  typed.reserve(keys.size() - refused.size());
+  for (std::size_t i = 0, r = 0; i < keys.size(); ++i) {
+    if (r < refused.size() && refused[r] == i) {
+      ++r;
+    } else {
+      typed.push_back({keys[i], key_runs[i]});
+    }
+  }
+  for (Anchor& a : objects) {
+    // Letters before it that the engine took.
+    a.before -= static_cast<std::size_t>(
+        std::lower_bound(refused.begin(), refused.end(), a.before) - refused.begin());
   }
 
   const std::vector<std::size_t> owner = RunsOfCells(line, typed);
   const auto& cells = line.Reading();
+  // The cell each object follows in reading order: the one holding the
+  // letter typed before it; kNone for an object before every letter.
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::vector<std::size_t> after(objects.size(), kNone);
+  if (!objects.empty()) {
+    std::vector<std::size_t> cell_of_letter;
+    cell_of_letter.reserve(typed.size());
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      for (const std::uint8_t letter : {cells[i].letter, cells[i].later}) {
+        if (letter != kNoLetter) cell_of_letter.push_back(i);
+      }
+    }
+    for (std::size_t k = 0; k < objects.size(); ++k) {
+      const std::size_t n = objects[k].before;
+      if (n > 0) after[k] = n - 1 < cell_of_letter.size() ? cell_of_letter[n - 1] : cells.size();
+    }
+  }
+  // Objects after reading cell c go left of it: emitted, in display order,
+  // just before it, the last one first.
+  auto emit_objects = [&](std::vector<Piece>& pieces, std::size_t from, std::size_t to) {
+    for (std::size_t k = objects.size(); k-- > 0;) {
+      const std::size_t c = after[k] == kNone ? 0 : after[k] + 1;
+      if (c >= from && c < to) Append(pieces, kObjectChar, objects[k].run);
+    }
+  };
   // Break in reading order at the last space that keeps a line within
   // max_glyphs; the space itself goes at the break.
   std::size_t start = 0;
-  while (start < cells.size()) {
+  do {
     std::size_t end = cells.size();
     std::size_t next = end;
     if (max_glyphs > 0 && end - start > max_glyphs) {
@@ -171,14 +234,18 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
     }
     std::vector<GlyphCode> codes;
     std::vector<Piece> pieces;
+    // Positions count "after cell c" as c + 1, "before every cell" as 0.
+    emit_objects(pieces, end + 1, next == cells.size() ? cells.size() + 2 : next + 1);
     for (std::size_t i = end; i > start; --i) {
+      emit_objects(pieces, i, i + 1);
       codes.push_back(cells[i - 1].code);
       Append(pieces, CharOfCode(cells[i - 1].code, encoding), owner[i - 1]);
     }
+    if (start == 0) emit_objects(pieces, 0, 1);
     out.lines.push_back(std::move(pieces));
     out.codes.push_back(std::move(codes));
     start = next;
-  }
+  } while (start < cells.size());
   if (out.lines.empty()) {
     out.lines.emplace_back();
     out.codes.emplace_back();
@@ -200,6 +267,7 @@ bool IsArabicLetter(char32_t c) {
 }
 
 bool IsNeutralChar(char32_t c) {
+  if (IsArabicIndicDigit(c) || (c >= 0x06F0 && c <= 0x06F9)) return true;
   if (c < 0x80) return !((c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z'));
   return c == 0xA0 || c == 0xAB || c == 0xBB || (c >= 0x2000 && c <= 0x206F);
 }

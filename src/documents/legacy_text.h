@@ -36,8 +36,23 @@ struct UnicodePieces {
 // sequence, so a bold letter inside a word neither breaks the word nor moves.
 UnicodePieces LegacyToUnicode(std::span<const Piece> runs, std::optional<GlyphEncoding> encoding);
 
-// The same for glyph codes already known, every code from run `runs[i]`.
-UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const std::size_t> runs);
+// Stands in a line for an inline thing that is no text (a note reference, an
+// image): U+FFFC OBJECT REPLACEMENT CHARACTER, a neutral for the bidi order.
+// It is neither letter nor glyph and keeps its place between the words.
+inline constexpr char32_t kObjectChar = U'\uFFFC';
+
+// An object standing in a display-order line just before code `before`,
+// tagged `run` like a piece.
+struct Anchor {
+  std::size_t before = 0;
+  std::size_t run = 0;
+};
+
+// The same for glyph codes already known, every code from run `runs[i]`. The
+// objects come out as kObjectChar, each its own piece tagged with its run,
+// between the letters of the glyphs it stood between.
+UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const std::size_t> runs,
+                             std::span<const Anchor> objects = {});
 
 struct LegacyLines {
   // Each line's pieces left to right (display order), text as characters of
@@ -50,6 +65,8 @@ struct LegacyLines {
 // Unicode runs of one line in logical order, typed letter by letter through
 // the engine as a paste is, and broken at spaces into lines of at most
 // max_glyphs glyphs (a longer word at max_glyphs). max_glyphs 0: no limit.
+// A kObjectChar in the runs comes out, as its own piece with its run, left of
+// the glyph of the letter before it (right of everything when it is first).
 LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
                             std::size_t max_glyphs);
 
@@ -57,7 +74,8 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
 // text a conversion to the legacy font can take whole.
 bool IsArabicText(std::u32string_view text);
 
-// True when every character of text is a space, digit or punctuation.
+// True when every character of text is a space, digit (Arabic-Indic ones
+// too) or punctuation.
 bool IsNeutralText(std::u32string_view text);
 
 }  // namespace harf::documents

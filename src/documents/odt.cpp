@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "documents/convert.h"
+#include "documents/doc_line.h"
 #include "documents/legacy_text.h"
 #include "documents/package.h"
 #include "documents/part_stream.h"
@@ -96,36 +97,43 @@ struct StyleScope {
   }
 };
 
-struct Item {
-  pugi::xml_node node;
-  bool text = false;
-  std::u32string chars;
-  std::size_t group = 0;
-};
-
-// A leaf span, or one piece of text straight in its container.
-struct Run {
-  pugi::xml_node node;
-  bool span = false;
-  std::vector<Item> items;
-};
-
-struct Group {
-  std::vector<std::pair<std::size_t, std::size_t>> items;
-  bool keep = true;
-};
-
-// Inline elements that only hold text and more inline elements.
+// Inline elements whose content is read as part of the paragraph's line.
 bool HoldsText(std::string_view name) {
-  return name == "text:span" || name == "text:a" || name == "text:meta" || name == "text:ruby-base";
+  return name == "text:span" || name == "text:a" || name == "text:meta";
 }
 
-bool IsTransparent(std::string_view name) {
-  return name == "text:bookmark" || name == "text:bookmark-start" || name == "text:bookmark-end" ||
-         name == "text:soft-page-break" || name == "text:reference-mark" ||
-         name == "text:reference-mark-start" || name == "text:reference-mark-end" ||
-         name == "office:annotation-end" || name == "text:alphabetical-index-mark" ||
-         name == "text:toc-mark";
+CellKind MarkKind(std::string_view name) {
+  if (name == "text:bookmark-start" || name == "text:reference-mark-start" ||
+      name == "text:change-start") {
+    return CellKind::MarkStart;
+  }
+  if (name == "text:bookmark-end" || name == "text:reference-mark-end" ||
+      name == "text:change-end" || name == "office:annotation-end") {
+    return CellKind::MarkEnd;
+  }
+  if (name == "text:bookmark" || name == "text:soft-page-break" || name == "text:reference-mark" ||
+      name == "text:alphabetical-index-mark" || name == "text:toc-mark" || name == "text:change") {
+    return CellKind::MarkStart;
+  }
+  return CellKind::Object;
+}
+
+bool IsMark(std::string_view name) {
+  return MarkKind(name) != CellKind::Object;
+}
+
+// A span holding only text, spaces, tabs, line breaks and marks: a run of
+// its own, as word processors write formatted text.
+bool IsLeafSpan(pugi::xml_node span) {
+  if (std::string_view(span.name()) != "text:span") return false;
+  for (pugi::xml_node c = span.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    const std::string_view name = c.name();
+    if (name != "text:s" && name != "text:tab" && name != "text:line-break" && !IsMark(name)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // Whitespace in ODF text collapses to one space; text:s stands for more.
@@ -141,11 +149,17 @@ std::u32string CollapsedText(const char* utf8, std::string_view part) {
   return out;
 }
 
+// The longest paragraph read, in characters; text:c beyond it is refused
+// before a space is made.
+constexpr std::size_t kMaxParagraphChars = std::size_t{16} << 20;
+// Spans and links one paragraph may nest.
+constexpr std::size_t kMaxInlineDepth = 256;
+
 // The body is converted a paragraph or heading at a time, after the styles
 // before it, which the converted text adds to.
-const PartLayout kLayout{{"text:p", "text:h"}, "office:body"};
+const PartLayout kLayout{{"text:p", "text:h"}, "office:body", kOdfNamespaces};
 
-class PartConverter : public BlockConverter {
+class PartConverter : public BlockConverter, LineWriter {
  public:
   // common: the styles every part sees.
   PartConverter(const StyleScope& common, const ConvertOptions& o, std::string_view part,
@@ -173,14 +187,47 @@ class PartConverter : public BlockConverter {
   bool HeadChanged() const override { return head_changed_; }
 
  private:
+  struct RunRec {
+    pugi::xml_node span;  // a leaf span, or none for text straight in a container
+    std::size_t spans;    // index into chains_: the spans around it
+  };
+  struct ContainerRec {
+    pugi::xml_node node;
+    std::size_t spans;  // the spans around what it holds, itself included
+  };
+
+  [[noreturn]] void Refuse(pugi::xml_node at, const std::string& why) const {
+    const std::ptrdiff_t offset = at.offset_debug();
+    throw DocumentError(
+        DocumentError::Kind::Invalid,
+        why + " in " + part_ + " at byte " + std::to_string(block_at + (offset > 0 ? offset : 0)));
+  }
+
   void ConvertParagraph(pugi::xml_node p) {
-    converted_ = false;
-    other_text_ = false;
     paragraph_style_ = p.attribute("text:style-name").value();
-    ConvertContainer(p, {});
-    if (!converted_) return;
+    line_.Clear();
+    runs_.clear();
+    items_.clear();
+    containers_.clear();
+    chains_.assign(1, {});
+    Read(p);
+    if (line_.empty()) return;
+    const LineOutcome outcome = line_.Convert(o_);
+    if (!outcome.converted) return;
     changed_ = true;
-    if (!other_text_) SetWritingMode(p);
+    stats_.runs += outcome.runs;
+    stats_.left_out += outcome.left_out;
+    pugi::xml_node marker = p.append_child(pugi::node_comment);
+    parents_.assign(1, p);
+    last_kept_ = {};
+    line_.Write(*this);
+    for (pugi::xml_node c = p.first_child(); c != marker;) {
+      const pugi::xml_node next = c.next_sibling();
+      p.remove_child(c);
+      c = next;
+    }
+    p.remove_child(marker);
+    if (!outcome.mixed) SetWritingMode(p);
   }
 
   bool IsLegacy(const std::vector<std::string>& spans) const {
@@ -192,139 +239,173 @@ class PartConverter : public BlockConverter {
     return font && SameFont(*font, o_.legacy_font);
   }
 
-  bool Wanted(const std::vector<std::string>& spans, const std::u32string& text) const {
-    if (o_.to == Direction::ToUnicode) return IsLegacy(spans);
-    return !IsLegacy(spans) && (IsArabicText(text) || IsNeutralText(text));
+  // How a run's text counts: Text to convert, Break for neutral text that
+  // stays, Other for the rest.
+  CellKind KindOf(const std::vector<std::string>& spans, const std::u32string& text) const {
+    const bool legacy = IsLegacy(spans);
+    if (o_.to == Direction::ToUnicode) return legacy ? CellKind::Text : CellKind::Other;
+    if (!legacy && (IsArabicText(text) || IsNeutralText(text))) return CellKind::Text;
+    return IsNeutralText(text) ? CellKind::Break : CellKind::Other;
   }
 
-  // The items of a span holding only text, or nothing for any other span.
-  std::optional<std::vector<Item>> LeafItems(pugi::xml_node span) const {
-    std::vector<Item> items;
+  std::size_t AddItem(pugi::xml_node node) {
+    items_.push_back(node);
+    return items_.size() - 1;
+  }
+
+  std::u32string Spaces(pugi::xml_node s) {
+    const unsigned long long n = s.attribute("text:c").as_ullong(1);
+    if (n > kMaxParagraphChars - line_.text_size()) {
+      Refuse(s, "text:c=\"" + std::to_string(n) + "\", more spaces than a paragraph may hold,");
+    }
+    return std::u32string(static_cast<std::size_t>(n), U' ');
+  }
+
+  // The characters of a text node or text:s, or nothing for anything else.
+  std::optional<std::u32string> CharsOf(pugi::xml_node c) {
+    if (c.type() == pugi::node_pcdata) return CollapsedText(c.value(), part_);
+    if (c.type() == pugi::node_element && std::string_view(c.name()) == "text:s") {
+      return Spaces(c);
+    }
+    return std::nullopt;
+  }
+
+  void AddChars(CellKind kind, std::size_t run, pugi::xml_node node, const std::u32string& chars) {
+    if (chars.size() > kMaxParagraphChars - line_.text_size()) {
+      Refuse(node, "a paragraph longer than " + std::to_string(kMaxParagraphChars) + " characters");
+    }
+    if (kind == CellKind::Text) {
+      line_.AddText(run, AddItem(node), chars);
+    } else {
+      line_.Add(kind, run, AddItem(node));
+    }
+  }
+
+  std::size_t NewRun(pugi::xml_node span, std::size_t spans) {
+    runs_.push_back({span, spans});
+    return line_.AddRun();
+  }
+
+  // A leaf span: its text decides its kind, its other children stay.
+  void ReadLeaf(pugi::xml_node span, std::size_t spans) {
+    chains_.push_back(chains_[spans]);
+    chains_.back().emplace_back(span.attribute("text:style-name").value());
+    const std::size_t own = chains_.size() - 1;
+    std::u32string all;
     for (pugi::xml_node c = span.first_child(); c; c = c.next_sibling()) {
-      if (c.type() == pugi::node_pcdata) {
-        items.push_back({c, true, CollapsedText(c.value(), part_), 0});
-      } else if (c.type() != pugi::node_element) {
-        continue;
-      } else if (std::string_view(c.name()) == "text:s") {
-        items.push_back({c, true, std::u32string(c.attribute("text:c").as_uint(1), U' '), 0});
-      } else if (std::string_view(c.name()) == "text:tab" ||
-                 std::string_view(c.name()) == "text:line-break") {
-        items.push_back({c, false, {}, 0});
-      } else if (!IsTransparent(c.name())) {
-        return std::nullopt;
+      if (auto chars = CharsOf(c)) all += *chars;
+    }
+    const CellKind kind = KindOf(chains_[own], all);
+    const std::size_t run = NewRun(span, own);
+    for (pugi::xml_node c = span.first_child(); c; c = c.next_sibling()) {
+      if (auto chars = CharsOf(c)) {
+        if (!chars->empty()) AddChars(kind, run, c, *chars);
+      } else if (c.type() == pugi::node_element) {
+        const std::string_view name = c.name();
+        line_.Add(IsMark(name) ? MarkKind(name) : CellKind::Break, run, AddItem(c));
       }
     }
-    return items;
   }
 
-  void ConvertContainer(pugi::xml_node container, std::vector<std::string> spans) {
-    if (std::string_view(container.name()) == "text:span") {
-      spans.emplace_back(container.attribute("text:style-name").value());
-    }
-    std::vector<Run> runs;
-    std::vector<Group> groups;
-    bool open = false;
-    auto add_text = [&](Run& run, std::size_t i) {
-      if (!open) groups.emplace_back();
-      open = true;
-      run.items[i].group = groups.size() - 1;
-      groups.back().items.emplace_back(runs.size() - 1, i);
+  // Walks the paragraph with a stack of its own, so that no nesting the
+  // input has can exhaust the program's.
+  void Read(pugi::xml_node p) {
+    struct Level {
+      pugi::xml_node next;
+      std::size_t spans;
+      bool container;
     };
-    for (pugi::xml_node c = container.first_child(); c; c = c.next_sibling()) {
-      const std::string_view name = c.type() == pugi::node_element ? c.name() : "";
-      if (c.type() == pugi::node_pcdata || name == "text:s") {
-        std::u32string chars = c.type() == pugi::node_pcdata
-                                   ? CollapsedText(c.value(), part_)
-                                   : std::u32string(c.attribute("text:c").as_uint(1), U' ');
-        if (!Wanted(spans, chars)) {
-          if (!IsNeutralText(chars) || o_.to == Direction::ToUnicode) other_text_ = true;
-          open = false;
-          continue;
-        }
-        runs.push_back({c, false, {{c, true, std::move(chars), 0}}});
-        add_text(runs.back(), 0);
-      } else if (name == "text:span") {
-        std::optional<std::vector<Item>> items = LeafItems(c);
-        std::vector<std::string> inner = spans;
-        inner.emplace_back(c.attribute("text:style-name").value());
-        std::u32string all;
-        if (items) {
-          for (const Item& item : *items) all += item.chars;
-        }
-        if (!items || all.empty() || !Wanted(inner, all)) {
-          open = false;
-          if (items && !all.empty()) {
-            if (!IsNeutralText(all) || o_.to == Direction::ToUnicode) other_text_ = true;
-          }
-          if (!items) ConvertContainer(c, spans);
-          continue;
-        }
-        runs.push_back({c, true, std::move(*items)});
-        Run& run = runs.back();
-        for (std::size_t i = 0; i < run.items.size(); ++i) {
-          if (run.items[i].text) {
-            add_text(run, i);
-          } else {
-            open = false;
-          }
-        }
-      } else if (IsTransparent(name) || c.type() != pugi::node_element) {
+    std::vector<Level> levels{{p.first_child(), 0, false}};
+    while (!levels.empty()) {
+      const pugi::xml_node c = levels.back().next;
+      const std::size_t spans = levels.back().spans;
+      if (!c) {
+        if (levels.back().container) line_.CloseContainer();
+        levels.pop_back();
         continue;
-      } else {
-        open = false;
-        if (HoldsText(name)) ConvertContainer(c, spans);
       }
-    }
-    if (runs.empty()) return;
-
-    const std::vector<std::vector<std::vector<Piece>>> output =
-        ConvertGroups(groups, runs, o_, stats_);
-
-    for (std::size_t r = 0; r < runs.size(); ++r) {
-      Run& run = runs[r];
-      bool touched = false;
-      for (const Item& item : run.items)
-        touched = touched || (item.text && groups[item.group].keep);
-      if (!touched) continue;
-      ++stats_.runs;
-      converted_ = true;
-      for (std::size_t i = 0; i < run.items.size(); ++i) {
-        const Item& item = run.items[i];
-        if (!item.text || !groups[item.group].keep) {
-          pugi::xml_node copy =
-              run.span ? container.insert_copy_before(run.node, run.node) : pugi::xml_node();
-          if (copy) {
-            copy.remove_children();
-            copy.append_copy(item.node);
-          } else {
-            container.insert_copy_before(item.node, run.node);
-          }
-        } else if (groups[item.group].items.front() == std::pair{r, i}) {
-          EmitGroup(runs, spans, output[item.group], container, run.node);
+      levels.back().next = c.next_sibling();
+      if (auto chars = CharsOf(c)) {
+        if (chars->empty()) continue;
+        AddChars(KindOf(chains_[spans], *chars), NewRun({}, spans), c, *chars);
+        continue;
+      }
+      if (c.type() != pugi::node_element) continue;
+      const std::string_view name = c.name();
+      if (IsLeafSpan(c)) {
+        ReadLeaf(c, spans);
+      } else if (HoldsText(name)) {
+        if (levels.size() >= kMaxInlineDepth) {
+          Refuse(c, "elements nested deeper than " + std::to_string(kMaxInlineDepth));
         }
+        std::size_t inner = spans;
+        if (name == "text:span") {
+          chains_.push_back(chains_[spans]);
+          chains_.back().emplace_back(c.attribute("text:style-name").value());
+          inner = chains_.size() - 1;
+        }
+        containers_.push_back({c, inner});
+        line_.OpenContainer();
+        levels.push_back({c.first_child(), inner, true});
+      } else if (name == "text:tab" || name == "text:line-break") {
+        line_.Add(CellKind::Break, NewRun({}, spans), AddItem(c));
+      } else {
+        line_.Add(MarkKind(name), NewRun({}, spans), AddItem(c));
       }
-      container.remove_child(run.node);
     }
   }
 
-  void EmitGroup(const std::vector<Run>& runs, const std::vector<std::string>& spans,
-                 const std::vector<std::vector<Piece>>& lines, pugi::xml_node container,
-                 pugi::xml_node before) {
-    for (std::size_t l = 0; l < lines.size(); ++l) {
-      if (l > 0) container.insert_child_before("text:line-break", before);
-      for (const Piece& piece : lines[l]) {
-        const Run& source = runs[piece.run];
-        pugi::xml_node span = container.insert_child_before("text:span", before);
-        span.append_attribute("text:style-name") =
-            OutputStyle(source.span ? source.node.attribute("text:style-name").value() : "", spans)
-                .c_str();
-        AppendText(span, piece.text);
+  // LineWriter: the new line goes in at the end of the paragraph.
+  pugi::xml_node Parent() const { return parents_.back(); }
+
+  void Open(std::size_t container) override {
+    const pugi::xml_node source = containers_[container].node;
+    pugi::xml_node copy = Parent().append_child(source.name());
+    for (const pugi::xml_attribute a : source.attributes()) copy.append_copy(a);
+    parents_.push_back(copy);
+    last_kept_ = {};
+  }
+
+  void Close(std::size_t) override {
+    parents_.pop_back();
+    last_kept_ = {};
+  }
+
+  void Text(std::size_t run, std::u32string_view text) override {
+    const RunRec& r = runs_[run];
+    pugi::xml_node span = Parent().append_child("text:span");
+    const std::vector<std::string>& chain = chains_[r.spans];
+    std::vector<std::string> around(chain.begin(), chain.end() - (r.span ? 1 : 0));
+    span.append_attribute("text:style-name") =
+        OutputStyle(r.span ? r.span.attribute("text:style-name").value() : "", around).c_str();
+    AppendText(span, text);
+    last_kept_ = {};
+  }
+
+  void NewBreak(std::size_t) override {
+    Parent().append_child("text:line-break");
+    last_kept_ = {};
+  }
+
+  void Keep(std::size_t run, std::size_t item) override {
+    const pugi::xml_node span = runs_[run].span;
+    pugi::xml_node into = Parent();
+    if (span) {
+      if (!(last_kept_ && last_kept_run_ == run && into.last_child() == last_kept_)) {
+        last_kept_ = into.append_child("text:span");
+        for (const pugi::xml_attribute a : span.attributes()) last_kept_.append_copy(a);
+        last_kept_run_ = run;
       }
+      into = last_kept_;
+    } else {
+      last_kept_ = {};
     }
+    // Moved, not copied: a note's paragraphs stay the ones found.
+    into.append_move(items_[item]);
   }
 
   // Text into an element, runs of spaces as text:s so that none collapses.
-  static void AppendText(pugi::xml_node e, const std::u32string& text) {
+  static void AppendText(pugi::xml_node e, std::u32string_view text) {
     std::u32string plain;
     std::size_t i = 0;
     auto flush = [&] {
@@ -514,9 +595,15 @@ class PartConverter : public BlockConverter {
   std::string part_;
   ConvertStats& stats_;
   std::string paragraph_style_;
-  bool converted_ = false;
-  bool other_text_ = false;
   bool changed_ = false;
+  DocLine line_;
+  std::vector<RunRec> runs_;
+  std::vector<pugi::xml_node> items_;
+  std::vector<ContainerRec> containers_;
+  std::vector<std::vector<std::string>> chains_;  // span styles around runs, outermost first
+  std::vector<pugi::xml_node> parents_;
+  pugi::xml_node last_kept_;
+  std::size_t last_kept_run_ = 0;
   bool head_changed_ = false;
   std::vector<pugi::xml_node> paragraphs_;
   int style_counter_ = 0;
@@ -552,7 +639,10 @@ ConvertStats ConvertOdt(const std::string& in, const std::string& out, const Con
 
   pugi::xml_document styles;
   const bool have_styles = package.Has("styles.xml");
-  if (have_styles) ParsePart(styles, package, "styles.xml");
+  if (have_styles) {
+    ParsePart(styles, package, "styles.xml");
+    UseKnownPrefixes(styles.document_element(), {}, kOdfNamespaces);
+  }
   const pugi::xml_node styles_root = styles.document_element();
 
   StyleScope common;

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "documents/handoff.h"
+#include "documents/xml_part.h"
 
 namespace harf::documents {
 namespace {
@@ -42,11 +43,52 @@ bool IsCompoundFile(const std::string& path) {
   return n == 8 && std::memcmp(head, kMagic, 8) == 0;
 }
 
+// libzip refuses a zip with two entries of one name without saying which;
+// opened again without its consistency checks, the archive tells.
+std::string DuplicateName(const std::string& path) {
+  int code = 0;
+  zip_t* z = zip_open(path.c_str(), ZIP_RDONLY, &code);
+  if (!z) return {};
+  std::set<std::string> seen;
+  std::string duplicate;
+  const zip_int64_t count = zip_get_num_entries(z, 0);
+  for (zip_int64_t i = 0; i < count && duplicate.empty(); ++i) {
+    const char* name = zip_get_name(z, static_cast<zip_uint64_t>(i), 0);
+    if (name && !seen.emplace(name).second) duplicate = name;
+  }
+  zip_discard(z);
+  return duplicate;
+}
+
+bool g_copy_unchecked = false;
+
+bool IsXmlName(std::string_view name) {
+  auto ends = [&](std::string_view end) {
+    if (name.size() < end.size()) return false;
+    for (std::size_t i = 0; i < end.size(); ++i) {
+      char c = name[name.size() - end.size() + i];
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      if (c != end[i]) return false;
+    }
+    return true;
+  };
+  return ends(".xml") || ends(".rels");
+}
+
 }  // namespace
+
+void SetCopyUnchecked(bool unchecked) {
+  g_copy_unchecked = unchecked;
+}
 
 Package::Package(const std::string& path) : path_(path) {
   int code = 0;
   zip_ = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+  if (!zip_ && code == ZIP_ER_EXISTS) {
+    const std::string name = DuplicateName(path);
+    Invalid(name.empty() ? std::string("two zip entries have the same name")
+                         : "two zip entries are named " + name);
+  }
   if (!zip_) {
     zip_error_t error;
     zip_error_init_with_code(&error, code);
@@ -138,9 +180,27 @@ void Package::ReadInto(std::string_view name, char* out, std::size_t size) const
     done += n;
   }
   if (done != size) Invalid("damaged zip entry " + std::string(name));
+  // Reading the end checks the CRC.
+  reader.Read(out, 0);
 }
 
-EntryReader::EntryReader(const Package& package, std::string_view name) : name_(name) {
+void Package::CheckCopied(const std::string& name) const {
+  const bool xml = !g_copy_unchecked && IsXmlName(name) && !well_formed_.contains(name);
+  if (!xml && read_whole_.contains(name)) return;
+  std::optional<XmlCheck> check;
+  if (xml) check.emplace(name);
+  EntryReader reader(*this, name);
+  std::string buffer(1 << 16, '\0');
+  for (;;) {
+    const std::size_t n = reader.Read(buffer.data(), buffer.size());
+    if (check) check->Feed(buffer.data(), n, n == 0);
+    if (n == 0) break;
+  }
+  if (xml) well_formed_.insert(name);
+}
+
+EntryReader::EntryReader(const Package& package, std::string_view name)
+    : package_(&package), name_(name) {
   left_ = package.Size(name);
   file_ = zip_fopen(package.zip_, name_.c_str(), 0);
   if (!file_) Invalid("cannot open " + name_ + ": " + zip_strerror(package.zip_));
@@ -150,14 +210,41 @@ EntryReader::~EntryReader() {
   if (file_) zip_fclose(file_);
 }
 
+void EntryReader::Damaged() const {
+  zip_error_t* error = zip_file_get_error(file_);
+  switch (zip_error_code_zip(error)) {
+    case ZIP_ER_CRC:
+      Invalid("damaged zip entry " + name_ + ": its data does not match its CRC");
+    case ZIP_ER_INCONS:
+      Invalid("damaged zip entry " + name_ + ": its data is not the size its header declares");
+    default:
+      Invalid("damaged zip entry " + name_ + ": " + zip_error_strerror(error));
+  }
+}
+
 std::size_t EntryReader::Read(char* out, std::size_t size) {
   // Reading stops at the size checked against the limits, whatever the
   // compressed data holds.
   if (size > left_) size = static_cast<std::size_t>(left_);
-  if (size == 0) return 0;
+  if (size == 0) {
+    if (!file_ || left_ != 0) return 0;
+    // At the declared end one more read lets libzip compare the CRC (it does
+    // so only at the end of the data) and shows data longer than declared.
+    char extra = 0;
+    const zip_int64_t n = zip_fread(file_, &extra, 1);
+    if (n < 0) Damaged();
+    if (n > 0) {
+      Invalid("damaged zip entry " + name_ + ": its data is longer than its header declares");
+    }
+    zip_fclose(file_);
+    file_ = nullptr;
+    package_->read_whole_.insert(name_);
+    return 0;
+  }
   const zip_int64_t n = zip_fread(file_, out, size);
-  if (n < 0) Invalid("damaged zip entry " + name_ + ": " + zip_file_strerror(file_));
-  if (n == 0) Invalid("damaged zip entry " + name_ + ": it ends early");
+  if (n < 0) Damaged();
+  if (n == 0)
+    Invalid("damaged zip entry " + name_ + ": its data is shorter than its header declares");
   left_ -= static_cast<std::uint64_t>(n);
   return static_cast<std::size_t>(n);
 }
@@ -420,6 +507,11 @@ struct DeflatedSource {
 }  // namespace
 
 void Package::WriteCopy(const std::string& out, std::map<std::string, NewPart> replaced) const {
+  // libzip copies an entry's compressed bytes without looking at them: each
+  // is read through here first.
+  for (const std::string& name : Names()) {
+    if (!replaced.contains(name)) CheckCopied(name);
+  }
   FileSink sink;
   zip_error_init(&sink.error);
   sink.fd = ::open(out.c_str(), O_WRONLY | O_CLOEXEC);
@@ -496,6 +588,93 @@ void Package::WriteCopy(const std::string& out, std::map<std::string, NewPart> r
   const int fd = sink.fd;
   sink.fd = -1;
   if (::close(fd) != 0) Io("cannot write " + out + ": " + std::strerror(errno));
+}
+
+namespace {
+
+// An .odt's mimetype, or empty when it has none (or one too long to be one).
+std::string MimetypeOf(const Package& package) {
+  if (!package.Has("mimetype") || package.Size("mimetype") > 256) return {};
+  return package.Read("mimetype");
+}
+
+bool IsTextMimetype(std::string_view type) {
+  return type == "application/vnd.oasis.opendocument.text" ||
+         type == "application/vnd.oasis.opendocument.text-template" ||
+         type == "application/vnd.oasis.opendocument.text-master";
+}
+
+}  // namespace
+
+PackageKind SniffPackage(const Package& package) {
+  if (package.Has("[Content_Types].xml")) {
+    pugi::xml_document types;
+    ParsePart(types, package, "[Content_Types].xml");
+    for (const pugi::xml_node o : types.child("Types").children("Override")) {
+      const std::string_view type = o.attribute("ContentType").value();
+      if ((type.starts_with("application/vnd.openxmlformats-officedocument.wordprocessingml.") ||
+           type.starts_with("application/vnd.ms-word.")) &&
+          type.ends_with(".main+xml")) {
+        return PackageKind::Docx;
+      }
+    }
+  }
+  if (IsTextMimetype(MimetypeOf(package))) return PackageKind::Odt;
+  return PackageKind::Other;
+}
+
+namespace {
+
+// The part [Content_Types].xml names as a .docx's main document.
+std::string DocxMainPart(const Package& package) {
+  pugi::xml_document types;
+  ParsePart(types, package, "[Content_Types].xml");
+  for (const pugi::xml_node o : types.child("Types").children("Override")) {
+    const std::string_view type = o.attribute("ContentType").value();
+    if (type.ends_with(".main+xml")) {
+      std::string name = o.attribute("PartName").value();
+      if (!name.empty() && name.front() == '/') name.erase(0, 1);
+      return name;
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+void RequirePackage(const Package& package, PackageKind expected) {
+  const PackageKind kind = SniffPackage(package);
+  if (expected == PackageKind::Docx && kind != PackageKind::Docx) {
+    if (kind == PackageKind::Odt) Invalid("not a .docx document: it is an OpenDocument file");
+    if (!package.Has("[Content_Types].xml")) {
+      Invalid("not a .docx document: no [Content_Types].xml");
+    }
+    Invalid("not a .docx document: no main document part");
+  }
+  if (expected == PackageKind::Odt && kind != PackageKind::Odt) {
+    if (kind == PackageKind::Docx) {
+      Invalid("not an .odt document: it is an Office Open XML (.docx) file");
+    }
+    if (!package.Has("mimetype")) Invalid("not an .odt document: no mimetype");
+    Invalid("not an .odt document: its type is " + MimetypeOf(package).substr(0, 80));
+  }
+  const std::string main = kind == PackageKind::Docx ? DocxMainPart(package) : "content.xml";
+  if (!package.Has(main)) Invalid("no main part " + main + " in the package");
+}
+
+std::string FindDamagedEntry(const std::string& path) {
+  try {
+    const Package package(path);
+    std::string buffer(1 << 16, '\0');
+    for (const std::string& name : package.Names()) {
+      EntryReader reader(package, name);
+      while (reader.Read(buffer.data(), buffer.size()) != 0) {
+      }
+    }
+  } catch (const DocumentError& e) {
+    if (e.kind() == DocumentError::Kind::Invalid) return e.what();
+  }
+  return {};
 }
 
 }  // namespace harf::documents

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -71,10 +72,14 @@ class EntryReader {
   EntryReader(const EntryReader&) = delete;
   EntryReader& operator=(const EntryReader&) = delete;
 
-  // Up to size bytes into out; 0 at the end. Damaged data is Invalid.
+  // Up to size bytes into out; 0 at the end. Damaged data, a CRC that does
+  // not match and data longer or shorter than its header says are Invalid,
+  // found at the latest when the end is read.
   std::size_t Read(char* out, std::size_t size);
 
  private:
+  [[noreturn]] void Damaged() const;
+  const Package* package_;
   zip_file* file_ = nullptr;
   std::string name_;
   std::uint64_t left_ = 0;
@@ -137,16 +142,49 @@ class Package {
 
   // Writes the package to out, an existing file written in place: entries
   // in `replaced` get the new bytes, every other entry is copied compressed
-  // as it is, in the same order.
+  // as it is, in the same order. Before anything is written every copied
+  // entry not read whole already is read through once: a damaged entry, or
+  // an XML part that is not well-formed (unless SetCopyUnchecked), is
+  // Invalid, so that a damaged package never comes out with fresh checksums.
   void WriteCopy(const std::string& out, std::map<std::string, NewPart> replaced) const;
+
+  // A part that a strict parser has read whole, so a copy of it needs no
+  // second look.
+  void NoteWellFormed(std::string_view name) const { well_formed_.emplace(name); }
 
  private:
   // Refuses encrypted entries and entries past the limits.
   void CheckEntries() const;
+  // Reads an entry to its end to check its data (and its XML).
+  void CheckCopied(const std::string& name) const;
 
   friend class EntryReader;
   zip* zip_ = nullptr;
   std::string path_;
+  mutable std::set<std::string> read_whole_;   // entries whose CRC has been checked
+  mutable std::set<std::string> well_formed_;  // parts a strict parser has read
 };
+
+// Whether XML parts copied unchanged are checked to be well-formed (the
+// default) or copied whatever they hold, as the user may ask. One setting for
+// the process, because each format's converter opens its own package.
+void SetCopyUnchecked(bool unchecked);
+
+// What a package is, whatever its file is called.
+enum class PackageKind { Docx, Odt, Other };
+
+// The kind of an open package: a .docx declares a Word main document part in
+// [Content_Types].xml, an .odt names a text document in its mimetype.
+PackageKind SniffPackage(const Package& package);
+
+// Refuses (Invalid) a package that is not of the kind its extension says, or
+// whose main part (the one [Content_Types].xml names; content.xml) is missing.
+void RequirePackage(const Package& package, PackageKind expected);
+
+// The first entry of the zip at path whose data is damaged (a CRC or size
+// that does not match, compressed data that cannot be inflated), as a
+// message naming it; empty when every entry reads back whole. For telling
+// damage from malformed XML after a conversion failed.
+std::string FindDamagedEntry(const std::string& path);
 
 }  // namespace harf::documents

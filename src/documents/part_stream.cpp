@@ -30,24 +30,50 @@ struct Scan {
   XML_Index tokenized = 0;  // every byte before this has been read as markup
   std::vector<std::pair<XML_Index, XML_Index>> blocks;  // complete, not yet handed on
   bool dtd = false;
+  // The layout's names with the prefixes the part binds their namespaces to.
+  std::vector<std::string> block_names;
+  std::string head_end;
+  XmlBindings bindings;  // the root's declarations
+  int open = 0;          // elements open, of any name
+  XML_Index too_deep = -1;
 
   bool IsBlock(const XML_Char* name) const {
-    for (const std::string& b : layout->blocks) {
+    for (const std::string& b : block_names) {
       if (b == name) return true;
     }
     return false;
   }
 };
 
-void XMLCALL StartElement(void* user, const XML_Char* name, const XML_Char** /*atts*/) {
+// Elements open at once in any part; deeper input is refused where it goes
+// deeper, before anything is converted.
+constexpr int kMaxElementDepth = 256;
+
+void XMLCALL StartElement(void* user, const XML_Char* name, const XML_Char** atts) {
   auto* s = static_cast<Scan*>(user);
   const XML_Index at = XML_GetCurrentByteIndex(s->parser);
   s->tag_end = at + XML_GetCurrentByteCount(s->parser);
   s->tokenized = s->tag_end;
-  if (s->root.empty()) s->root = name;
-  if (s->head_at < 0 && !s->layout->head_end.empty()) {
+  if (++s->open > kMaxElementDepth) {
+    s->too_deep = at;
+    XML_StopParser(s->parser, XML_FALSE);
+    return;
+  }
+  if (s->root.empty()) {
+    s->root = name;
+    for (const XML_Char** a = atts; a[0]; a += 2) {
+      const std::string_view attribute = a[0];
+      if (attribute == "xmlns") s->bindings.emplace_back("", a[1]);
+      if (attribute.starts_with("xmlns:")) s->bindings.emplace_back(attribute.substr(6), a[1]);
+    }
+    for (const std::string& b : s->layout->blocks) {
+      s->block_names.push_back(NameInPart(b, s->bindings, s->layout->namespaces));
+    }
+    s->head_end = NameInPart(s->layout->head_end, s->bindings, s->layout->namespaces);
+  }
+  if (s->head_at < 0 && !s->head_end.empty()) {
     // Nothing in the head is a block.
-    if (s->layout->head_end == name) s->head_at = at;
+    if (s->head_end == name) s->head_at = at;
     return;
   }
   if (s->IsBlock(name) && s->depth++ == 0) s->start = at;
@@ -59,6 +85,7 @@ void XMLCALL EndElement(void* user, const XML_Char* name) {
   const XML_Index end =
       std::max(XML_GetCurrentByteIndex(s->parser) + XML_GetCurrentByteCount(s->parser), s->tag_end);
   s->tokenized = end;
+  --s->open;
   if (s->depth > 0 && s->IsBlock(name) && --s->depth == 0) s->blocks.emplace_back(s->start, end);
 }
 
@@ -84,6 +111,7 @@ struct Segment {
   XML_Index base = 0;
   std::vector<std::pair<XML_Index, XML_Index>> blocks;
   std::string head_root;
+  std::optional<XmlBindings> bindings;  // the root's declarations, with the first segment
 };
 
 // Reads the part and cuts it into segments, each ending where no block is
@@ -101,6 +129,7 @@ void ScanPart(const Package& package, const std::string& part, const PartLayout&
   XML_SetElementHandler(scan.parser, StartElement, EndElement);
   XML_SetStartDoctypeDeclHandler(scan.parser, StartDoctype);
   bool head_given = layout.head_end.empty();
+  bool bindings_given = false;
 
   EntryReader reader(package, part);
   std::string buffer;  // the part's bytes from `base` on, not yet handed on
@@ -121,6 +150,11 @@ void ScanPart(const Package& package, const std::string& part, const PartLayout&
     if (XML_Parse(scan.parser, buffer.data() + old, static_cast<int>(n), last) != XML_STATUS_OK) {
       const std::string where = "malformed XML in " + part + " at byte " +
                                 std::to_string(XML_GetCurrentByteIndex(scan.parser)) + ": ";
+      if (scan.too_deep >= 0) {
+        throw DocumentError(DocumentError::Kind::Invalid,
+                            "elements nested deeper than " + std::to_string(kMaxElementDepth) +
+                                " in " + part + " at byte " + std::to_string(scan.too_deep));
+      }
       throw DocumentError(DocumentError::Kind::Invalid,
                           where + (scan.dtd ? "a DTD, which no part may have"
                                             : XML_ErrorString(XML_GetErrorCode(scan.parser))));
@@ -133,6 +167,8 @@ void ScanPart(const Package& package, const std::string& part, const PartLayout&
       }
       Segment head;
       head.head_root = scan.root;
+      head.bindings = scan.bindings;
+      bindings_given = true;
       if (!give(scan.head_at, std::move(head))) return;
       head_given = true;
     }
@@ -140,6 +176,10 @@ void ScanPart(const Package& package, const std::string& part, const PartLayout&
                                : (scan.depth > 0 ? scan.start : scan.tokenized);
     if (cut <= base) continue;
     Segment segment;
+    if (!bindings_given) {
+      segment.bindings = scan.bindings;
+      bindings_given = true;
+    }
     segment.blocks = std::move(scan.blocks);
     scan.blocks.clear();
     if (!give(cut, std::move(segment))) return;
@@ -157,14 +197,34 @@ struct Writer : pugi::xml_writer {
 
 void FindElements(pugi::xml_node root, const std::vector<std::string>& names,
                   std::vector<pugi::xml_node>& out) {
-  for (const std::string& name : names) {
-    if (name == root.name()) {
-      out.push_back(root);
-      break;
+  // Document order through parent and sibling links, no stack at all.
+  pugi::xml_node node = root;
+  while (node) {
+    if (node.type() == pugi::node_element) {
+      for (const std::string& name : names) {
+        if (name == node.name()) {
+          out.push_back(node);
+          break;
+        }
+      }
     }
-  }
-  for (pugi::xml_node c = root.first_child(); c; c = c.next_sibling()) {
-    if (c.type() == pugi::node_element) FindElements(c, names, out);
+    pugi::xml_node first =
+        node.type() == pugi::node_element ? node.first_child() : pugi::xml_node();
+    while (first && first.type() != pugi::node_element) first = first.next_sibling();
+    if (first) {
+      node = first;
+      continue;
+    }
+    while (node && node != root) {
+      pugi::xml_node next = node.next_sibling();
+      while (next && next.type() != pugi::node_element) next = next.next_sibling();
+      if (next) {
+        node = next;
+        break;
+      }
+      node = node.parent();
+    }
+    if (node == root) break;
   }
 }
 
@@ -220,7 +280,13 @@ DeflatedPart StreamBlocks(const Package& package, const std::string& part, const
     throw DocumentError(DocumentError::Kind::Invalid,
                         "malformed XML in " + part + " at byte " + std::to_string(at) + ": " + why);
   };
+  XmlBindings bindings;
+  bool rename = false;
   while (std::optional<Segment> segment = segments.Take()) {
+    if (segment->bindings) {
+      bindings = std::move(*segment->bindings);
+      rename = NeedsRenaming(bindings, layout.namespaces);
+    }
     if (!segment->head_root.empty()) {
       head_bytes = std::move(segment->bytes);
       head_root = segment->head_root;
@@ -228,6 +294,7 @@ DeflatedPart StreamBlocks(const Package& package, const std::string& part, const
       const pugi::xml_parse_result parsed =
           head.load_buffer(closed.data(), closed.size(), options, pugi::encoding_utf8);
       if (!parsed) malformed(parsed.offset, parsed.description());
+      if (rename) UseKnownPrefixes(head.document_element(), {}, layout.namespaces);
       converter.TakeHead(head.document_element());
       continue;
     }
@@ -241,6 +308,8 @@ DeflatedPart StreamBlocks(const Package& package, const std::string& part, const
       const pugi::xml_parse_result parsed =
           doc.load_buffer(bytes + start, end - start, options, pugi::encoding_utf8);
       if (!parsed) malformed(start_at + parsed.offset, parsed.description());
+      converter.block_at = start_at;
+      if (rename) UseKnownPrefixes(doc.document_element(), bindings, layout.namespaces);
       if (converter.ConvertBlock(doc.document_element())) {
         changed = true;
         doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);

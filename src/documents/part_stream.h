@@ -4,10 +4,12 @@
 #pragma once
 
 #include <pugixml.hpp>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "documents/package.h"
+#include "documents/xml_names.h"
 
 namespace harf::documents {
 
@@ -20,6 +22,10 @@ struct PartLayout {
   // this name (the styles before an OpenDocument body), is parsed whole and
   // given to the converter before any block, which may add to it.
   std::string head_end;
+  // The namespaces of the names above and of what the converter looks for:
+  // whatever prefixes the part binds them to, the blocks it is given use
+  // these.
+  std::span<const XmlNamespace> namespaces;
 };
 
 class BlockConverter {
@@ -31,6 +37,10 @@ class BlockConverter {
   virtual bool ConvertBlock(pugi::xml_node block) = 0;
   // Whether converting the blocks added to the head.
   virtual bool HeadChanged() const { return false; }
+
+  // Where the block being converted starts in its part, in bytes, for
+  // messages about what is in it.
+  long long block_at = 0;
 
  protected:
   ~BlockConverter() = default;

@@ -1,5 +1,8 @@
 #include "documents/xml_part.h"
 
+#include <expat.h>
+
+#include <climits>
 #include <optional>
 
 #include "documents/package.h"
@@ -7,12 +10,52 @@
 
 namespace harf::documents {
 
+namespace {
+
+void XMLCALL RefuseDoctype(void* user, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+  auto* parser = static_cast<XML_Parser>(user);
+  *static_cast<bool*>(XML_GetUserData(parser)) = true;
+  XML_StopParser(parser, XML_FALSE);
+}
+
+}  // namespace
+
+XmlCheck::XmlCheck(std::string part) : part_(std::move(part)) {
+  // The bytes are taken as UTF-8 whatever the declaration says, as the
+  // parts are read everywhere else.
+  parser_ = XML_ParserCreate("UTF-8");
+  if (!parser_) throw DocumentError(DocumentError::Kind::Io, "out of memory reading " + part_);
+  XML_SetUserData(parser_, &dtd_);
+  XML_UseParserAsHandlerArg(parser_);
+  XML_SetStartDoctypeDeclHandler(parser_, RefuseDoctype);
+}
+
+XmlCheck::~XmlCheck() {
+  XML_ParserFree(parser_);
+}
+
+void XmlCheck::Feed(const char* data, std::size_t size, bool last) {
+  do {
+    const std::size_t piece = size < INT_MAX ? size : INT_MAX;
+    size -= piece;
+    if (XML_Parse(parser_, data, static_cast<int>(piece), last && size == 0) != XML_STATUS_OK) {
+      throw DocumentError(DocumentError::Kind::Invalid,
+                          "malformed XML in " + part_ + " at byte " +
+                              std::to_string(XML_GetCurrentByteIndex(parser_)) + ": " +
+                              (dtd_ ? "a DTD, which no part may have"
+                                    : XML_ErrorString(XML_GetErrorCode(parser_))));
+    }
+    data += piece;
+  } while (size != 0);
+}
+
 void ParsePart(pugi::xml_document& doc, const Package& package, const std::string& part) {
   const std::size_t size = package.Size(part);
   void* buffer = pugi::get_memory_allocation_function()(size ? size : 1);
   if (!buffer) throw DocumentError(DocumentError::Kind::Io, "out of memory reading " + part);
   try {
     package.ReadInto(part, static_cast<char*>(buffer), size);
+    XmlCheck(part).Feed(static_cast<const char*>(buffer), size, true);
   } catch (...) {
     pugi::get_memory_deallocation_function()(buffer);
     throw;
@@ -22,11 +65,15 @@ void ParsePart(pugi::xml_document& doc, const Package& package, const std::strin
   // The document takes the buffer over, also when parsing fails.
   const pugi::xml_parse_result result =
       doc.load_buffer_inplace_own(buffer, size, options, pugi::encoding_utf8);
+  if (result.status == pugi::status_out_of_memory) {
+    throw DocumentError(DocumentError::Kind::Io, "out of memory reading " + part);
+  }
   if (!result) {
     throw DocumentError(DocumentError::Kind::Invalid, "malformed XML in " + part + " at byte " +
                                                           std::to_string(result.offset) + ": " +
                                                           result.description());
   }
+  package.NoteWellFormed(part);
 }
 
 namespace {

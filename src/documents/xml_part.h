@@ -3,17 +3,40 @@
 // text are kept and written back unformatted.
 #pragma once
 
+#include <cstddef>
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
+
+struct XML_ParserStruct;
 
 namespace harf::documents {
 
 class Package;
 
-// Parses a part of a package; malformed XML is a DocumentError (Invalid)
-// naming the part and the byte offset. The part is read straight into memory
-// the document owns, so a large part is held once, not twice.
+// Checks a part's XML a piece at a time with expat, which pugixml is too
+// lenient for: well-formed, valid UTF-8, no DTD, no reference to a character
+// XML forbids (`&#1;`). Anything else is a DocumentError (Invalid) naming the
+// part and the byte offset.
+class XmlCheck {
+ public:
+  explicit XmlCheck(std::string part);
+  ~XmlCheck();
+  XmlCheck(const XmlCheck&) = delete;
+  XmlCheck& operator=(const XmlCheck&) = delete;
+
+  // The next bytes of the part; last: they end it.
+  void Feed(const char* data, std::size_t size, bool last);
+
+ private:
+  std::string part_;
+  XML_ParserStruct* parser_ = nullptr;
+  bool dtd_ = false;
+};
+
+// Parses a part of a package, after XmlCheck has passed all of it. The part
+// is read straight into memory the document owns, so a large part is held
+// once, not twice.
 void ParsePart(pugi::xml_document& doc, const Package& package, const std::string& part);
 
 // The part written back; size_hint: about how long it is.

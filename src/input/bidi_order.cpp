@@ -7,15 +7,6 @@
 namespace harf {
 namespace {
 
-bool IsDigit(char32_t ch) {
-  return ch >= U'\u0660' && ch <= U'\u0669';
-}
-
-// Common number separators (bidi class CS) among the font's characters.
-bool IsSeparator(char32_t ch) {
-  return ch == U'.' || ch == U',' || ch == U':' || ch == U'\u060C';
-}
-
 std::u32string Bases(std::u32string_view text, const std::vector<Cluster>& clusters) {
   std::u32string out;
   out.reserve(clusters.size());
@@ -46,6 +37,15 @@ bool IsArabicLetter(char32_t ch) {
 
 }  // namespace
 
+bool IsArabicIndicDigit(char32_t ch) {
+  return ch >= U'\u0660' && ch <= U'\u0669';
+}
+
+// Common number separators (bidi class CS) among the font's characters.
+bool IsNumberSeparator(char32_t ch) {
+  return ch == U'.' || ch == U',' || ch == U':' || ch == U'\u060C';
+}
+
 bool IsMark(char32_t ch) {
   return (ch >= U'\u064B' && ch <= U'\u0652') || ch == U'\u0670';
 }
@@ -70,8 +70,9 @@ std::vector<std::size_t> PlainBidiOrder(std::u32string_view bases, bool /*invers
   std::vector<bool> number(n);
   for (std::size_t k = 0; k < n; ++k) {
     const char32_t ch = bases[k];
-    number[k] = IsDigit(ch) || (IsSeparator(ch) && k > 0 && k + 1 < n && IsDigit(bases[k - 1]) &&
-                                IsDigit(bases[k + 1]));
+    number[k] = IsArabicIndicDigit(ch) ||
+                (IsNumberSeparator(ch) && k > 0 && k + 1 < n && IsArabicIndicDigit(bases[k - 1]) &&
+                 IsArabicIndicDigit(bases[k + 1]));
   }
   // Reverse the whole line, then each number back into its own order.
   std::vector<std::size_t> order(n);
@@ -137,6 +138,55 @@ std::u32string TypingOrder(std::u32string_view logical, BidiOrder order) {
   std::vector<std::size_t> visual = order(Bases(logical, clusters), false);
   std::reverse(visual.begin(), visual.end());
   return Arrange(logical, clusters, visual);
+}
+
+namespace {
+
+// The characters of each cluster, clusters in the order given.
+std::vector<std::size_t> Expand(const std::vector<Cluster>& clusters,
+                                const std::vector<std::size_t>& order, std::size_t size) {
+  std::vector<std::size_t> out;
+  out.reserve(size);
+  for (const std::size_t k : order) {
+    for (std::size_t i = clusters[k].begin; i < clusters[k].end; ++i) out.push_back(i);
+  }
+  return out;
+}
+
+std::vector<std::size_t> Identity(std::size_t n) {
+  std::vector<std::size_t> out(n);
+  for (std::size_t i = 0; i < n; ++i) out[i] = i;
+  return out;
+}
+
+bool HasDigit(std::u32string_view text) {
+  return std::any_of(text.begin(), text.end(), IsArabicIndicDigit);
+}
+
+}  // namespace
+
+std::vector<std::size_t> TypingPermutation(std::u32string_view logical, BidiOrder order) {
+  // Without a digit nothing but the line's own direction is left, and the
+  // order stays as it is: most lines, and the bidi pass is the dearest step.
+  if (!HasDigit(logical)) return Identity(logical.size());
+  const std::vector<Cluster> clusters = Clusters(logical);
+  std::vector<std::size_t> visual = order(Bases(logical, clusters), false);
+  std::reverse(visual.begin(), visual.end());
+  return Expand(clusters, visual, logical.size());
+}
+
+std::vector<std::size_t> LogicalPermutation(std::u32string_view typed, BidiOrder order) {
+  if (!HasDigit(typed)) return Identity(typed.size());
+  std::vector<Cluster> visual = Clusters(typed);
+  // The clusters right to left are their visual order.
+  std::reverse(visual.begin(), visual.end());
+  const std::vector<std::size_t> logical = order(Bases(typed, visual), true);
+  std::vector<std::size_t> out;
+  out.reserve(typed.size());
+  for (const std::size_t k : logical) {
+    for (std::size_t i = visual[k].begin; i < visual[k].end; ++i) out.push_back(i);
+  }
+  return out;
 }
 
 }  // namespace harf

@@ -31,6 +31,11 @@ using BidiOrder = std::vector<std::size_t> (*)(std::u32string_view bases, bool i
 // and everything else right to left. That rule is its own inverse.
 std::vector<std::size_t> PlainBidiOrder(std::u32string_view bases, bool inverse);
 
+// The number rule, in one place: an Arabic-Indic digit (the font's digits)
+// is part of a number, and so is a single separator between two of them.
+bool IsArabicIndicDigit(char32_t ch);
+bool IsNumberSeparator(char32_t ch);
+
 // Whether ch is a vowel sign, which stays on the character before it.
 bool IsMark(char32_t ch);
 
@@ -57,5 +62,15 @@ std::u32string LogicalText(const Line& line, BidiOrder order = PlainBidiOrder,
 // written: a number goes in from its last digit, as each digit goes to the
 // left end of the line.
 std::u32string TypingOrder(std::u32string_view logical, BidiOrder order = PlainBidiOrder);
+
+// The same orders as indexes, for callers that carry something with every
+// character (where it came from): TypingPermutation(logical)[k] is the index
+// in `logical` of the k-th character to type; LogicalPermutation(typed)[k] the
+// index in `typed` (typing order, as TypedText gives it) of the k-th
+// character of the logical text. Text without a digit keeps its order.
+std::vector<std::size_t> TypingPermutation(std::u32string_view logical,
+                                           BidiOrder order = PlainBidiOrder);
+std::vector<std::size_t> LogicalPermutation(std::u32string_view typed,
+                                            BidiOrder order = PlainBidiOrder);
 
 }  // namespace harf

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "input/bidi_order.h"
+#include "input/pasted_text.h"
 #include "shaping/engine.h"
 #include "tables/ligature_table.h"
 #include "tables/unicode_table.h"
@@ -116,9 +118,8 @@ std::array<Written, kGlyphCount> BuildWritten() {
       if (L != kNoLetter) PutUtf8(CodePointOf(L), w);
     }
     const char32_t cp = CodePointOf(r.first);
-    w.digit = r.second == kNoLetter && cp >= U'\u0660' && cp <= U'\u0669';
-    w.separator =
-        r.second == kNoLetter && (cp == U'.' || cp == U',' || cp == U':' || cp == U'\u060C');
+    w.digit = r.second == kNoLetter && IsArabicIndicDigit(cp);
+    w.separator = r.second == kNoLetter && IsNumberSeparator(cp);
     w.joins = Joins(r.first);
   }
   return t;
@@ -251,7 +252,7 @@ std::size_t TypeGlyphCodes(std::span<const GlyphCode> display, Line& line) {
 Line TypeLetters(std::span<const LetterIndex> letters) {
   Line line;
   line.Reserve(letters.size() + 1);
-  for (const LetterIndex L : letters) AddChar(line, L);
+  TypeInto(line, letters);
   return line;
 }
 

@@ -25,14 +25,7 @@ LetterLines UnicodeLetters(std::u32string_view text, const Normalise& normalise,
     // The letters as their own code points (ASCII digits become Arabic-Indic
     // ones), then in the order that makes the line show them as written.
     letters.clear();
-    for (const char32_t cp : normal) {
-      const LetterIndex c = LetterOfCodePoint(cp);
-      if (c == kNoLetter) {
-        ++result.skipped;
-      } else {
-        letters.push_back(CodePointOf(c));
-      }
-    }
+    result.skipped += AppendLetterCodePoints(normal, letters);
     std::vector<LetterIndex>& line = result.lines.emplace_back();
     line.reserve(letters.size());
     for (const char32_t cp : TypingOrder(letters, order)) line.push_back(LetterOfCodePoint(cp));
@@ -62,23 +55,11 @@ UnicodeLines TypeAll(const LetterLines& letters, Line first) {
   for (std::size_t i = 0; i < letters.lines.size(); ++i) {
     Line& line = result.lines.emplace_back(i == 0 ? std::move(first) : Line{});
     line.Reserve(line.size() + letters.lines[i].size() + 1);
-    for (const LetterIndex c : letters.lines[i]) {
-      if (!AddChar(line, c)) {
-        ++result.skipped;
-        ++result.refused;
-      }
-    }
+    const std::size_t refused = TypeInto(line, letters.lines[i]);
+    result.skipped += refused;
+    result.refused += refused;
   }
   return result;
-}
-
-// Types letters at the line's left end; returns how many signs were refused.
-std::size_t TypeInto(Line& line, std::span<const LetterIndex> letters) {
-  std::size_t refused = 0;
-  for (const LetterIndex L : letters) {
-    if (!AddChar(line, L)) ++refused;
-  }
-  return refused;
 }
 
 // How long the line is once it is closed.
@@ -199,6 +180,30 @@ LetterLines GlyphTextLetters(std::u32string_view text, GlyphEncoding e) {
 
 UnicodeLines TypeGlyphText(std::u32string_view text, Line first) {
   return TypeAll(GlyphTextLetters(text), std::move(first));
+}
+
+std::size_t TypeInto(Line& line, std::span<const LetterIndex> letters,
+                     std::vector<std::size_t>* refused) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < letters.size(); ++i) {
+    if (AddChar(line, letters[i])) continue;
+    ++n;
+    if (refused) refused->push_back(i);
+  }
+  return n;
+}
+
+std::size_t AppendLetterCodePoints(std::u32string_view normal, std::u32string& out) {
+  std::size_t skipped = 0;
+  for (const char32_t cp : normal) {
+    const LetterIndex c = LetterOfCodePoint(cp);
+    if (c == kNoLetter) {
+      ++skipped;
+    } else {
+      out.push_back(CodePointOf(c));
+    }
+  }
+  return skipped;
 }
 
 void CloseLine(Line& line) {

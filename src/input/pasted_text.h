@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,5 +86,17 @@ UnicodeLines TypeLines(const LetterLines& letters, Line first,
 // The line as typing a space after it would show it, without the space: the
 // last two letters merge where they form a ligature.
 void CloseLine(Line& line);
+
+// Types letters at the line's left end, the one loop through the engine that
+// pastes, documents and harf-shape share; returns how many signs the letter
+// before them refused. `refused`, when given, gets the index of every letter
+// refused.
+std::size_t TypeInto(Line& line, std::span<const LetterIndex> letters,
+                     std::vector<std::size_t>* refused = nullptr);
+
+// Appends the letters of normalised text, each as its own letter's code
+// point (ASCII and Extended Arabic-Indic digits become Arabic-Indic ones), to
+// `out`; returns how many characters have no letter.
+std::size_t AppendLetterCodePoints(std::u32string_view normal, std::u32string& out);
 
 }  // namespace harf

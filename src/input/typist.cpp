@@ -172,5 +172,4 @@ void Typist::PasteLetters(const LetterLines& letters) {
   Paste(std::move(typed.lines), typed.skipped);
 }
 
-
 }  // namespace harf

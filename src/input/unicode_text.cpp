@@ -178,8 +178,7 @@ UnicodeLines FromUnicode(std::u32string_view text, Line first) {
 // Whether a letter's code point belongs to a number, or may stand in one
 // between two digits.
 bool InNumber(char32_t cp) {
-  return (cp >= U'\u0660' && cp <= U'\u0669') || cp == U'.' || cp == U',' || cp == U':' ||
-         cp == U'\u060C';
+  return IsArabicIndicDigit(cp) || IsNumberSeparator(cp);
 }
 
 // Where normalised text may be cut so that its two parts are typed as the

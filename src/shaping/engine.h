@@ -3,7 +3,10 @@
 // vowel signs and merges ligature pairs. Pure functions on a Line; no toolkit.
 #pragma once
 
+#include <cstddef>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "shaping/line.h"
 
@@ -31,6 +34,18 @@ int AddDiacritic(LetterIndex vv, GlyphCode LastC);
 // the cursor at 0. A vowel sign the carrier refuses, or a letter index outside
 // 0..85, leaves the line and the cursor as they were and gives false.
 bool AddChar(Line& line, LetterIndex C);
+
+// Types the letters C[0], C[1], ... one after the other, with exactly the
+// result of calling AddChar for each in turn: the same cells, codes and
+// cursor, the same letters refused. It is the road for text typed whole (a
+// document's line, a paste): what AddChar works out again for every
+// keystroke is worked out once for the run, and the line is written in one
+// pass. Returns how many letters were refused; when `refused` is given, the
+// position in C of each refused letter is appended to it, in order, so that a
+// caller can tell which letters made it into the line (and which run of its
+// text each came from).
+std::size_t AddChars(Line& line, std::span<const LetterIndex> C,
+                     std::vector<std::size_t>* refused = nullptr);
 
 // Merges the second and third glyph of the line when they form a ligature.
 void LigaturePass(Line& line);

@@ -1,7 +1,8 @@
 // libFuzzer target on the core. The input is a little program: each opcode
 // byte types a letter, moves the cursor, deletes, pastes Unicode built from
 // the following bytes, loads bare glyph codes, decodes bytes as glyph-code
-// text and reads them back into letters, or checks a round trip. After
+// text and reads them back into letters, types a run of letters in one pass
+// (which must match typing them one by one), or checks a round trip. After
 // every step the line must hold exactly the letters typed less those deleted,
 // every glyph must be a form of the letter(s) it stands for, and the cursor
 // must be inside the line. A violation prints what broke and aborts, which
@@ -228,6 +229,8 @@ class Session {
         case 15:
           if (op & 0x10) {
             RoundTrip();
+          } else if (op & 0x20) {
+            TypeRun(in);
           } else {
             line_.Clear();
             expected_ = {};
@@ -268,6 +271,38 @@ class Session {
     Line again = line_;
     LigaturePass(again);
     CHECK(again == line_, again);
+  }
+
+  // A run of letters typed whole with AddChars, which must leave the line
+  // exactly as typing them one by one with AddChar does, and name the same
+  // letters refused. A byte from 0xF0 up stands for an index that is no
+  // letter.
+  void TypeRun(Program& in) {
+    static constexpr LetterIndex kNoLetters[] = {-1, kLetterCount, kNoLetter, 0x7FFF};
+    std::vector<LetterIndex> run(in.Byte() % 64);
+    for (LetterIndex& c : run) {
+      const std::uint8_t b = in.Byte();
+      c = b >= 0xF0 ? kNoLetters[b % std::size(kNoLetters)]
+                    : static_cast<LetterIndex>(b % kLetterCount);
+    }
+    Line loop = line_;
+    std::vector<std::size_t> refusedByLoop;
+    for (std::size_t i = 0; i < run.size(); ++i) {
+      if (!AddChar(loop, run[i])) refusedByLoop.push_back(i);
+    }
+    const bool atLeftEnd = line_.cursor() == 0;
+    std::vector<std::size_t> refused;
+    const std::size_t count = AddChars(line_, run, &refused);
+    CHECK(line_ == loop, line_);
+    CHECK(refused == refusedByLoop && count == refused.size(), line_);
+    if (refused.size() < run.size() && !atLeftEnd) clean_ = false;
+    for (std::size_t i = 0, r = 0; i < run.size(); ++i) {
+      if (r < refused.size() && refused[r] == i) {
+        ++r;
+      } else {
+        ++expected_[static_cast<std::size_t>(run[i])];
+      }
+    }
   }
 
   // The way the keyboard types: the typed character decides on a key, the key
