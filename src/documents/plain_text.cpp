@@ -308,6 +308,9 @@ ConvertStats ConvertText(const std::string& in, const std::string& out, const Co
 
 namespace {
 
+// The widest record read: as wide as the highest column --columns may name.
+constexpr std::size_t kMaxFields = 1000000;
+
 struct Field {
   std::string raw;   // as read, quotes included
   std::string text;  // unquoted
@@ -356,6 +359,11 @@ class RecordReader {
         quoted = was_quoted = true;
         field.raw.push_back(ch);
       } else if (ch == sep_) {
+        // Every field costs far more than its separator's byte.
+        if (fields.size() == kMaxFields) {
+          Invalid("more than " + std::to_string(kMaxFields) + " fields in the record at byte " +
+                  std::to_string(start + 1));
+        }
         fields.emplace_back();
         was_quoted = false;
       } else if (ch == '\n') {
@@ -399,7 +407,7 @@ std::string Quoted(const std::string& text, char sep) {
   return out;
 }
 
-constexpr std::size_t kMaxColumn = 1000000;
+constexpr std::size_t kMaxColumn = kMaxFields;
 
 bool IsNumber(const std::string& s) {
   return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;

@@ -12,15 +12,18 @@
 // elements of both formats and flips bytes. A document refused as invalid is
 // fine; a crash, a sanitizer report or an exception of another kind is a
 // finding.
+#include <signal.h>
 #include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <string_view>
@@ -108,17 +111,34 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 6> kNests = 
     {"<x>", "</x>"},
 }};
 
+constexpr std::string_view kScratchPrefix = "harf-document-fuzz-";
+
+// Scratch files of processes that are gone: a crash, an out-of-memory or a
+// timeout ends a fuzzer without its destructors.
+void RemoveStaleScratch() {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with(kScratchPrefix)) continue;
+    const long pid = std::strtol(name.c_str() + kScratchPrefix.size(), nullptr, 10);
+    if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+      std::filesystem::remove(entry.path(), ec);
+    }
+  }
+}
+
 // A scratch file per process in memory (/dev/shm), written again for every
 // run and removed when the process ends normally.
 std::string Scratch(const char* ext) {
   struct Names {
+    Names() { RemoveStaleScratch(); }
     std::vector<std::string> paths;
     ~Names() {
       for (const std::string& p : paths) ::unlink(p.c_str());
     }
   };
   static Names names;
-  std::string path = "/dev/shm/harf-document-fuzz-" + std::to_string(::getpid()) + ext;
+  std::string path = "/dev/shm/" + std::string(kScratchPrefix) + std::to_string(::getpid()) + ext;
   if (std::find(names.paths.begin(), names.paths.end(), path) == names.paths.end()) {
     names.paths.push_back(path);
   }
@@ -245,21 +265,29 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t s
   if (size < 4) return LLVMFuzzerMutate(data, size, max_size);
   std::string body(reinterpret_cast<const char*>(data) + 4, size - 4);
   const auto at = [&] { return body.empty() ? 0 : rng() % (body.size() + 1); };
+  // Mostly just after a tag, where an element keeps the XML well-formed.
+  const auto between = [&] {
+    const std::size_t tag = body.find('>', at());
+    return rng() % 4 == 0 || tag == std::string::npos ? at() : tag + 1;
+  };
   switch (rng() % 8) {
     case 0:
     case 1:
-      body.insert(at(), kPieces[rng() % kPieces.size()]);
+      body.insert(between(), kPieces[rng() % kPieces.size()]);
       break;
     case 2: {
-      // Deep nesting: far past any depth a real document has.
+      // Deep nesting: far past any depth a real document has, as deep as
+      // still fits whole (a cut-off end would only be malformed XML).
       const auto& [open, close] = kNests[rng() % kNests.size()];
-      const std::size_t depth = std::size_t{1} << (rng() % 18);
+      const std::size_t room = max_size - std::min(max_size, size + 2);
+      const std::size_t depth =
+          std::min(std::size_t{1} << (rng() % 18), room / (open.size() + close.size()));
       std::string nest;
-      for (std::size_t i = 0; i < depth && nest.size() < max_size; ++i) nest += open;
-      const std::size_t where = at();
-      std::string closing;
-      for (std::size_t i = 0; i < depth && closing.size() < max_size; ++i) closing += close;
-      body.insert(where, nest + "\xc7\xe1" + closing);
+      nest.reserve(depth * (open.size() + close.size()) + 2);
+      for (std::size_t i = 0; i < depth; ++i) nest += open;
+      nest += "\xc7\xe1";
+      for (std::size_t i = 0; i < depth; ++i) nest += close;
+      body.insert(between(), nest);
       break;
     }
     case 3: {
