@@ -29,13 +29,6 @@
 namespace harf::documents {
 namespace {
 
-[[noreturn]] void Invalid(const std::string& m) {
-  throw DocumentError(DocumentError::Kind::Invalid, m);
-}
-[[noreturn]] void Io(const std::string& m) {
-  throw DocumentError(DocumentError::Kind::Io, m);
-}
-
 // A page is parsed whole; pages of this kind are small, and this bounds the
 // tree, checked before parsing.
 constexpr std::uintmax_t kMaxPageBytes = 64u << 20;

@@ -23,10 +23,6 @@
 namespace harf::documents {
 namespace {
 
-[[noreturn]] void Invalid(const std::string& m) {
-  throw DocumentError(DocumentError::Kind::Invalid, m);
-}
-
 // Styles by family and name, from styles.xml and content.xml's head.
 class OdfStyles {
  public:

@@ -606,10 +606,6 @@ class PartConverter : public BlockConverter, LineWriter {
   std::map<std::string, std::string> paragraph_styles_;
 };
 
-[[noreturn]] void Invalid(const std::string& message) {
-  throw DocumentError(DocumentError::Kind::Invalid, message);
-}
-
 }  // namespace
 
 ConvertStats ConvertOdt(const std::string& in, const std::string& out, const ConvertOptions& o) {

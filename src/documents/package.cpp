@@ -18,15 +18,16 @@
 #include "documents/xml_part.h"
 
 namespace harf::documents {
-namespace {
 
-[[noreturn]] void Invalid(const std::string& message) {
+void Invalid(const std::string& message) {
   throw DocumentError(DocumentError::Kind::Invalid, message);
 }
 
-[[noreturn]] void Io(const std::string& message) {
+void Io(const std::string& message) {
   throw DocumentError(DocumentError::Kind::Io, message);
 }
+
+namespace {
 
 std::string ZipMessage(zip_error_t* error) {
   return zip_error_strerror(error);

@@ -31,6 +31,10 @@ class DocumentError : public std::runtime_error {
   Kind kind_;
 };
 
+// Throw a DocumentError of that kind: every reader fails through these.
+[[noreturn]] void Invalid(const std::string& message);
+[[noreturn]] void Io(const std::string& message);
+
 // Limits against zip bombs: an entry larger than this, or this many times
 // larger than its compressed size, is refused before anything is inflated.
 inline constexpr std::uint64_t kMaxEntrySize = 512ull << 20;

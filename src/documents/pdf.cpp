@@ -25,13 +25,6 @@
 namespace harf::documents {
 namespace {
 
-[[noreturn]] void Invalid(const std::string& m) {
-  throw DocumentError(DocumentError::Kind::Invalid, m);
-}
-[[noreturn]] void Io(const std::string& m) {
-  throw DocumentError(DocumentError::Kind::Io, m);
-}
-
 // Pages read from one file; each is read and written on its own, so this
 // bounds only the work, not the memory.
 constexpr int kMaxPages = 100000;

@@ -21,18 +21,15 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-[[noreturn]] void Invalid(const std::string& message) {
-  throw DocumentError(DocumentError::Kind::Invalid, message);
-}
-
-[[noreturn]] void Io(const std::string& message) {
-  throw DocumentError(DocumentError::Kind::Io, message + ": " + std::strerror(errno));
+// An I/O failure with the system's reason.
+[[noreturn]] void IoErrno(const std::string& message) {
+  Io(message + ": " + std::strerror(errno));
 }
 
 class File {
  public:
   File(const std::string& path, const char* mode) : f_(std::fopen(path.c_str(), mode)) {
-    if (!f_) Io(std::string("cannot open ") + (mode[0] == 'r' ? "the input" : "the output"));
+    if (!f_) IoErrno(std::string("cannot open ") + (mode[0] == 'r' ? "the input" : "the output"));
   }
   ~File() {
     if (f_) std::fclose(f_);
@@ -42,14 +39,14 @@ class File {
   std::FILE* get() { return f_; }
   void Write(std::string_view bytes) {
     if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f_) != bytes.size()) {
-      Io("cannot write the output");
+      IoErrno("cannot write the output");
     }
   }
   void Close() {
     const bool failed = std::ferror(f_) != 0;
     const int rc = std::fclose(f_);
     f_ = nullptr;
-    if (failed || rc != 0) Io("cannot write the output");
+    if (failed || rc != 0) IoErrno("cannot write the output");
   }
 
  private:
@@ -93,7 +90,7 @@ class LineReader {
       if (line.size() == kMaxTextLine) TooLong(offset_ - 1 - line.size());
       line.push_back(static_cast<char>(c));
     }
-    if (std::ferror(f_)) Io("cannot read the input");
+    if (std::ferror(f_)) IoErrno("cannot read the input");
     return any;
   }
 
@@ -163,7 +160,7 @@ Survey SurveyFile(std::FILE* f) {
     }
     offset += n;
   }
-  if (std::ferror(f)) Io("cannot read the input");
+  if (std::ferror(f)) IoErrno("cannot read the input");
   if (!s.invalid_utf8 && !pending.empty()) s.invalid_utf8 = offset - pending.size();
   std::rewind(f);
   return s;
@@ -328,7 +325,7 @@ class RecordReader {
     ending.clear();
     int c = std::getc(f_);
     if (c == EOF) {
-      if (std::ferror(f_)) Io("cannot read the input");
+      if (std::ferror(f_)) IoErrno("cannot read the input");
       return false;
     }
     fields.emplace_back();
@@ -385,7 +382,7 @@ class RecordReader {
         if (!was_quoted) field.text.push_back(ch);
       }
     }
-    if (std::ferror(f_)) Io("cannot read the input");
+    if (std::ferror(f_)) IoErrno("cannot read the input");
     if (quoted) Invalid("a quoted field is not closed at the end of the file");
     return true;
   }

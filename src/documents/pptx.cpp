@@ -19,10 +19,6 @@
 namespace harf::documents {
 namespace {
 
-[[noreturn]] void Invalid(const std::string& m) {
-  throw DocumentError(DocumentError::Kind::Invalid, m);
-}
-
 constexpr std::string_view kPresentation =
     "application/vnd.openxmlformats-officedocument.presentationml.";
 

@@ -22,10 +22,6 @@
 namespace harf::documents {
 namespace {
 
-[[noreturn]] void Invalid(const std::string& m) {
-  throw DocumentError(DocumentError::Kind::Invalid, m);
-}
-
 constexpr std::string_view kSheetType =
     "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml";
 constexpr std::string_view kMainType =

@@ -23,15 +23,10 @@ namespace {
 namespace fs = std::filesystem;
 using documents::ConvertStats;
 using documents::DocumentError;
+using documents::Invalid;
+using documents::Io;
 
 constexpr std::string_view kFolderPrefix = "harf-convert.";
-
-[[noreturn]] void Invalid(const std::string& m) {
-  throw DocumentError(DocumentError::Kind::Invalid, m);
-}
-[[noreturn]] void Io(const std::string& m) {
-  throw DocumentError(DocumentError::Kind::Io, m);
-}
 
 // What the file's first bytes say it is; LibreOffice would import anything,
 // random bytes included, as plain text.

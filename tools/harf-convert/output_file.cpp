@@ -22,19 +22,14 @@ namespace fs = std::filesystem;
 using documents::ConvertStats;
 using documents::Direction;
 using documents::DocumentError;
+using documents::Invalid;
+using documents::Io;
 
 // A temporary output is named .NAME.harf-PID-XXXXXX beside its output.
 constexpr std::string_view kTempTag = ".harf-";
 constexpr std::time_t kStaleAge = 3600;
 
 mode_t g_new_file_mode = 0644;
-
-[[noreturn]] void Invalid(const std::string& m) {
-  throw DocumentError(DocumentError::Kind::Invalid, m);
-}
-[[noreturn]] void Io(const std::string& m) {
-  throw DocumentError(DocumentError::Kind::Io, m);
-}
 
 bool IsHarfConvert(const std::string& pid) {
   std::ifstream comm("/proc/" + pid + "/comm");
