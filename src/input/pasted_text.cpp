@@ -98,6 +98,13 @@ class Breaker {
   }
 
   void AddWord(std::span<const LetterIndex> spaces, std::span<const LetterIndex> word) {
+    // A letter adds at most one glyph (the first of a line its padding space
+    // too) and closing a line only merges: a word that fits even so is typed
+    // straight in, without the copy that would make a long line quadratic.
+    if (line_.size() + spaces.size() + word.size() + 1 <= max_) {
+      Refused(TypeInto(line_, spaces) + TypeInto(line_, word));
+      return;
+    }
     Line candidate = line_;
     const std::size_t refused = TypeInto(candidate, spaces) + TypeInto(candidate, word);
     if (ClosedSize(candidate) <= max_) {
