@@ -41,6 +41,8 @@ test('Tab follows the screen, each keyboard is one stop', async ({ page }) => {
     'txtT', 'txtF', 'cmdCopyClose', 'cmdClear', 'cmdCopyText', 'cmdClearText', 'cmdKeyb',
     'cmdCopyLineUnicode', 'cmdCopyTextUnicode', 'cmdPaste', 'cmdPasteUnicode', 'cmdPasteCodes',
     'INPUT', 'KEY',
+    // The document converter below the keyboard: file, direction, columns.
+    'fileConvert', 'INPUT', 'txtColumns',
   ]);
   // The focused radio button is the checked one.
   await tabTo(page, 'INPUT');
@@ -180,7 +182,8 @@ test('the boxes read as Unicode Arabic, right to left', async ({ page }) => {
     said.push(name, value);
     if (n.role && n.role.value === 'textbox') boxes[name] = value.trim();
   }
-  expect(boxes).toEqual({ Line: 'الرحمن', Text: 'بسم الله' });
+  // (The converter's columns field is a text box of its own, empty.)
+  expect(boxes).toEqual({ Line: 'الرحمن', Text: 'بسم الله', 'Table columns (.csv, .tsv)': '' });
   // No private-use character (the glyph codes the boxes draw) reaches it.
   expect(said.join(' ')).not.toMatch(/[\uf000-\uf0ff]/);
   const spoken = page.locator('.spoken[lang="ar"][dir="rtl"]');
