@@ -84,13 +84,13 @@ def main():
             # Latin-1 glyph codes 0x80..0x9F have no WinAnsi name: older
             # producers wrote such fonts as symbol fonts.
             raw = os.path.join(work, "raw-%s.pdf" % kind)
-            spec = os.path.join(work, "raw-%s.json" % kind)
-            with open(spec, "w", encoding="utf-8") as f:
+            layout = os.path.join(work, "raw-%s.json" % kind)
+            with open(layout, "w", encoding="utf-8") as f:
                 json.dump([[[["legacy" if legacy else "latin",
                               list(codes[leg_index(kind, t, codes)]) if legacy else t]
                              for legacy, t in line] for line in page] for page in pages], f)
             subprocess.run(["/usr/bin/python3", os.path.join(office.HERE, "raw_code_pdf.py"),
-                            font, kind, raw, spec], check=True)
+                            font, kind, raw, layout], check=True)
             pdfs["raw-%s.pdf" % kind] = expected
 
     # The fonts really are embedded, and only the printed PDFs map to Unicode.
