@@ -3,15 +3,20 @@
 #include <cerrno>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string_view>
+#include <utility>
 
+#include "command_line.h"
 #include "harf_version.h"
+#include "input/glyph_encoding.h"
 #include "messages.h"
 
 namespace harf::convert {
 namespace {
 
 using documents::Direction;
+using documents::TextReading;
 
 constexpr std::string_view kUsage =
     R"(Usage: harf-convert [--to unicode|legacy] [--legacy-font NAME] [--unicode-font NAME]
@@ -104,17 +109,6 @@ packed size (nothing is written for it).
   std::exit(0);
 }
 
-bool IsOption(std::string_view arg, std::string_view name) {
-  return arg.starts_with(name) && (arg.size() == name.size() || arg[name.size()] == '=');
-}
-
-std::string ValueOf(std::string_view arg, std::string_view name, int& i, int argc, char** argv) {
-  if (arg.size() > name.size() && arg[name.size()] == '=')
-    return std::string(arg.substr(name.size() + 1));
-  if (i + 1 >= argc) Usage("option " + std::string(name) + " needs a value");
-  return argv[++i];
-}
-
 std::vector<std::string> SplitList(const std::string& list) {
   std::vector<std::string> items;
   std::size_t start = 0;
@@ -128,88 +122,71 @@ std::vector<std::string> SplitList(const std::string& list) {
   return items;
 }
 
+// A count of at most `max`, in decimal without a sign.
+std::optional<unsigned long long> CountOf(const std::string& value, unsigned long long max) {
+  if (value.empty() || value.front() == '-') return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long n = std::strtoull(value.c_str(), &end, 10);
+  if (*end != '\0' || errno != 0 || n > max) return std::nullopt;
+  return n;
+}
+
 }  // namespace
 
 Options Parse(int argc, char** argv) {
+  using tools::OptionParser;
+  using tools::UsageError;
   Options o;
-  bool files_only = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (files_only || arg == "-" || !arg.starts_with("-")) {
-      o.files.emplace_back(arg);
-    } else if (arg == "--") {
-      files_only = true;
-    } else if (arg == "--help" || arg == "-h") {
-      Print(kUsage);
-    } else if (arg == "--version") {
-      Print("harf-convert " + std::string(harf::kVersion) + "\n");
-    } else if (IsOption(arg, "--to")) {
-      const std::string v = ValueOf(arg, "--to", i, argc, argv);
-      if (v == "unicode") {
-        o.convert.to = Direction::ToUnicode;
-      } else if (v == "legacy") {
-        o.convert.to = Direction::ToLegacy;
-      } else {
-        Usage("bad value for --to: '" + v + "' (expected unicode, legacy)");
+  std::vector<std::pair<std::string_view, std::optional<GlyphEncoding>>> encodings = {
+      {"auto", std::nullopt}};
+  for (const GlyphEncoding e : kGlyphEncodings) encodings.emplace_back(EncodingName(e), e);
+  const auto name_of = [](std::string& target, std::string_view option) {
+    return [&target, option](const std::string& value) {
+      if (value.empty()) {
+        throw UsageError{UsageError::Kind::BadValue, std::string(option) + " needs a name"};
       }
-    } else if (IsOption(arg, "--legacy-font")) {
-      o.convert.legacy_font = ValueOf(arg, "--legacy-font", i, argc, argv);
-      if (o.convert.legacy_font.empty()) Usage("--legacy-font needs a name");
-    } else if (IsOption(arg, "--unicode-font")) {
-      o.convert.unicode_font = ValueOf(arg, "--unicode-font", i, argc, argv);
-      if (o.convert.unicode_font.empty()) Usage("--unicode-font needs a name");
-    } else if (IsOption(arg, "--encoding")) {
-      const std::string v = ValueOf(arg, "--encoding", i, argc, argv);
-      if (v != "auto") {
-        o.convert.encoding = harf::ParseEncodingName(v);
-        if (!o.convert.encoding) {
-          Usage("bad value for --encoding: '" + v +
-                "' (expected auto, symbol, latin1, windows-1252)");
+      target = value;
+    };
+  };
+  OptionParser parser;
+  parser.Flag({"-h", "--help"}, [] { Print(kUsage); })
+      .Flag({"--version"}, [] { Print("harf-convert " + std::string(harf::kVersion) + "\n"); })
+      .Choice<Direction>("--to", o.convert.to,
+                         {{"unicode", Direction::ToUnicode}, {"legacy", Direction::ToLegacy}})
+      .Value({"--legacy-font"}, name_of(o.convert.legacy_font, "--legacy-font"))
+      .Value({"--unicode-font"}, name_of(o.convert.unicode_font, "--unicode-font"))
+      .Choice<std::optional<GlyphEncoding>>("--encoding", o.convert.encoding, encodings)
+      .Value({"-o", "--output"}, [&o](const std::string& value) { o.out = value; })
+      .Value({"--out-dir"}, [&o](const std::string& value) { o.out_dir = value; })
+      .Flag({"--force"}, [&o] { o.force = true; })
+      .Value({"--line-glyphs"},
+             [&o](const std::string& value) {
+               const auto n = CountOf(value, 1000000);
+               if (!n)
+                 throw OptionParser::BadValue("--line-glyphs", value, "a number, 0 for no limit");
+               o.convert.line_glyphs = static_cast<std::size_t>(*n);
+             })
+      .Value({"--memory-limit"},
+             [&o](const std::string& value) {
+               const auto n = CountOf(value, 1ull << 30);
+               if (!n) throw OptionParser::BadValue("--memory-limit", value, "MiB, 0 for no limit");
+               o.memory_limit_mib = static_cast<std::size_t>(*n);
+             })
+      .Flag({"--copy-unchecked"}, [&o] { o.copy_unchecked = true; })
+      .Choice<TextReading>(
+          "--read-as", o.convert.read_as,
+          {{"auto", TextReading::Auto}, {"bytes", TextReading::Bytes}, {"utf8", TextReading::Utf8}})
+      .Value({"--columns"}, [&o](const std::string& value) {
+        o.convert.columns = SplitList(value);
+        if (o.convert.columns.empty()) {
+          throw UsageError{UsageError::Kind::BadValue, "--columns needs at least one column"};
         }
-      }
-    } else if (arg == "-o" || IsOption(arg, "--output")) {
-      o.out = ValueOf(arg, arg == "-o" ? "-o" : "--output", i, argc, argv);
-    } else if (IsOption(arg, "--out-dir")) {
-      o.out_dir = ValueOf(arg, "--out-dir", i, argc, argv);
-    } else if (arg == "--force") {
-      o.force = true;
-    } else if (IsOption(arg, "--line-glyphs")) {
-      const std::string v = ValueOf(arg, "--line-glyphs", i, argc, argv);
-      char* end = nullptr;
-      errno = 0;
-      const unsigned long n = std::strtoul(v.c_str(), &end, 10);
-      if (v.empty() || *end != '\0' || errno != 0 || v.front() == '-' || n > 1000000) {
-        Usage("bad value for --line-glyphs: '" + v + "' (expected a number, 0 for no limit)");
-      }
-      o.convert.line_glyphs = n;
-    } else if (IsOption(arg, "--memory-limit")) {
-      const std::string v = ValueOf(arg, "--memory-limit", i, argc, argv);
-      char* end = nullptr;
-      errno = 0;
-      const unsigned long long n = std::strtoull(v.c_str(), &end, 10);
-      if (v.empty() || *end != '\0' || errno != 0 || v.front() == '-' || n > (1ull << 30)) {
-        Usage("bad value for --memory-limit: '" + v + "' (expected MiB, 0 for no limit)");
-      }
-      o.memory_limit_mib = static_cast<std::size_t>(n);
-    } else if (arg == "--copy-unchecked") {
-      o.copy_unchecked = true;
-    } else if (IsOption(arg, "--read-as")) {
-      const std::string v = ValueOf(arg, "--read-as", i, argc, argv);
-      if (v == "auto") {
-        o.convert.read_as = harf::documents::TextReading::Auto;
-      } else if (v == "bytes") {
-        o.convert.read_as = harf::documents::TextReading::Bytes;
-      } else if (v == "utf8") {
-        o.convert.read_as = harf::documents::TextReading::Utf8;
-      } else {
-        Usage("bad value for --read-as: '" + v + "' (expected auto, bytes, utf8)");
-      }
-    } else if (IsOption(arg, "--columns")) {
-      o.convert.columns = SplitList(ValueOf(arg, "--columns", i, argc, argv));
-      if (o.convert.columns.empty()) Usage("--columns needs at least one column");
-    } else {
-      Usage("unknown option '" + std::string(arg) + "'");
-    }
+      });
+  try {
+    parser.Parse(argc, argv, [&o](const std::string& file) { o.files.push_back(file); });
+  } catch (const UsageError& e) {
+    Usage(e.message);
   }
   if (o.files.empty()) Usage("no input file");
   if (o.out && o.out_dir) Usage("-o and --out-dir exclude each other");

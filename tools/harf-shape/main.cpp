@@ -7,14 +7,15 @@
 #include <array>
 #include <cstdio>
 #include <functional>
-#include <initializer_list>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
+#include "command_line.h"
 #include "harf_version.h"
 #include "input/glyph_encoding.h"
 #include "input/glyph_reader.h"
@@ -127,67 +128,37 @@ struct BadInput {
   std::string message;
 };
 
-// Splits "--name=value" or takes the value from the next argument.
-std::string ValueOf(std::string_view arg, std::string_view name, int& i, int argc, char** argv) {
-  if (arg.size() > name.size() && arg[name.size()] == '=')
-    return std::string(arg.substr(name.size() + 1));
-  if (i + 1 >= argc) Fail("option " + std::string(name) + " needs a value");
-  return argv[++i];
-}
-
-// "--name" or "--name=value".
-bool IsOption(std::string_view arg, std::string_view name) {
-  return arg.starts_with(name) && (arg.size() == name.size() || arg[name.size()] == '=');
-}
-
-// The value an option's word stands for; any other word fails with the list.
-template <typename T>
-T Choose(std::string_view arg, const std::string& value,
-         std::initializer_list<std::pair<std::string_view, T>> choices) {
-  std::string names;
-  for (const auto& [name, meaning] : choices) {
-    if (value == name) return meaning;
-    if (!names.empty()) names += ", ";
-    names += name;
-  }
-  const std::string option(arg.substr(0, arg.find('=')));
-  Fail("bad value for " + option + ": '" + value + "' (expected " + names + ")");
-}
-
 Options Parse(int argc, char** argv) {
+  using harf::GlyphEncoding;
+  using harf::tools::UsageError;
   Options o;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      o.help = true;
-    } else if (arg == "--version") {
-      o.version = true;
-    } else if (IsOption(arg, "--layout")) {
-      o.layout = Choose<harf::Layout>(
-          arg, ValueOf(arg, "--layout", i, argc, argv),
-          {{"systematic", harf::Layout::Systematic}, {"arabic", harf::Layout::Arabic}});
-    } else if (IsOption(arg, "--format")) {
-      o.format = Choose<Format>(arg, ValueOf(arg, "--format", i, argc, argv),
-                                {{"codes", Format::Codes},
-                                 {"bytes", Format::Bytes},
-                                 {"unicode", Format::Unicode},
-                                 {"legacy", Format::Legacy}});
-    } else if (IsOption(arg, "--from")) {
-      o.from = Choose<Source>(arg, ValueOf(arg, "--from", i, argc, argv),
-                              {{"keys", Source::Keys},
-                               {"unicode", Source::Unicode},
-                               {"codes", Source::Codes},
-                               {"bytes", Source::Bytes},
-                               {"legacy", Source::Legacy}});
-    } else if (IsOption(arg, "--encoding")) {
-      o.encoding =
-          Choose<harf::GlyphEncoding>(arg, ValueOf(arg, "--encoding", i, argc, argv),
-                                      {{"symbol", harf::GlyphEncoding::Symbol},
-                                       {"latin1", harf::GlyphEncoding::Latin1},
-                                       {"windows-1252", harf::GlyphEncoding::Windows1252}});
-    } else {
-      Fail("unknown option '" + std::string(arg) + "' (try --help)");
-    }
+  std::vector<std::pair<std::string_view, GlyphEncoding>> encodings;
+  for (const GlyphEncoding e : harf::kGlyphEncodings) encodings.emplace_back(EncodingName(e), e);
+  harf::tools::OptionParser parser;
+  parser.Flag({"-h", "--help"}, [&o] { o.help = true; })
+      .Flag({"--version"}, [&o] { o.version = true; })
+      .Choice<harf::Layout>(
+          "--layout", o.layout,
+          {{"systematic", harf::Layout::Systematic}, {"arabic", harf::Layout::Arabic}})
+      .Choice<Format>("--format", o.format,
+                      {{"codes", Format::Codes},
+                       {"bytes", Format::Bytes},
+                       {"unicode", Format::Unicode},
+                       {"legacy", Format::Legacy}})
+      .Choice<Source>("--from", o.from,
+                      {{"keys", Source::Keys},
+                       {"unicode", Source::Unicode},
+                       {"codes", Source::Codes},
+                       {"bytes", Source::Bytes},
+                       {"legacy", Source::Legacy}})
+      .Choice<GlyphEncoding>("--encoding", o.encoding, encodings);
+  try {
+    // Standard input is all it reads: any other word is a mistyped option.
+    parser.Parse(argc, argv, [](const std::string& word) {
+      throw UsageError{UsageError::Kind::UnknownOption, "unknown option '" + word + "'"};
+    });
+  } catch (const UsageError& e) {
+    Fail(e.kind == UsageError::Kind::UnknownOption ? e.message + " (try --help)" : e.message);
   }
   return o;
 }
