@@ -11,38 +11,22 @@ usage: constructs_test.py HARF_CONVERT HARF_SHAPE WORK_DIR
 import os
 import re
 import shutil
-import subprocess
 import sys
 import xml.etree.ElementTree as ET
 import zipfile
 
-from doc_packages import ODT_NS, W_NS, write_docx, write_odt
+from construct_cases import OBJECT_MARK, convert, is_arabic, read_cases, shape, squeeze, tokens
+from doc_packages import W_NS, write_docx
+from odt_constructs import odt_cases
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DATA = os.path.join(HERE, "..", "data", "docx_constructs.tsv")
 ODT_DATA = os.path.join(HERE, "..", "data", "odt_constructs.tsv")
-TEXT = "{%s}" % ODT_NS["text"]
-XLINK = 'xmlns:xlink="http://www.w3.org/1999/xlink"'
-ODT_NOTE = ('<text:note text:id="n1" text:note-class="footnote"><text:note-citation>1'
-            '</text:note-citation><text:note-body><text:p>Fußnote</text:p></text:note-body>'
-            '</text:note>')
-ODT_FRAME = ('<draw:frame xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" '
-             'draw:name="f"/>')
-ODT_WRAPPERS = {
-    "a": ('<text:a %s xlink:href="#x">' % XLINK, "</text:a>"),
-    "span": ('<text:span text:style-name="B">', "</text:span>"),
-    "meta": ('<text:meta %s xml:id="m1">' % "", "</text:meta>"),
-    "change": ('<text:change-start text:change-id="c1"/>', '<text:change-end text:change-id="c1"/>'),
-    "bookmark": ('<text:bookmark-start text:name="b"/>', '<text:bookmark-end text:name="b"/>'),
-}
-ODT_HOLDER = {"a": TEXT + "a", "meta": TEXT + "meta"}
 W = "{%s}" % W_NS
 LEGACY = '<w:rPr><w:rFonts w:ascii="VarnelNormal" w:hAnsi="VarnelNormal"/></w:rPr>'
 UNICODE = ('<w:rPr><w:rFonts w:ascii="Amiri" w:hAnsi="Amiri" w:cs="Amiri"/><w:rtl/>'
            '</w:rPr>')
 LATIN = '<w:rPr><w:rFonts w:ascii="Liberation Serif" w:hAnsi="Liberation Serif"/></w:rPr>'
-# What an inline object reads as in the text of a paragraph.
-OBJECT_MARK = "*"
 OBJECTS = {
     "footnoteReference": '<w:r><w:footnoteReference w:id="1"/></w:r>',
     "commentReference": '<w:r><w:commentReference w:id="0"/></w:r>',
@@ -71,35 +55,6 @@ WRAPPERS = {
 }
 # The element whose text is the bracketed words, found in the output.
 HOLDER = {"sdt": "sdtContent", "nested": "hyperlink"}
-
-
-def shape(harf_shape, words):
-    """Display-order glyph codes of each word, the typed line's padding left out."""
-    out = subprocess.run([harf_shape, "--from", "unicode"], input="".join(w + "\n" for w in words),
-                         check=True, capture_output=True, text=True).stdout
-    lines = [[int(c) for c in line.split()] for line in out.splitlines()]
-    return [line[:-1] if line and line[-1] == 32 else line for line in lines]
-
-
-def tokens(text):
-    """(kind, value, inside) in reading order: word, space, object."""
-    out, inside = [], False
-    for piece in re.findall(r"\[|\]|\*| +|[^ \[\]*]+", text):
-        if piece == "[":
-            inside = True
-        elif piece == "]":
-            inside = False
-        elif piece == "*":
-            out.append(("object", piece, inside))
-        elif piece.startswith(" "):
-            out.append(("space", piece, inside))
-        else:
-            out.append(("word", piece, inside))
-    return out
-
-
-def is_arabic(word):
-    return bool(re.search("[\u0600-\u06ff]", word))
 
 
 def run_xml(text, props, deleted=False, soft_hyphen=False):
@@ -192,10 +147,6 @@ def visible(e, view):
     return "".join(out)
 
 
-def squeeze(s):
-    return re.sub(" +", " ", s).strip()
-
-
 def field_result(p):
     """The text between a complex field's separate and end."""
     out, state = [], None
@@ -228,12 +179,6 @@ def check(construct, where, text, p, label):
         if squeeze(visible(p, "accepted")) != accepted:
             errors.append("%s: accepted %r, want %r" % (label, visible(p, "accepted"), accepted))
     return errors
-
-
-def convert(harf_convert, src, dst, to):
-    p = subprocess.run([harf_convert, "--to", to, "-o", dst, src], capture_output=True, text=True)
-    if p.returncode != 0:
-        raise AssertionError("%s: exit %d %s" % (src, p.returncode, p.stderr))
 
 
 def paragraphs(path):
@@ -275,124 +220,6 @@ def with_theme(src, dst):
 def canonical(path):
     with zipfile.ZipFile(path) as z:
         return ET.canonicalize(z.read("word/document.xml").decode(), rewrite_prefixes=True)
-
-
-def odt_paragraph(construct, toks, legacy, codes):
-    """The text:p of a case: legacy glyphs in spans of style T1 (the legacy
-    font), display order; or Unicode straight in the paragraph."""
-    order = toks
-    if legacy:
-        order, stretch = [], []
-        for t in toks + [None]:
-            if t is not None and (t[0] != "word" or is_arabic(t[1])) and not (
-                    construct == "latin" and t[0] == "space" and not t[2]):
-                stretch.append(t)
-                continue
-            order += reversed(stretch)
-            stretch = []
-            if t is not None:
-                order.append(t)
-    open_, close = ODT_WRAPPERS.get(construct, ("", ""))
-    pieces = []  # (inside, legacy run?, xml)
-    for kind, value, inside in order:
-        if kind == "object":
-            pieces.append((inside, None, ODT_NOTE if construct == "note" else ODT_FRAME))
-            continue
-        latin = (kind == "word" and not is_arabic(value)) or (
-            construct == "latin" and kind == "space" and not inside)
-        if kind == "space" and len(value) > 1:
-            text = '<text:s text:c="%d"/>' % len(value) if not latin else value
-            if legacy and not latin:
-                text = "".join("&#x%X;" % (0xF020) for _ in value)
-        elif legacy and not latin:
-            text = "".join("&#x%X;" % (0xF000 + c) for c in (
-                codes[value] if kind == "word" else [32] * len(value)))
-        else:
-            text = value
-        run = legacy and not latin
-        if pieces and pieces[-1][0] == inside and pieces[-1][1] == run:
-            pieces[-1] = (inside, run, pieces[-1][2] + text)
-        else:
-            pieces.append((inside, run, text))
-    out, opened = "", False
-    for inside, run, text in pieces:
-        if inside and not opened:
-            out += open_
-            opened = True
-        elif not inside and opened:
-            out += close
-            opened = False
-        if construct == "span" and inside and run is not None:
-            # A span holding a span: a container, not a run.
-            out += '<text:span text:style-name="%s">%s</text:span>' % ("T1" if run else "B", text)
-        elif run:
-            out += '<text:span text:style-name="T1">%s</text:span>' % text
-        else:
-            out += text
-    if opened:
-        out += close
-    return "<text:p>%s</text:p>" % out
-
-
-def odt_visible(e):
-    out = [e.text or ""]
-    for c in e:
-        if c.tag == TEXT + "s":
-            out.append(" " * int(c.get(TEXT + "c", "1")))
-        elif c.tag == TEXT + "note" or c.tag.endswith("}frame"):
-            out.append(OBJECT_MARK)
-        else:
-            out.append(odt_visible(c))
-        out.append(c.tail or "")
-    return "".join(out)
-
-
-def odt_check(construct, text, p, label):
-    errors = []
-    want = text.replace("[", "").replace("]", "")
-    got = odt_visible(p)
-    if construct == "spaces":
-        if got.strip() != want:
-            errors.append("%s: read %r, want %r" % (label, got, want))
-    elif squeeze(got) != squeeze(want):
-        errors.append("%s: read %r, want %r" % (label, squeeze(got), squeeze(want)))
-    if construct in ODT_HOLDER:
-        held = squeeze(re.search(r"\[(.*)\]", text).group(1))
-        inside = [squeeze(odt_visible(h)) for h in p.iter(ODT_HOLDER[construct])]
-        if inside != [held]:
-            errors.append("%s: the %s holds %r, want [%r]" % (label, construct, inside, held))
-    return errors
-
-
-def odt_cases(harf_convert, work, cases, codes):
-    legacy = os.path.join(work, "legacy.odt")
-    unicode = os.path.join(work, "unicode.odt")
-    write_odt(legacy, [odt_paragraph(c, tokens(t), True, codes) for c, _, t in cases])
-    write_odt(unicode, [odt_paragraph(c, tokens(t), False, codes) for c, _, t in cases])
-    convert(harf_convert, legacy, os.path.join(work, "legacy-u.odt"), "unicode")
-    convert(harf_convert, unicode, os.path.join(work, "unicode-l.odt"), "legacy")
-    convert(harf_convert, os.path.join(work, "unicode-l.odt"),
-            os.path.join(work, "unicode-l-u.odt"), "unicode")
-    errors = []
-    for name, what in (("legacy-u.odt", "odt to Unicode"), ("unicode-l-u.odt", "odt round trip")):
-        with zipfile.ZipFile(os.path.join(work, name)) as z:
-            root = ET.fromstring(z.read("content.xml"))
-        ps = [p for p in root.iter(TEXT + "p") if p.text != "Fußnote"]
-        if len(ps) != len(cases):
-            errors.append("%s: %d paragraphs for %d cases" % (name, len(ps), len(cases)))
-            continue
-        for (construct, where, text), p in zip(cases, ps):
-            errors += odt_check(construct, text, p, "%s %s %s" % (what, construct, where))
-    return errors
-
-
-def read_cases(path):
-    cases = []
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            if line.strip() and not line.startswith("#"):
-                cases.append(line.rstrip("\n").split("\t"))
-    return cases
 
 
 def main():
