@@ -23,7 +23,7 @@ constexpr std::string_view kUsage =
                     [--encoding auto|symbol|latin1|windows-1252]
                     [-o OUT | --out-dir DIR] [--force] [--line-glyphs N]
                     [--columns LIST] [--read-as auto|bytes|utf8]
-                    [--memory-limit MIB] [--copy-unchecked] FILE...
+                    [--memory-limit MIB] [--copy-unchecked] [--] FILE...
 
 Converts documents between the legacy 8-bit Arabic display font and Unicode
 Arabic, leaving everything else in them as it is.
@@ -59,7 +59,7 @@ Options:
                            code), latin1, windows-1252, or auto (default): when
                            reading, found per run from its characters; when
                            writing, windows-1252
-  -o OUT                   the output file (one input only)
+  -o, --output OUT         the output file (one input only)
   --out-dir DIR            write outputs into DIR
   --force                  replace an existing output file
   --line-glyphs N          longest legacy line written, in glyphs (default 45;
@@ -76,8 +76,13 @@ Options:
                            4096; 0: no limit); a file that needs more fails
   --copy-unchecked         copy XML parts that are not converted even when
                            they are not well-formed (by default refused)
-  --help                   show this text
+  -h, --help               show this text
   --version                show the version
+  --                       every argument after it is a FILE, even one
+                           starting with -
+
+A value may follow its option as the next argument or after =, as in
+--to=legacy (-o takes the next argument only).
 
 Without -o, the output of NAME.EXT is NAME.unicode.EXT or NAME.legacy.EXT
 beside the input (or in --out-dir); -o with another format's extension is

@@ -71,7 +71,7 @@ Options:
   --format codes|bytes|unicode|legacy output format
   --encoding symbol|latin1|windows-1252
                                       the kind of legacy text, in and out
-  --help                              show this text
+  -h, --help                          show this text
   --version                           show the version
 
 Exit status:
