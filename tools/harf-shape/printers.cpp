@@ -18,7 +18,7 @@ Printer MakePrinter(Format format, harf::GlyphEncoding encoding, Output& out) {
       return [&out](const harf::Line& line) {
         static const auto kDecimal = [] {
           std::array<std::string, harf::kGlyphCount> t;
-          for (int c = 0; c < harf::kGlyphCount; ++c) t[c] = std::to_string(c);
+          for (std::size_t c = 0; c < t.size(); ++c) t[c] = std::to_string(c);
           return t;
         }();
         const auto& cells = line.Reading();
