@@ -180,4 +180,6 @@ def main():
 
 
 if __name__ == "__main__":
+    import readers  # noqa: E402
+    readers.require("chromium")
     main()

@@ -171,4 +171,7 @@ def main():
 
 
 if __name__ == "__main__":
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    import readers  # noqa: E402
+    readers.require("soffice", "pdftotext")
     main()

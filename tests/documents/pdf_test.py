@@ -157,4 +157,6 @@ def leg_index(kind, text, codes):
 
 
 if __name__ == "__main__":
+    import readers  # noqa: E402
+    readers.require("soffice", "pdffonts")
     main()

@@ -119,4 +119,6 @@ def main():
 
 
 if __name__ == "__main__":
+    import readers  # noqa: E402
+    readers.require("soffice", "pdftotext")
     main()

@@ -15,7 +15,7 @@ import tempfile
 import unittest
 
 CONVERT = SHAPE = WORK = None
-DICTIONARY = "/usr/share/hunspell/ar.dic"
+DICTIONARY = os.environ.get("HARF_DICTIONARY") or "/usr/share/hunspell/ar.dic"
 MAX_LINE = 16 << 20
 HERE = os.path.dirname(os.path.abspath(__file__))
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "dictionary.h"
 #include "input/utf8.h"
 #include "shaping/engine.h"
 #include "tables/ligature_table.h"
@@ -148,8 +149,8 @@ TEST(AddChars, WithoutAListOnlyCounts) {
 // Every word of hunspell-ar, alone into an empty line and all of them as one
 // line; a character with no letter goes in as kNoLetter, which both refuse.
 TEST(AddChars, TypesEveryDictionaryWordAsTheAddCharLoopDoes) {
-  std::ifstream in("/usr/share/hunspell/ar.dic");
-  if (!in) GTEST_SKIP() << "no /usr/share/hunspell/ar.dic: install the package hunspell-ar";
+  std::ifstream in(DictionaryPath());
+  if (!in) GTEST_SKIP() << NoDictionaryMessage();
   std::string raw;
   std::getline(in, raw);  // the word count
   std::vector<LetterIndex> all;
