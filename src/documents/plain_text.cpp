@@ -192,8 +192,16 @@ void RequireUtf8(const Survey& s) {
 }
 
 std::u32string DecodeLine(std::string_view line, std::size_t number) {
+  // Exactly one value per character: a line of Arabic is two bytes a letter,
+  // and reserving a value per byte would hold twice what it needs.
+  const auto chars = static_cast<std::size_t>(std::count_if(line.begin(), line.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
+  std::u32string text;
+  text.reserve(chars);
   std::optional<Utf8Error> error;
-  std::u32string text = DecodeUtf8(line, &error);
+  const std::size_t end = AppendDecodedUtf8(line, text);
+  if (end < line.size()) error = Utf8Error{end};
   if (error) {
     Invalid("invalid UTF-8 on line " + std::to_string(number) + " at byte " +
             std::to_string(error->offset + 1));
