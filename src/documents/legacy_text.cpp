@@ -66,17 +66,21 @@ void Append(std::vector<Piece>& pieces, char32_t ch, std::size_t run) {
 UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const std::size_t> runs,
                              std::span<const Anchor> objects) {
   UnicodePieces out;
-  const ReadLetters read = ReadGlyphCodes(display);
-  out.left_out = read.skipped;
   std::vector<Tagged> text;
-  text.reserve(read.letters.size() + objects.size());
-  for (std::size_t i = 0; i < read.letters.size(); ++i) {
-    const char32_t cp = CodePointOf(read.letters[i]);
-    const std::size_t source = i < read.source.size() ? read.source[i] : 0;
-    if (cp == kNoCodePoint) {
-      ++out.left_out;
-    } else {
-      text.push_back({cp, Narrow(source < runs.size() ? runs[source] : 0), Narrow(source)});
+  {
+    // The letters read go as soon as they are tagged: a long line is not
+    // held as both.
+    const ReadLetters read = ReadGlyphCodes(display);
+    out.left_out = read.skipped;
+    text.reserve(read.letters.size() + objects.size());
+    for (std::size_t i = 0; i < read.letters.size(); ++i) {
+      const char32_t cp = CodePointOf(read.letters[i]);
+      const std::size_t source = i < read.source.size() ? read.source[i] : 0;
+      if (cp == kNoCodePoint) {
+        ++out.left_out;
+      } else {
+        text.push_back({cp, Narrow(source < runs.size() ? runs[source] : 0), Narrow(source)});
+      }
     }
   }
   if (!objects.empty()) {
