@@ -149,6 +149,9 @@ void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_befo
       outcome.left_out += AppendDecoded(chars, e, codes);
       owner.resize(codes.size(), c.run);
     }
+    // A long run's characters are decoded: they need not stay for the
+    // reading.
+    if (chars_.capacity() > (std::size_t{1} << 16)) std::u32string().swap(chars_);
     UnicodePieces u = CodesToUnicode(codes, owner, objects);
     outcome.left_out += u.left_out;
     pieces = std::move(u.pieces);

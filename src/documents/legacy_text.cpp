@@ -50,6 +50,12 @@ std::vector<Tagged> Reordered(std::vector<Tagged> text, bool to_logical) {
   return out;
 }
 
+// A space is a normalisation boundary on both sides and no letter, so text
+// cut before one normalises and types as the whole does.
+bool IsSliceStart(char32_t c) {
+  return c == U' ';
+}
+
 void Append(std::vector<Piece>& pieces, char32_t ch, std::size_t run) {
   if (pieces.empty() || pieces.back().run != run) pieces.push_back({{}, run});
   pieces.back().text.push_back(ch);
@@ -60,17 +66,21 @@ void Append(std::vector<Piece>& pieces, char32_t ch, std::size_t run) {
 UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const std::size_t> runs,
                              std::span<const Anchor> objects) {
   UnicodePieces out;
-  const ReadLetters read = ReadGlyphCodes(display);
-  out.left_out = read.skipped;
   std::vector<Tagged> text;
-  text.reserve(read.letters.size() + objects.size());
-  for (std::size_t i = 0; i < read.letters.size(); ++i) {
-    const char32_t cp = CodePointOf(read.letters[i]);
-    const std::size_t source = i < read.source.size() ? read.source[i] : 0;
-    if (cp == kNoCodePoint) {
-      ++out.left_out;
-    } else {
-      text.push_back({cp, Narrow(source < runs.size() ? runs[source] : 0), Narrow(source)});
+  {
+    // The letters read go as soon as they are tagged: a long line is not
+    // held as both.
+    const ReadLetters read = ReadGlyphCodes(display);
+    out.left_out = read.skipped;
+    text.reserve(read.letters.size() + objects.size());
+    for (std::size_t i = 0; i < read.letters.size(); ++i) {
+      const char32_t cp = CodePointOf(read.letters[i]);
+      const std::size_t source = i < read.source.size() ? read.source[i] : 0;
+      if (cp == kNoCodePoint) {
+        ++out.left_out;
+      } else {
+        text.push_back({cp, Narrow(source < runs.size() ? runs[source] : 0), Narrow(source)});
+      }
     }
   }
   if (!objects.empty()) {
@@ -124,19 +134,32 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
   // Each letter as its own code point (ASCII digits become Arabic-Indic
   // ones), then in the order that makes the line show the text as written.
   std::vector<Tagged> letters;
+  std::size_t total = 0;
+  for (const Piece& piece : runs) total += piece.text.size();
+  letters.reserve(total);
   std::u32string cps;
   for (const Piece& piece : runs) {
     if (piece.text.size() == 1 && piece.text[0] == kObjectChar) {
       letters.push_back({kObjectChar, Narrow(piece.run)});
       continue;
     }
-    std::size_t dropped = 0;
-    cps.clear();
-    out.left_out += AppendLetterCodePoints(Nfkc(piece.text, &dropped), cps);
-    out.left_out += dropped;
-    for (const char32_t cp : cps) letters.push_back({cp, Narrow(piece.run)});
+    // A slice at a time, so that a run of millions of characters is not held
+    // again as its normal form and again as its letters.
+    constexpr std::size_t kSlice = std::size_t{1} << 16;
+    std::u32string_view rest = piece.text;
+    while (!rest.empty()) {
+      std::size_t cut = std::min(rest.size(), kSlice);
+      // Never between a character and the marks after it.
+      while (cut < rest.size() && !IsSliceStart(rest[cut])) ++cut;
+      std::size_t dropped = 0;
+      cps.clear();
+      out.left_out += AppendLetterCodePoints(Nfkc(rest.substr(0, cut), &dropped), cps);
+      out.left_out += dropped;
+      for (const char32_t cp : cps) letters.push_back({cp, Narrow(piece.run)});
+      rest.remove_prefix(cut);
+    }
   }
-  const std::vector<Tagged> text = Reordered(std::move(letters), false);
+  std::vector<Tagged> text = Reordered(std::move(letters), false);
 
   std::vector<LetterIndex> keys;
   std::vector<std::uint32_t> key_runs;
@@ -151,6 +174,7 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
       key_runs.push_back(t.run);
     }
   }
+  std::vector<Tagged>().swap(text);
   // The lines a paste of the same text makes, a typist's lines of at most
   // max_glyphs glyphs; without a limit one line, typed and closed.
   std::vector<Line> lines;
@@ -173,7 +197,8 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
   struct Place {
     std::uint32_t line = kNone, cell = kNone;
   };
-  std::vector<Place> where(keys.size());
+  // Only objects need to know where each letter went.
+  std::vector<Place> where(objects.empty() ? 0 : keys.size());
   std::vector<std::vector<std::uint32_t>> owner(lines.size());
   std::size_t next = 0;
   for (std::size_t l = 0; l < lines.size(); ++l) {
@@ -184,7 +209,7 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
         if (letter == kNoLetter) continue;
         while (next < keys.size() && keys[next] != letter) ++next;
         if (next == keys.size()) break;
-        where[next] = {Narrow(l), Narrow(i)};
+        if (!where.empty()) where[next] = {Narrow(l), Narrow(i)};
         if (owner[l][i] == kNone) owner[l][i] = key_runs[next];
         ++next;
       }

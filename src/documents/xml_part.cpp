@@ -5,6 +5,7 @@
 #include <climits>
 #include <optional>
 
+#include "documents/doc_line.h"
 #include "documents/package.h"
 #include "input/utf8.h"
 
@@ -13,21 +14,34 @@ namespace harf::documents {
 namespace {
 
 void XMLCALL RefuseDoctype(void* user, const XML_Char*, const XML_Char*, const XML_Char*, int) {
-  auto* parser = static_cast<XML_Parser>(user);
-  *static_cast<bool*>(XML_GetUserData(parser)) = true;
-  XML_StopParser(parser, XML_FALSE);
+  auto* state = static_cast<XmlCheck::State*>(user);
+  state->dtd = true;
+  XML_StopParser(state->parser, XML_FALSE);
+}
+
+void XMLCALL CountOpen(void* user, const XML_Char*, const XML_Char**) {
+  auto* state = static_cast<XmlCheck::State*>(user);
+  if (++state->open > kMaxInlineDepth) {
+    state->too_deep = XML_GetCurrentByteIndex(state->parser);
+    XML_StopParser(state->parser, XML_FALSE);
+  }
+}
+
+void XMLCALL CountClose(void* user, const XML_Char*) {
+  --static_cast<XmlCheck::State*>(user)->open;
 }
 
 }  // namespace
 
-XmlCheck::XmlCheck(std::string part) : part_(std::move(part)) {
+XmlCheck::XmlCheck(std::string part, bool tree) : part_(std::move(part)) {
   // The bytes are taken as UTF-8 whatever the declaration says, as the
   // parts are read everywhere else.
   parser_ = XML_ParserCreate("UTF-8");
   if (!parser_) throw DocumentError(DocumentError::Kind::Io, "out of memory reading " + part_);
-  XML_SetUserData(parser_, &dtd_);
-  XML_UseParserAsHandlerArg(parser_);
+  state_.parser = parser_;
+  XML_SetUserData(parser_, &state_);
   XML_SetStartDoctypeDeclHandler(parser_, RefuseDoctype);
+  if (tree) XML_SetElementHandler(parser_, CountOpen, CountClose);
 }
 
 XmlCheck::~XmlCheck() {
@@ -39,11 +53,16 @@ void XmlCheck::Feed(const char* data, std::size_t size, bool last) {
     const std::size_t piece = size < INT_MAX ? size : INT_MAX;
     size -= piece;
     if (XML_Parse(parser_, data, static_cast<int>(piece), last && size == 0) != XML_STATUS_OK) {
+      if (state_.too_deep >= 0) {
+        throw DocumentError(DocumentError::Kind::Invalid,
+                            "elements nested deeper than " + std::to_string(kMaxInlineDepth) +
+                                " in " + part_ + " at byte " + std::to_string(state_.too_deep));
+      }
       throw DocumentError(DocumentError::Kind::Invalid,
                           "malformed XML in " + part_ + " at byte " +
                               std::to_string(XML_GetCurrentByteIndex(parser_)) + ": " +
-                              (dtd_ ? "a DTD, which no part may have"
-                                    : XML_ErrorString(XML_GetErrorCode(parser_))));
+                              (state_.dtd ? "a DTD, which no part may have"
+                                          : XML_ErrorString(XML_GetErrorCode(parser_))));
     }
     data += piece;
   } while (size != 0);
@@ -55,7 +74,7 @@ void ParsePart(pugi::xml_document& doc, const Package& package, const std::strin
   if (!buffer) throw DocumentError(DocumentError::Kind::Io, "out of memory reading " + part);
   try {
     package.ReadInto(part, static_cast<char*>(buffer), size);
-    XmlCheck(part).Feed(static_cast<const char*>(buffer), size, true);
+    XmlCheck(part, true).Feed(static_cast<const char*>(buffer), size, true);
   } catch (...) {
     pugi::get_memory_deallocation_function()(buffer);
     throw;

@@ -16,11 +16,13 @@ class Package;
 
 // Checks a part's XML a piece at a time with expat, which pugixml is too
 // lenient for: well-formed, valid UTF-8, no DTD, no reference to a character
-// XML forbids (`&#1;`). Anything else is a DocumentError (Invalid) naming the
-// part and the byte offset.
+// XML forbids (`&#1;`). A part that becomes a tree (tree: true) may nest no
+// element deeper than kMaxInlineDepth, so the tree and every walk of it stay
+// shallow; a part copied through is only checked. Anything else is a DocumentError (Invalid) naming
+// the part and the byte offset.
 class XmlCheck {
  public:
-  explicit XmlCheck(std::string part);
+  explicit XmlCheck(std::string part, bool tree = false);
   ~XmlCheck();
   XmlCheck(const XmlCheck&) = delete;
   XmlCheck& operator=(const XmlCheck&) = delete;
@@ -28,10 +30,18 @@ class XmlCheck {
   // The next bytes of the part; last: they end it.
   void Feed(const char* data, std::size_t size, bool last);
 
+  // What expat's handlers see.
+  struct State {
+    XML_ParserStruct* parser = nullptr;
+    bool dtd = false;
+    std::size_t open = 0;     // elements open
+    long long too_deep = -1;  // byte offset of the first element nested too deep
+  };
+
  private:
   std::string part_;
   XML_ParserStruct* parser_ = nullptr;
-  bool dtd_ = false;
+  State state_;
 };
 
 // Parses a part of a package, after XmlCheck has passed all of it. The part

@@ -5,6 +5,7 @@
 #include <unicode/utf16.h>
 #include <unicode/utypes.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
@@ -150,7 +151,21 @@ std::u32string ToUnicode(const TextArea& text) {
 std::u32string Nfkc(std::u32string_view text, std::size_t* dropped) {
   NfkcNormaliser normaliser;
   std::u32string out;
-  const std::size_t n = normaliser.Append(text, out);
+  out.reserve(text.size());
+  // A window at a time, cut where both sides normalise alone: ICU's UTF-16
+  // buffers then stay small, and a line of millions of characters is held
+  // only as its input and its result.
+  constexpr std::size_t kWindow = std::size_t{1} << 16;
+  std::size_t n = 0;
+  while (!text.empty()) {
+    std::size_t cut = text.size();
+    if (cut > kWindow) {
+      cut = normaliser.LastBoundary(text.substr(0, kWindow));
+      if (cut == 0) cut = std::min(text.size(), kLongestRun);
+    }
+    n += normaliser.Append(text.substr(0, cut), out);
+    text.remove_prefix(cut);
+  }
   if (dropped) *dropped += n;
   return out;
 }

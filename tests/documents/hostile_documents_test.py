@@ -27,6 +27,21 @@ def nest(open_, close, n, inner=""):
     return open_ * n + inner + close * n
 
 
+def depth(case):
+    return int(case.rsplit("_", 1)[1])
+
+
+def replace_part(path, name, change):
+    """The package at path with part `name` rewritten by change(text)."""
+    with zipfile.ZipFile(path) as z:
+        parts = [(i, z.read(i.filename)) for i in z.infolist()]
+    with zipfile.ZipFile(path, "w") as z:
+        for info, data in parts:
+            if info.filename == name:
+                data = change(data.decode()).encode()
+            z.writestr(info, data)
+
+
 def build(case, path):
     if case == "odt_spaces_4g":
         write_odt(path, ['<text:p><text:span text:style-name="T1">a<text:s text:c="4000000000"/>'
@@ -45,14 +60,23 @@ def build(case, path):
         # Deep, but within the limit with the body and the paragraph around it.
         write_docx(path, ["<w:p>%s</w:p>" % nest("<w:hyperlink>", "</w:hyperlink>", 250,
                                                  LEGACY_RUN % "\uf061")])
-    elif case == "odt_styles_100000":
+    elif case.startswith("odt_styles_"):
         write_odt(path, ["<text:p>x</text:p>"])
         with zipfile.ZipFile(path, "a", zipfile.ZIP_STORED) as z:
             z.writestr("styles.xml", (
                 '<?xml version="1.0"?><office:document-styles xmlns:office="urn:oasis:names:tc:'
                 'opendocument:xmlns:office:1.0" xmlns:text="urn:oasis:names:tc:opendocument:'
                 'xmlns:text:1.0"><office:master-styles>%s</office:master-styles>'
-                '</office:document-styles>' % nest("<text:span>", "</text:span>", 100000)))
+                '</office:document-styles>' % nest("<text:span>", "</text:span>", depth(case))))
+    elif case.startswith("odt_manifest_"):
+        write_odt(path, ["<text:p>x</text:p>"])
+        replace_part(path, "META-INF/manifest.xml", lambda xml: xml.replace(
+            "</manifest:manifest>",
+            nest("<manifest:x>", "</manifest:x>", depth(case)) + "</manifest:manifest>"))
+    elif case.startswith("docx_types_"):
+        write_docx(path, ["<w:p>%s</w:p>" % (LEGACY_RUN % "\uf061")])
+        replace_part(path, "[Content_Types].xml", lambda xml: xml.replace(
+            "</Types>", nest("<x>", "</x>", depth(case)) + "</Types>"))
     elif case == "docx_paragraph_17m":
         text = "\uf061" * (1 << 20)
         write_docx(path, ["<w:p>%s</w:p>" % (LEGACY_RUN % text * 17)], stored=True)

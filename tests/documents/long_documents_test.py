@@ -300,6 +300,39 @@ class Memory(unittest.TestCase):
             large = self.max_rss_kb(kind, 200000)   # about 25 MB of XML
             self.assertLess(large - small, 8 * 1024, (kind, small, large))
 
+    # Peak memory above a small file's, against the longest paragraph's (or
+    # line's) bytes: one case a line, (what, direction, most times its size).
+    LONGEST = [("docx", "unicode", 32), ("odt", "unicode", 32), ("txt", "legacy", 18)]
+
+    def longest(self, kind, chars):
+        doc = os.path.join(WORK, "longest-%d.%s" % (chars, kind))
+        word = "\u00c7\u00e1\u00e3 \u00df\u00ca\u00c8 "
+        text = (word * (chars // len(word) + 1))[:chars]
+        if kind == "docx":
+            body = '<w:p><w:r>%s<w:t xml:space="preserve">%s</w:t></w:r></w:p>' % (
+                LEGACY_RPR % "", text)
+            write_docx(doc, [body], stored=True)
+        elif kind == "odt":
+            body = '<text:p><text:span text:style-name="T1">%s</text:span></text:p>' % text
+            write_odt(doc, [body], stored=True)
+        else:
+            arabic = "\u0633\u0644\u0627\u0645 \u0643\u062a\u0628 "
+            body = (arabic * (chars // len(arabic) + 1))[:chars] + "\n"
+            with open(doc, "w", encoding="utf-8") as f:
+                f.write(body)
+        direction = "legacy" if kind == "txt" else "unicode"
+        p = subprocess.run(["/usr/bin/time", "-f", "%M", CONVERT, "--force", "--to", direction,
+                            "-o", doc + ".out." + kind, doc], capture_output=True, text=True)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        return int(p.stderr.strip().splitlines()[-1]) * 1024, len(body.encode())
+
+    def test_the_longest_paragraph_takes_a_bounded_multiple_of_its_size(self):
+        for kind, direction, most in self.LONGEST:
+            small, _ = self.longest(kind, 1000)
+            large, size = self.longest(kind, 2000000)
+            ratio = (large - small) / size
+            self.assertLess(ratio, most, (kind, direction, small, large, size))
+
 
 if __name__ == "__main__":
     CONVERT, SHAPE, WORK = sys.argv[1:4]
