@@ -542,7 +542,17 @@ struct Converter {
     }
     for (xmlNode* item : items) {
       xmlUnlinkNode(item);
-      xmlAddChild(holder, item);
+      // Linked by hand: xmlAddChild merges a text node into a text node
+      // before it and frees it, and the line still points at it (two text
+      // nodes of the line that an element parted come together here).
+      item->parent = holder;
+      item->prev = holder->last;
+      if (holder->last) {
+        holder->last->next = item;
+      } else {
+        holder->children = item;
+      }
+      holder->last = item;
     }
     if (to_unicode) {
       SetAttr(holder, "dir", "rtl");

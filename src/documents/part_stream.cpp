@@ -142,10 +142,14 @@ void ScanPart(const Package& package, const std::string& part, const PartLayout&
     base = cut;
     return segments.Give(std::move(segment));
   };
+  // A small part is read in one piece of its own size: zero-filling a whole
+  // chunk for it costs more than parsing it.
+  const std::size_t piece = static_cast<std::size_t>(
+      std::min<std::uint64_t>(kChunk, std::uint64_t{package.Size(part)} + 1));
   for (bool last = false; !last;) {
     const std::size_t old = buffer.size();
-    buffer.resize(old + kChunk);
-    const std::size_t n = reader.Read(buffer.data() + old, kChunk);
+    buffer.resize(old + piece);
+    const std::size_t n = reader.Read(buffer.data() + old, piece);
     buffer.resize(old + n);
     last = n == 0;
     if (XML_Parse(scan.parser, buffer.data() + old, static_cast<int>(n), last) != XML_STATUS_OK) {

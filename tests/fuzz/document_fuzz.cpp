@@ -1,12 +1,17 @@
-// libFuzzer target on the document readers: .docx and .odt packages, .txt,
-// .csv and .tsv, both directions, through the same calls harf-convert makes.
+// libFuzzer target on the document readers: .docx, .odt, .xlsx, .pptx, .ods
+// and .odp packages, .html pages, .txt, .csv and .tsv, both directions,
+// through the same calls harf-convert makes.
 // An input is a header of four bytes and a body:
-//   byte 0   bits 0-2 the format (docx, odt, txt, csv, tsv, modulo 5), bit 3 to the
-//            legacy font, bits 4-5 the encoding (auto, symbol, latin1,
-//            windows-1252), bit 6 text read as bytes, bit 7 damage the package
+//   byte 0   bits 0-2 the format (docx, odt, txt, csv, tsv, xlsx or html,
+//            pptx, ods or odp), bit 3 to the legacy font, bits 4-5 the
+//            encoding (auto, symbol, latin1, windows-1252), bit 6 text read
+//            as bytes (for a package or page: html rather than xlsx, odp
+//            rather than ods), bit 7 damage the package
 //   bytes 1-3 where the package is damaged (16 bits) and the byte xor-ed in
-//   body     a package's main part (document.xml, content.xml), and after a
-//            line "--styles--" its styles part; or the text file itself.
+//   body     a package's main part (document.xml, content.xml, the sheet,
+//            the slide), after a line "--styles--" its styles part (the
+//            theme of a .pptx), and after a line "--strings--" a workbook's
+//            shared strings; or the text file or page itself.
 // The package is zipped with libzip for every run, so that the mutator works
 // on XML text: it nests elements thousands deep, writes huge counts, inserts
 // elements of both formats and flips bytes. A document refused as invalid is
@@ -41,9 +46,10 @@ namespace {
 using harf::documents::ConvertOptions;
 using harf::documents::Direction;
 
-enum class Format : std::uint8_t { Docx, Odt, Text, Csv, Tsv, kCount };
+enum class Format : std::uint8_t { Docx, Odt, Text, Csv, Tsv, Xlsx, Pptx, Ods, Odp, Html };
 
 constexpr std::string_view kStylesMark = "\n--styles--\n";
+constexpr std::string_view kStringsMark = "\n--strings--\n";
 
 constexpr std::string_view kDocxTypes =
     R"(<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"><Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/><Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/><Override PartName="/word/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml"/></Types>)";
@@ -52,9 +58,18 @@ constexpr std::string_view kDocxRels =
 constexpr std::string_view kOdtManifest =
     R"(<?xml version="1.0" encoding="UTF-8"?><manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.3"><manifest:file-entry manifest:full-path="/" manifest:media-type="application/vnd.oasis.opendocument.text"/><manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/></manifest:manifest>)";
 
+constexpr std::string_view kXlsxTypes =
+    R"(<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"><Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/><Override PartName="/xl/workbook.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/><Override PartName="/xl/worksheets/sheet1.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/><Override PartName="/xl/sharedStrings.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml"/><Override PartName="/xl/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml"/></Types>)";
+constexpr std::string_view kXlsxWorkbook =
+    R"(<?xml version="1.0" encoding="UTF-8"?><workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"><sheets><sheet name="S" sheetId="1" r:id="rId1"/></sheets></workbook>)";
+constexpr std::string_view kPptxTypes =
+    R"(<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"><Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/><Override PartName="/ppt/presentation.xml" ContentType="application/vnd.openxmlformats-officedocument.presentationml.presentation.main+xml"/><Override PartName="/ppt/slides/slide1.xml" ContentType="application/vnd.openxmlformats-officedocument.presentationml.slide+xml"/><Override PartName="/ppt/theme/theme1.xml" ContentType="application/vnd.openxmlformats-officedocument.theme+xml"/></Types>)";
+constexpr std::string_view kPptxPresentation =
+    R"(<?xml version="1.0" encoding="UTF-8"?><p:presentation xmlns:p="http://schemas.openxmlformats.org/presentationml/2006/main"/>)";
+
 // Pieces the mutator inserts: elements and attributes of both formats,
 // legacy and Arabic text, and XML's own constructs.
-constexpr std::array<std::string_view, 44> kPieces = {
+constexpr std::string_view kPieces[] = {
     "<w:p>",
     "</w:p>",
     "<w:r><w:rPr><w:rFonts w:ascii=\"VarnelNormal\" w:hAnsi=\"VarnelNormal\"/></w:rPr><w:t>",
@@ -99,16 +114,67 @@ constexpr std::array<std::string_view, 44> kPieces = {
     "<!DOCTYPE d [<!ENTITY e \"ee\">]>",
     "&e;",
     "\r\n\r",
+    // Workbooks: cells, shared strings and their rich runs, fonts and formats.
+    "<row r=\"1\">",
+    "</row>",
+    "<c r=\"A1\" t=\"s\" s=\"1\"><v>0</v></c>",
+    "<c r=\"B1\" t=\"s\"><v>4294967296</v></c>",
+    "<c t=\"inlineStr\" s=\"1\"><is><t>\xc7\xe1</t></is></c>",
+    "<c t=\"str\"><f>A1</f><v>\xc7</v></c>",
+    "<si><t>\xc7\xe1\xe3</t></si>",
+    "<si><r><rPr><rFont val=\"VarnelNormal\"/></rPr><t>\xdf\xca</t></r><r><t>x</t></r></si>",
+    "<font><name val=\"VarnelNormal\"/></font>",
+    "<xf fontId=\"1\" applyFont=\"1\"/>",
+    "<xf fontId=\"99999\"/>",
+    // Presentations: paragraphs, runs and their fonts, theme fonts.
+    "<a:p>",
+    "</a:p>",
+    "<a:r><a:rPr lang=\"ar-SA\"><a:latin typeface=\"VarnelNormal\"/><a:cs "
+    "typeface=\"VarnelNormal\"/></a:rPr><a:t>",
+    "</a:t></a:r>",
+    "<a:r><a:rPr><a:latin typeface=\"+mn-lt\"/></a:rPr><a:t>\xc7\xe1</a:t></a:r>",
+    "<a:br/>",
+    "<a:fld type=\"slidenum\"><a:t>1</a:t></a:fld>",
+    "<a:pPr rtl=\"1\" algn=\"r\"/>",
+    "<a:tbl><a:tr><a:tc><a:txBody><a:p>",
+    "<a:minorFont><a:latin typeface=\"VarnelNormal\"/></a:minorFont>",
+    // OpenDocument spreadsheets and presentations.
+    "<table:table-row><table:table-cell table:style-name=\"ce1\"><text:p>",
+    "</text:p></table:table-cell></table:table-row>",
+    "<table:table-cell table:number-columns-repeated=\"4000000000\"/>",
+    "<draw:frame presentation:style-name=\"pr1\"><draw:text-box><text:p>",
+    "</text:p></draw:text-box></draw:frame>",
+    "<style:style style:name=\"T1\" style:family=\"text\"><style:text-properties "
+    "style:font-name=\"VarnelNormal\" fo:font-family=\"VarnelNormal\"/></style:style>",
+    "<style:style style:name=\"ce1\" style:family=\"table-cell\" "
+    "style:parent-style-name=\"ce1\"><style:text-properties style:font-name=\"VarnelNormal\"/></"
+    "style:style>",
+    // Pages: font faces, styles and rules, entities and encodings.
+    "<font face=\"VarnelNormal\">",
+    "</font>",
+    "<span style=\"font-family: 'VarnelNormal', serif\">",
+    "</span>",
+    "<style>.v{font-family:VarnelNormal} p{font-family:\"VarnelNormal\"}</style>",
+    "<p class=\"v\">",
+    "<meta charset=\"windows-1256\">",
+    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">",
+    "<script>a<b</script>",
+    "<!-- <font face=VarnelNormal> -->",
+    "&#xFEFF;&nbsp;&#1575;",
 };
 
 // Elements nested deep: opening tags, then as many closing ones.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 6> kNests = {{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 10> kNests = {{
     {"<w:hyperlink>", "</w:hyperlink>"},
     {"<w:sdt><w:sdtContent>", "</w:sdtContent></w:sdt>"},
     {"<w:ins>", "</w:ins>"},
     {"<text:span text:style-name=\"T1\">", "</text:span>"},
     {"<text:a>", "</text:a>"},
     {"<x>", "</x>"},
+    {"<r><rPr><rFont val=\"VarnelNormal\"/></rPr><t>", "</t></r>"},
+    {"<a:p><a:r><a:t>", "</a:t></a:r></a:p>"},
+    {"<font face=\"VarnelNormal\"><div>", "</div></font>"},
+    {"<draw:frame><draw:text-box>", "</draw:text-box></draw:frame>"},
 }};
 
 constexpr std::string_view kScratchPrefix = "harf-document-fuzz-";
@@ -165,21 +231,63 @@ bool AddEntry(zip_t* z, const char* name, std::string_view data) {
   return zip_set_file_compression(z, static_cast<zip_uint64_t>(i), ZIP_CM_STORE, 0) == 0;
 }
 
-// The package around a main part (and a styles part), zipped to `path`.
-bool WritePackage(const std::string& path, Format f, std::string_view main, std::string_view styles,
-                  bool with_styles) {
+// The parts of a body: the main part, then the optional styles and strings.
+struct Parts {
+  std::string_view main, styles, strings;
+  bool with_styles = false, with_strings = false;
+};
+
+Parts SplitBody(std::string_view body) {
+  Parts p;
+  const std::size_t strings = body.find(kStringsMark);
+  if (strings != std::string_view::npos) {
+    p.with_strings = true;
+    p.strings = body.substr(strings + kStringsMark.size());
+    body = body.substr(0, strings);
+  }
+  const std::size_t styles = body.find(kStylesMark);
+  if (styles != std::string_view::npos) {
+    p.with_styles = true;
+    p.styles = body.substr(styles + kStylesMark.size());
+    body = body.substr(0, styles);
+  }
+  p.main = body;
+  return p;
+}
+
+// The package around a body's parts, zipped to `path`.
+bool WritePackage(const std::string& path, Format f, const Parts& p) {
   int error = 0;
   zip_t* z = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   if (!z) return false;
   bool ok = true;
-  if (f == Format::Docx) {
-    ok = AddEntry(z, "[Content_Types].xml", kDocxTypes) && AddEntry(z, "_rels/.rels", kDocxRels) &&
-         AddEntry(z, "word/document.xml", main) &&
-         (!with_styles || AddEntry(z, "word/styles.xml", styles));
-  } else {
-    ok = AddEntry(z, "mimetype", "application/vnd.oasis.opendocument.text") &&
-         AddEntry(z, "META-INF/manifest.xml", kOdtManifest) && AddEntry(z, "content.xml", main) &&
-         (!with_styles || AddEntry(z, "styles.xml", styles));
+  switch (f) {
+    case Format::Docx:
+      ok = AddEntry(z, "[Content_Types].xml", kDocxTypes) &&
+           AddEntry(z, "_rels/.rels", kDocxRels) && AddEntry(z, "word/document.xml", p.main) &&
+           (!p.with_styles || AddEntry(z, "word/styles.xml", p.styles));
+      break;
+    case Format::Xlsx:
+      ok = AddEntry(z, "[Content_Types].xml", kXlsxTypes) &&
+           AddEntry(z, "xl/workbook.xml", kXlsxWorkbook) &&
+           AddEntry(z, "xl/worksheets/sheet1.xml", p.main) &&
+           (!p.with_styles || AddEntry(z, "xl/styles.xml", p.styles)) &&
+           (!p.with_strings || AddEntry(z, "xl/sharedStrings.xml", p.strings));
+      break;
+    case Format::Pptx:
+      ok = AddEntry(z, "[Content_Types].xml", kPptxTypes) &&
+           AddEntry(z, "ppt/presentation.xml", kPptxPresentation) &&
+           AddEntry(z, "ppt/slides/slide1.xml", p.main) &&
+           (!p.with_styles || AddEntry(z, "ppt/theme/theme1.xml", p.styles));
+      break;
+    default: {
+      const char* type = f == Format::Ods   ? "application/vnd.oasis.opendocument.spreadsheet"
+                         : f == Format::Odp ? "application/vnd.oasis.opendocument.presentation"
+                                            : "application/vnd.oasis.opendocument.text";
+      ok = AddEntry(z, "mimetype", type) && AddEntry(z, "META-INF/manifest.xml", kOdtManifest) &&
+           AddEntry(z, "content.xml", p.main) &&
+           (!p.with_styles || AddEntry(z, "styles.xml", p.styles));
+    }
   }
   if (!ok) {
     zip_discard(z);
@@ -204,9 +312,21 @@ void Damage(const std::string& path, std::size_t at, std::uint8_t bits) {
 
 }  // namespace
 
+// The converters' temporary parts in memory too, like the scratch files: a
+// temporary file on disk made and unlinked for every input costs more than
+// converting a small one.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  ::setenv("TMPDIR", "/dev/shm", 1);
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 4) return 0;
-  const auto format = static_cast<Format>((data[0] & 7) % static_cast<int>(Format::kCount));
+  auto format = static_cast<Format>(data[0] & 7);
+  // Bit 6 chooses between the formats sharing a value, where it has no
+  // meaning of its own.
+  if (format == Format::Xlsx && (data[0] & 0x40)) format = Format::Html;
+  if (format == Format::Ods && (data[0] & 0x40)) format = Format::Odp;
   ConvertOptions o;
   o.to = (data[0] & 0x08) ? Direction::ToLegacy : Direction::ToUnicode;
   if (const int e = (data[0] >> 4) & 3; e > 0) o.encoding = harf::kGlyphEncodings[e - 1];
@@ -215,45 +335,61 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view body(reinterpret_cast<const char*>(data) + 4, size - 4);
 
   static const std::string out = Scratch(".out");
-  std::string in;
-  if (format == Format::Docx || format == Format::Odt) {
-    in = Scratch(format == Format::Docx ? ".docx" : ".odt");
-    const std::size_t mark = body.find(kStylesMark);
-    const std::string_view main = body.substr(0, mark);
-    const std::string_view styles = mark == std::string_view::npos
-                                        ? std::string_view()
-                                        : body.substr(mark + kStylesMark.size());
-    if (!WritePackage(in, format, main, styles, mark != std::string_view::npos)) return 0;
-    if (data[0] & 0x80) Damage(in, data[1] | (std::size_t{data[2]} << 8), data[3] | 1);
-  } else {
-    in = Scratch(format == Format::Text ? ".txt" : ".csv");
+  static constexpr const char* kExtensions[] = {".docx", ".odt",  ".txt", ".csv", ".tsv",
+                                                ".xlsx", ".pptx", ".ods", ".odp", ".html"};
+  const std::string in = Scratch(kExtensions[static_cast<int>(format)]);
+  const bool text = format == Format::Text || format == Format::Csv || format == Format::Tsv ||
+                    format == Format::Html;
+  if (text) {
     if (!WriteFile(in, body)) return 0;
+  } else {
+    if (!WritePackage(in, format, SplitBody(body))) return 0;
+    if (data[0] & 0x80) Damage(in, data[1] | (std::size_t{data[2]} << 8), data[3] | 1);
   }
   if (!WriteFile(out, "")) return 0;
+  static const bool verbose = std::getenv("HARF_FUZZ_VERBOSE") != nullptr;
+  harf::documents::ConvertStats stats;
   try {
     switch (format) {
       case Format::Docx:
-        harf::documents::ConvertDocx(in, out, o);
+        stats = harf::documents::ConvertDocx(in, out, o);
         break;
       case Format::Odt:
-        harf::documents::ConvertOdt(in, out, o);
+        stats = harf::documents::ConvertOdt(in, out, o);
         break;
       case Format::Text:
-        harf::documents::ConvertText(in, out, o);
+        stats = harf::documents::ConvertText(in, out, o);
         break;
       case Format::Csv:
-        harf::documents::ConvertTable(in, out, ',', o);
+        stats = harf::documents::ConvertTable(in, out, ',', o);
         break;
       case Format::Tsv:
-      case Format::kCount:
-        harf::documents::ConvertTable(in, out, '\t', o);
+        stats = harf::documents::ConvertTable(in, out, '\t', o);
+        break;
+      case Format::Xlsx:
+        stats = harf::documents::ConvertXlsx(in, out, o);
+        break;
+      case Format::Pptx:
+        stats = harf::documents::ConvertPptx(in, out, o);
+        break;
+      case Format::Ods:
+        stats = harf::documents::ConvertOds(in, out, o);
+        break;
+      case Format::Odp:
+        stats = harf::documents::ConvertOdp(in, out, o);
+        break;
+      case Format::Html:
+        stats = harf::documents::ConvertHtml(in, out, o);
         break;
     }
   } catch (const harf::documents::DocumentError& e) {
     // Refused as invalid, or an I/O failure: what the command reports.
-    static const bool verbose = std::getenv("HARF_FUZZ_VERBOSE") != nullptr;
     if (verbose) std::fprintf(stderr, "refused: %s\n", e.what());
+    return 0;
   }
+  // What a seed converts, to tell a seed that reaches the converter from one
+  // that only reaches the reader.
+  if (verbose) std::fprintf(stderr, "converted: %zu runs\n", stats.runs);
   return 0;
 }
 
@@ -273,7 +409,7 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t s
   switch (rng() % 8) {
     case 0:
     case 1:
-      body.insert(between(), kPieces[rng() % kPieces.size()]);
+      body.insert(between(), kPieces[rng() % std::size(kPieces)]);
       break;
     case 2: {
       // Deep nesting: far past any depth a real document has, as deep as
@@ -304,11 +440,13 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t s
       }
       break;
     }
-    case 4:
-      // A styles part, or more of it.
-      if (body.find(kStylesMark) == std::string::npos) body += kStylesMark;
-      body += kPieces[rng() % kPieces.size()];
+    case 4: {
+      // A styles or strings part, or more of it.
+      const std::string_view mark = rng() % 2 ? kStylesMark : kStringsMark;
+      if (body.find(mark) == std::string::npos) body += mark;
+      body += kPieces[rng() % std::size(kPieces)];
       break;
+    }
     case 5: {
       // A stretch of the body repeated: long runs, long lines.
       if (body.empty()) break;
