@@ -93,8 +93,11 @@ bool IsContainer(std::string_view name) {
 
 class PartConverter : public BlockConverter, LineWriter {
  public:
-  PartConverter(OdfStyles& styles, const ConvertOptions& o, ConvertStats& stats)
-      : styles_(styles), o_(o), stats_(stats) {}
+  // `prefix` starts the names of the styles it makes: styles.xml's
+  // automatic styles and content.xml's are named apart.
+  PartConverter(OdfStyles& styles, const ConvertOptions& o, ConvertStats& stats,
+                std::string prefix = "Harf")
+      : styles_(styles), o_(o), stats_(stats), prefix_(std::move(prefix)) {}
 
   void TakeHead(pugi::xml_node root) override {
     root_ = root;
@@ -132,14 +135,8 @@ class PartConverter : public BlockConverter, LineWriter {
     for (pugi::xml_node a = p.parent(); a; a = a.parent()) {
       const std::string_view name = a.name();
       if (name == "table:table-cell" || name == "table:covered-table-cell") {
-        std::string style = a.attribute("table:style-name").value();
-        if (style.empty()) {
-          std::size_t column = 0;
-          for (pugi::xml_node c = a.previous_sibling(); c; c = c.previous_sibling()) {
-            column += c.attribute("table:number-columns-repeated").as_ullong(1);
-          }
-          if (column < columns_.size()) style = columns_[column];
-        }
+        std::string style;
+        CellOf(p, style);
         return styles_.FontOf("table-cell", style, true);
       }
       if (name == "draw:frame" || name == "draw:custom-shape" || name == "draw:rect") {
@@ -158,6 +155,27 @@ class PartConverter : public BlockConverter, LineWriter {
       if (auto f = styles_.FontOf("text", *it, false)) return SameFont(*f, o_.legacy_font);
     }
     return para && SameFont(*para, o_.legacy_font);
+  }
+
+  // The table cell holding the paragraph, if any, and its style's name
+  // (its column's default cell style when it names none).
+  pugi::xml_node CellOf(pugi::xml_node p, std::string& style) const {
+    for (pugi::xml_node a = p.parent(); a; a = a.parent()) {
+      const std::string_view name = a.name();
+      if (name == "table:table-cell" || name == "table:covered-table-cell") {
+        style = a.attribute("table:style-name").value();
+        if (style.empty()) {
+          std::size_t column = 0;
+          for (pugi::xml_node c = a.previous_sibling(); c; c = c.previous_sibling()) {
+            column += c.attribute("table:number-columns-repeated").as_ullong(1);
+          }
+          if (column < columns_.size()) style = columns_[column];
+        }
+        return a;
+      }
+      if (name == "draw:frame" || name == "draw:custom-shape" || name == "draw:rect") break;
+    }
+    return {};
   }
 
   bool Convert(pugi::xml_node p) {
@@ -261,7 +279,7 @@ class PartConverter : public BlockConverter, LineWriter {
   // converted again).
   std::string UnusedName(const std::string& prefix, const char* family) {
     for (;;) {
-      std::string name = prefix + std::to_string(++names_made_);
+      std::string name = prefix_ + prefix + std::to_string(++names_made_);
       if (!styles_.Find(family, name) && !made_names_.contains(name)) {
         made_names_.insert(name);
         return name;
@@ -273,7 +291,11 @@ class PartConverter : public BlockConverter, LineWriter {
   pugi::xml_node NewStyle(const std::string& name, const char* family) {
     pugi::xml_node automatic = root_.child("office:automatic-styles");
     if (!automatic) {
-      automatic = root_.insert_child_before("office:automatic-styles", root_.child("office:body"));
+      // content.xml's go before its body, styles.xml's before its master pages.
+      pugi::xml_node before = root_.child("office:body");
+      if (!before) before = root_.child("office:master-styles");
+      automatic = before ? root_.insert_child_before("office:automatic-styles", before)
+                         : root_.append_child("office:automatic-styles");
     }
     pugi::xml_node s = automatic.append_child("style:style");
     s.append_attribute("style:name") = name.c_str();
@@ -287,7 +309,7 @@ class PartConverter : public BlockConverter, LineWriter {
     const std::string name = p.attribute("text:style-name").value();
     auto it = direction_styles_.find(name);
     if (it == direction_styles_.end()) {
-      const std::string made = UnusedName("HarfDir", "paragraph");
+      const std::string made = UnusedName("Dir", "paragraph");
       pugi::xml_node s;
       const pugi::xml_node source = styles_.Find("paragraph", name);
       if (source && styles_.IsAutomatic(root_, "paragraph", name)) {
@@ -308,6 +330,40 @@ class PartConverter : public BlockConverter, LineWriter {
     }
     if (!p.attribute("text:style-name")) p.append_attribute("text:style-name");
     p.attribute("text:style-name").set_value(it->second.c_str());
+    std::string cell_style;
+    if (const pugi::xml_node cell = CellOf(p, cell_style)) SetCellWritingMode(cell, cell_style);
+  }
+
+  // Calc takes a cell's reading direction from its cell style, not from its
+  // paragraphs: the cell gets a style like its own that reads the new way.
+  void SetCellWritingMode(pugi::xml_node cell, const std::string& name) {
+    auto it = cell_styles_.find(name);
+    if (it == cell_styles_.end()) {
+      const std::string made = UnusedName("Cell", "table-cell");
+      pugi::xml_node s;
+      const pugi::xml_node source = styles_.Find("table-cell", name);
+      if (source && styles_.IsAutomatic(root_, "table-cell", name)) {
+        s = root_.child("office:automatic-styles").append_copy(source);
+        s.attribute("style:name").set_value(made.c_str());
+        head_changed_ = true;
+      } else {
+        s = NewStyle(made, "table-cell");
+        if (!name.empty()) s.append_attribute("style:parent-style-name") = name.c_str();
+      }
+      const char* mode = o_.to == Direction::ToUnicode ? "rl-tb" : "lr-tb";
+      // Properties keep their order: table-cell, paragraph, text.
+      pugi::xml_node cell_props = s.child("style:table-cell-properties");
+      if (!cell_props) cell_props = s.prepend_child("style:table-cell-properties");
+      cell_props.remove_attribute("style:writing-mode");
+      cell_props.append_attribute("style:writing-mode") = mode;
+      pugi::xml_node para_props = s.child("style:paragraph-properties");
+      if (!para_props) para_props = s.insert_child_after("style:paragraph-properties", cell_props);
+      para_props.remove_attribute("style:writing-mode");
+      para_props.append_attribute("style:writing-mode") = mode;
+      it = cell_styles_.emplace(name, made).first;
+    }
+    if (!cell.attribute("table:style-name")) cell.append_attribute("table:style-name");
+    cell.attribute("table:style-name").set_value(it->second.c_str());
   }
 
   pugi::xml_node Parent() const { return parents_.back(); }
@@ -323,7 +379,7 @@ class PartConverter : public BlockConverter, LineWriter {
   const std::string& DerivedStyle(const std::string& name) {
     auto it = derived_styles_.find(name);
     if (it != derived_styles_.end()) return it->second;
-    const std::string made = UnusedName("HarfText", "text");
+    const std::string made = UnusedName("Text", "text");
     pugi::xml_node s;
     const pugi::xml_node source = styles_.Find("text", name);
     if (source && styles_.IsAutomatic(root_, "text", name)) {
@@ -399,6 +455,8 @@ class PartConverter : public BlockConverter, LineWriter {
   std::size_t names_made_ = 0;
   std::set<std::string> made_names_;
   std::map<std::string, std::string> direction_styles_;
+  std::map<std::string, std::string> cell_styles_;
+  std::string prefix_;
 };
 
 ConvertStats ConvertOdf(const std::string& in, const std::string& out, const ConvertOptions& o,
@@ -428,6 +486,18 @@ ConvertStats ConvertOdf(const std::string& in, const std::string& out, const Con
   std::map<std::string, NewPart> replaced;
   DeflatedPart part = StreamBlocks(package, "content.xml", layout, converter);
   if (part.file) replaced["content.xml"].deflated = std::move(part);
+  if (common.document_element()) {
+    // Master pages hold text of their own: headers and footers of a sheet,
+    // a slide master's frames. Their styles are styles.xml's alone.
+    OdfStyles own;
+    PartConverter masters(own, o, stats, "HarfMaster");
+    masters.TakeHead(common.document_element());
+    const pugi::xml_node master_styles = common.document_element().child("office:master-styles");
+    const bool changed = master_styles && masters.ConvertBlock(master_styles);
+    if (changed || masters.HeadChanged()) {
+      replaced["styles.xml"].bytes = SerializePart(common, package.Size("styles.xml"));
+    }
+  }
   package.WriteCopy(out, std::move(replaced));
   return stats;
 }
