@@ -70,9 +70,11 @@ soffice "-env:UserInstallation=file://$work/profile" --headless --convert-to pdf
   "$work/pdf/slide-before.odp" "$work/pdf/slide-after.odp" >/dev/null
 for page in sheet-before sheet-after slide-before slide-after; do
   pdftoppm -png -r 80 -f 1 -l 1 -singlefile "$work/pdf/$page.pdf" "$work/pdf/$page"
-  # A sheet fills a corner of its page: only its top, what is drawn (its page number
-  # cut off), with a margin.
-  convert "$work/pdf/$page.png" -gravity North -crop 100%x25%+0+0 +repage -trim -bordercolor white -border 12 +repage \
-    -strip "$root/docs/$page.png"
+  # A sheet fills the top of its page, its page number at the foot: only the
+  # top quarter is kept. Then only what is drawn, with a margin.
+  top=100%
+  case "$page" in sheet-*) top=25% ;; esac
+  convert "$work/pdf/$page.png" -gravity North -crop "100%x$top+0+0" +repage -trim \
+    -bordercolor white -border 12 +repage -strip "$root/docs/$page.png"
 done
 echo "wrote docs/convert-*.png, docs/sheet-*.png and docs/slide-*.png"
