@@ -106,6 +106,13 @@ struct StyleRules {
       const std::size_t e = text.find("*/", c + 2);
       text.erase(c, e == std::string::npos ? std::string::npos : e + 2 - c);
     }
+    // Pages of the years before CSS was understood everywhere hid their
+    // rules from old browsers in <!-- -->; the markers are no part of a rule.
+    for (const char* marker : {"<!--", "-->"}) {
+      for (std::size_t m; (m = text.find(marker)) != std::string::npos;) {
+        text.replace(m, std::strlen(marker), " ");
+      }
+    }
     std::size_t at = 0;
     while (at < text.size()) {
       const std::size_t open = text.find('{', at);
@@ -594,8 +601,17 @@ struct Converter {
     std::size_t at = 0;
     xmlNode* last = node;
     std::u32string before;
+    // The text before the first stretch stays in the node itself: libxml2
+    // merges a text node added next to another into it, so a new one would
+    // go with the node when it is freed.
+    bool kept = false;
     const auto emit_text = [&](std::u32string_view s) {
       if (s.empty()) return;
+      if (last == node) {
+        SetText(node, s);
+        kept = true;
+        return;
+      }
       const std::string utf8 = EncodeUtf8(s);
       xmlNode* t = xmlNewDocTextLen(doc, X(utf8.c_str()), static_cast<int>(utf8.size()));
       last = xmlAddNextSibling(last, t);
@@ -634,8 +650,10 @@ struct Converter {
       at = end;
     }
     emit_text(std::u32string_view(text).substr(at));
-    xmlUnlinkNode(node);
-    xmlFreeNode(node);
+    if (!kept) {
+      xmlUnlinkNode(node);
+      xmlFreeNode(node);
+    }
   }
 };
 
