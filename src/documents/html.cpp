@@ -3,230 +3,27 @@
 // everywhere), so they are read with libxml2's HTML parser, which repairs them
 // the way browsers did and honours the page's declared encoding; XML parsers
 // (pugixml, expat) would refuse them.
-#include <libxml/HTMLparser.h>
 #include <libxml/HTMLtree.h>
 #include <libxml/tree.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
-#include <memory>
-#include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "documents/convert.h"
+#include "documents/html_css.h"
+#include "documents/html_markup.h"
+#include "documents/html_page.h"
 #include "documents/package.h"
 #include "input/utf8.h"
 
 namespace harf::documents {
 namespace {
 
-// A page is parsed whole; pages of this kind are small, and this bounds the
-// tree, checked before parsing.
-constexpr std::uintmax_t kMaxPageBytes = 64u << 20;
-
-const char* C(const xmlChar* s) {
-  return reinterpret_cast<const char*>(s);
-}
-const xmlChar* X(const char* s) {
-  return reinterpret_cast<const xmlChar*>(s);
-}
-
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-std::string Trim(std::string_view s) {
-  const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
-  while (!s.empty() && space(s.front())) s.remove_prefix(1);
-  while (!s.empty() && space(s.back())) s.remove_suffix(1);
-  return std::string(s);
-}
-
-std::optional<std::string> Attr(xmlNode* n, const char* name) {
-  xmlChar* v = xmlGetProp(n, X(name));
-  if (!v) return std::nullopt;
-  std::string s = C(v);
-  xmlFree(v);
-  return s;
-}
-
-// The first family of a CSS font-family list (or a <font face> list).
-std::string FirstFamily(std::string_view list) {
-  std::string first = Trim(list.substr(0, list.find(',')));
-  if (first.size() >= 2 && (first.front() == '"' || first.front() == '\'') &&
-      first.back() == first.front()) {
-    first = first.substr(1, first.size() - 2);
-  }
-  return LowerAscii(Trim(first));
-}
-
-// Where a declaration block sets font-family: the value's range, if any.
-struct Range {
-  std::size_t begin = 0, end = 0;
-};
-std::optional<Range> FontFamilyIn(std::string_view decls) {
-  const std::string lower = LowerAscii(decls);
-  std::size_t at = 0;
-  while ((at = lower.find("font-family", at)) != std::string::npos) {
-    std::size_t colon = at + 11;
-    while (colon < lower.size() && lower[colon] == ' ') ++colon;
-    if (colon < lower.size() && lower[colon] == ':' &&
-        (at == 0 || lower[at - 1] == ';' || lower[at - 1] == ' ' || lower[at - 1] == '{' ||
-         lower[at - 1] == '\n' || lower[at - 1] == '\t')) {
-      const std::size_t end = std::min(lower.find(';', colon), lower.find('}', colon));
-      return Range{colon + 1, end == std::string::npos ? lower.size() : end};
-    }
-    at += 11;
-  }
-  return std::nullopt;
-}
-
-// The rules of a page's <style> blocks that set a font family, by selector:
-// a tag ("td"), a class (".ar") or both ("p.ar"); other selectors are not
-// what such pages used for their fonts.
-struct StyleRules {
-  std::map<std::string, std::string> family;  // selector (lowercase) -> first family
-
-  void Read(std::string_view css) {
-    std::string text(css);
-    for (std::size_t c; (c = text.find("/*")) != std::string::npos;) {
-      const std::size_t e = text.find("*/", c + 2);
-      text.erase(c, e == std::string::npos ? std::string::npos : e + 2 - c);
-    }
-    std::size_t at = 0;
-    while (at < text.size()) {
-      const std::size_t open = text.find('{', at);
-      if (open == std::string::npos) break;
-      const std::size_t close = text.find('}', open);
-      if (close == std::string::npos) break;
-      const std::string selectors = text.substr(at, open - at);
-      const std::string decls = text.substr(open + 1, close - open - 1);
-      at = close + 1;
-      if (Trim(selectors).starts_with("@")) continue;  // @media and the like: nested, skipped
-      const std::optional<Range> r = FontFamilyIn(decls);
-      if (!r) continue;
-      const std::string first = FirstFamily(decls.substr(r->begin, r->end - r->begin));
-      std::size_t s = 0;
-      while (s <= selectors.size()) {
-        const std::size_t comma = selectors.find(',', s);
-        const std::string one = LowerAscii(
-            Trim(selectors.substr(s, comma == std::string::npos ? std::string::npos : comma - s)));
-        if (!one.empty() && one.find_first_of(" >+~:[#") == std::string::npos) {
-          family[one] = first;
-        }
-        if (comma == std::string::npos) break;
-        s = comma + 1;
-      }
-    }
-  }
-
-  // Replaces the legacy family in every font-family value that starts with
-  // it; the classes that named the legacy font now name the Unicode one.
-  static std::string Rewrite(std::string css, const std::string& legacy_lower,
-                             const std::string& unicode_font) {
-    std::size_t at = 0;
-    while (at < css.size()) {
-      const std::optional<Range> r = FontFamilyIn(std::string_view(css).substr(at));
-      if (!r) break;
-      const std::size_t b = at + r->begin, e = at + r->end;
-      if (FirstFamily(std::string_view(css).substr(b, e - b)) == legacy_lower) {
-        const std::string value = " " + unicode_font;
-        css.replace(b, e - b, value);
-        at = b + value.size();
-      } else {
-        at = e;
-      }
-    }
-    return css;
-  }
-};
-
-bool IsElement(const xmlNode* n, const char* name) {
-  return n && n->type == XML_ELEMENT_NODE && xmlStrcasecmp(n->name, X(name)) == 0;
-}
-
-bool IsBlock(const xmlNode* n) {
-  static const std::set<std::string> kBlocks = {
-      "html",   "body",    "p",        "div",     "h1",      "h2",         "h3",     "h4",
-      "h5",     "h6",      "table",    "tr",      "td",      "th",         "ul",     "ol",
-      "li",     "dl",      "dt",       "dd",      "pre",     "blockquote", "center", "form",
-      "hr",     "address", "caption",  "thead",   "tbody",   "tfoot",      "title",  "head",
-      "option", "select",  "textarea", "section", "article", "header",     "footer", "nav"};
-  return n->type == XML_ELEMENT_NODE && kBlocks.contains(LowerAscii(C(n->name)));
-}
-
-bool IsSkipped(const xmlNode* n) {
-  // Text that is no part of the page's body, or that may hold no markup.
-  return IsElement(n, "script") || IsElement(n, "style") || IsElement(n, "noscript") ||
-         IsElement(n, "title") || IsElement(n, "textarea") || IsElement(n, "option");
-}
-
-// The font an element sets, strongest first: its style attribute, a class
-// rule, a tag rule, a <font face>. Empty: it sets none.
-std::string FamilyOf(xmlNode* e, const StyleRules& rules) {
-  if (const auto style = Attr(e, "style")) {
-    if (const std::optional<Range> r = FontFamilyIn(*style)) {
-      return FirstFamily(std::string_view(*style).substr(r->begin, r->end - r->begin));
-    }
-  }
-  const std::string tag = LowerAscii(C(e->name));
-  if (const auto cls = Attr(e, "class")) {
-    std::string list = LowerAscii(*cls);
-    std::size_t s = 0;
-    while (s < list.size()) {
-      const std::size_t sp = list.find_first_of(" \t\n", s);
-      const std::string one = list.substr(s, sp == std::string::npos ? std::string::npos : sp - s);
-      if (!one.empty()) {
-        if (auto it = rules.family.find(tag + "." + one); it != rules.family.end()) {
-          return it->second;
-        }
-        if (auto it = rules.family.find("." + one); it != rules.family.end()) return it->second;
-      }
-      if (sp == std::string::npos) break;
-      s = sp + 1;
-    }
-  }
-  if (auto it = rules.family.find(tag); it != rules.family.end()) return it->second;
-  if (tag == "font") {
-    if (const auto face = Attr(e, "face")) return FirstFamily(*face);
-  }
-  return {};
-}
-
-// Calls visit(node, entering) for every node under root in document order,
-// without recursion; visit returns false on entering to skip the children.
-template <typename Visit>
-void Walk(xmlNode* root, Visit visit) {
-  xmlNode* n = root->children;
-  while (n) {
-    if (visit(n, true) && n->children) {
-      n = n->children;
-      continue;
-    }
-    while (n) {
-      visit(n, false);
-      if (n->next) {
-        n = n->next;
-        break;
-      }
-      n = n->parent;
-      if (n == root) n = nullptr;
-    }
-  }
-}
+using namespace html;
 
 std::u32string TextOf(xmlNode* t) {
   return DecodeUtf8(t->content ? C(t->content) : "", nullptr);
@@ -273,140 +70,6 @@ bool Holds(xmlNode* ancestor, xmlNode* n) {
     if (n == ancestor) return true;
   }
   return false;
-}
-
-void SetAttr(xmlNode* e, const char* name, const std::string& value) {
-  xmlSetProp(e, X(name), X(value.c_str()));
-}
-
-// Every font the element sets that is the legacy font becomes the Unicode font.
-void SetUnicodeFont(xmlNode* e, const std::string& legacy_lower, const std::string& unicode_font) {
-  if (const auto style = Attr(e, "style")) {
-    if (const std::optional<Range> r = FontFamilyIn(*style)) {
-      if (FirstFamily(std::string_view(*style).substr(r->begin, r->end - r->begin)) ==
-          legacy_lower) {
-        std::string s = *style;
-        s.replace(r->begin, r->end - r->begin, " " + unicode_font);
-        SetAttr(e, "style", s);
-      }
-    }
-  }
-  if (IsElement(e, "font")) {
-    if (const auto face = Attr(e, "face"); face && FirstFamily(*face) == legacy_lower) {
-      SetAttr(e, "face", unicode_font);
-    }
-  }
-}
-
-// Whatever font the element sets becomes `font`.
-void SetFont(xmlNode* e, const std::string& font) {
-  if (const auto style = Attr(e, "style")) {
-    if (const std::optional<Range> r = FontFamilyIn(*style)) {
-      std::string s = *style;
-      s.replace(r->begin, r->end - r->begin, " " + font);
-      SetAttr(e, "style", s);
-    }
-  }
-  if (IsElement(e, "font") && Attr(e, "face")) SetAttr(e, "face", font);
-}
-
-struct Page {
-  xmlDoc* doc = nullptr;
-  ~Page() {
-    if (doc) xmlFreeDoc(doc);
-  }
-};
-
-std::string ReadWhole(const std::string& in) {
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(in, ec);
-  if (ec) Io("cannot read: " + ec.message());
-  if (size > kMaxPageBytes) {
-    Invalid("larger than " + std::to_string(kMaxPageBytes >> 20) + " MB, too large for a page");
-  }
-  std::ifstream f(in, std::ios::binary);
-  if (!f) Io(std::string("cannot read: ") + std::strerror(errno));
-  std::string data((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  if (f.bad()) Io(std::string("cannot read: ") + std::strerror(errno));
-  return data;
-}
-
-// Browsers read a page that declares Latin-1, ASCII or nothing as
-// Windows-1252, and so did the pages' authors.
-bool ReadsAsWindows1252(const xmlChar* declared) {
-  if (!declared) return true;
-  const std::string e = LowerAscii(C(declared));
-  return e == "windows-1252" || e == "cp1252" || e == "iso-8859-1" || e == "latin1" ||
-         e == "iso8859-1" || e == "us-ascii" || e == "ascii" || e == "l1" || e == "iso_8859-1";
-}
-
-void Quiet(void*, const char*, ...) {}
-void QuietStructured(void*, xmlError*) {}
-
-xmlDoc* Parse(const std::string& data) {
-  // Messages would go to standard error line by line; a failure is reported once.
-  xmlSetGenericErrorFunc(nullptr, Quiet);
-  xmlSetStructuredErrorFunc(nullptr, QuietStructured);
-  const int options = HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
-  xmlDoc* doc =
-      htmlReadMemory(data.data(), static_cast<int>(data.size()), nullptr, nullptr, options);
-  const bool bom = data.starts_with("\xEF\xBB\xBF") || data.starts_with("\xFF\xFE") ||
-                   data.starts_with("\xFE\xFF");
-  if (doc && !bom && ReadsAsWindows1252(doc->encoding)) {
-    // Decoded here, not by iconv: its Windows-1252 refuses the five bytes the
-    // code page leaves undefined, which browsers read as U+0081 and so on
-    // and which legacy text uses as glyph codes.
-    xmlFreeDoc(doc);
-    std::string utf8;
-    utf8.reserve(data.size() + data.size() / 4);
-    for (const char byte : data) {
-      const auto b = static_cast<unsigned char>(byte);
-      const char32_t ch = b < 0x80 ? b : CharOfCode(b, GlyphEncoding::Windows1252);
-      AppendUtf8(std::u32string_view(&ch, 1), utf8);
-    }
-    doc = htmlReadMemory(utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8",
-                         options | HTML_PARSE_IGNORE_ENC);
-  }
-  return doc;
-}
-
-// Every charset the page declares now says UTF-8; a page declaring none gets one.
-void DeclareUtf8(xmlDoc* doc) {
-  xmlNode* head = nullptr;
-  bool declared = false;
-  Walk(reinterpret_cast<xmlNode*>(doc), [&](xmlNode* n, bool entering) {
-    if (!entering || n->type != XML_ELEMENT_NODE) return true;
-    if (IsElement(n, "head") && !head) head = n;
-    if (IsElement(n, "meta")) {
-      if (Attr(n, "charset")) {
-        SetAttr(n, "charset", "UTF-8");
-        declared = true;
-      }
-      const auto equiv = Attr(n, "http-equiv");
-      if (equiv && LowerAscii(*equiv) == "content-type") {
-        SetAttr(n, "content", "text/html; charset=UTF-8");
-        declared = true;
-      }
-    }
-    return !IsSkipped(n);
-  });
-  if (declared) return;
-  if (!head) {
-    xmlNode* root = xmlDocGetRootElement(doc);
-    head = xmlNewDocNode(doc, nullptr, X("head"), nullptr);
-    if (root->children) {
-      xmlAddPrevSibling(root->children, head);
-    } else {
-      xmlAddChild(root, head);
-    }
-  }
-  xmlNode* meta = xmlNewDocNode(doc, nullptr, X("meta"), nullptr);
-  SetAttr(meta, "charset", "UTF-8");
-  if (head->children) {
-    xmlAddPrevSibling(head->children, meta);
-  } else {
-    xmlAddChild(head, meta);
-  }
 }
 
 // One text node of a line and whether it is set in the legacy font.
@@ -604,8 +267,17 @@ struct Converter {
     std::size_t at = 0;
     xmlNode* last = node;
     std::u32string before;
+    // The text before the first stretch stays in the node itself: libxml2
+    // merges a text node added next to another into it, so a new one would
+    // go with the node when it is freed.
+    bool kept = false;
     const auto emit_text = [&](std::u32string_view s) {
       if (s.empty()) return;
+      if (last == node) {
+        SetText(node, s);
+        kept = true;
+        return;
+      }
       const std::string utf8 = EncodeUtf8(s);
       xmlNode* t = xmlNewDocTextLen(doc, X(utf8.c_str()), static_cast<int>(utf8.size()));
       last = xmlAddNextSibling(last, t);
@@ -644,8 +316,10 @@ struct Converter {
       at = end;
     }
     emit_text(std::u32string_view(text).substr(at));
-    xmlUnlinkNode(node);
-    xmlFreeNode(node);
+    if (!kept) {
+      xmlUnlinkNode(node);
+      xmlFreeNode(node);
+    }
   }
 };
 

@@ -8,13 +8,13 @@
 #include <map>
 #include <optional>
 #include <pugixml.hpp>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "documents/convert.h"
 #include "documents/doc_line.h"
+#include "documents/odf_styles.h"
 #include "documents/package.h"
 #include "documents/part_stream.h"
 #include "documents/xml_names.h"
@@ -23,84 +23,23 @@
 namespace harf::documents {
 namespace {
 
-// Styles by family and name, from styles.xml and content.xml's head.
-class OdfStyles {
- public:
-  void Collect(pugi::xml_node root) {
-    for (const char* list : {"office:styles", "office:automatic-styles"}) {
-      for (const pugi::xml_node s : root.child(list).children()) {
-        const std::string family = s.attribute("style:family").value();
-        if (std::string_view(s.name()) == "style:style") {
-          styles_[family + "/" + s.attribute("style:name").value()] = s;
-        } else if (std::string_view(s.name()) == "style:default-style") {
-          defaults_[family] = s;
-        }
-      }
-    }
-    for (const pugi::xml_node f : root.child("office:font-face-decls").children()) {
-      faces_[f.attribute("style:name").value()] = f.attribute("svg:font-family").value();
-    }
-  }
-
-  // The font a style of the family sets, through its parents; with
-  // `fallback`, the family's default style's when none does.
-  std::optional<std::string> FontOf(const std::string& family, std::string name,
-                                    bool fallback) const {
-    // Parent chains are short; the bound stops a loop of parents.
-    for (int depth = 0; depth < 64 && !name.empty(); ++depth) {
-      const auto it = styles_.find(family + "/" + name);
-      if (it == styles_.end()) break;
-      if (auto f = FontIn(it->second)) return f;
-      name = it->second.attribute("style:parent-style-name").value();
-    }
-    if (!fallback) return std::nullopt;
-    const auto d = defaults_.find(family);
-    return d == defaults_.end() ? std::nullopt : FontIn(d->second);
-  }
-
-  bool IsAutomatic(pugi::xml_node root, const std::string& family, const std::string& name) const {
-    const auto it = styles_.find(family + "/" + name);
-    return it != styles_.end() && it->second.parent() == root.child("office:automatic-styles");
-  }
-  pugi::xml_node Find(const std::string& family, const std::string& name) const {
-    const auto it = styles_.find(family + "/" + name);
-    return it == styles_.end() ? pugi::xml_node() : it->second;
-  }
-
- private:
-  std::optional<std::string> FontIn(pugi::xml_node style) const {
-    const pugi::xml_node props = style.child("style:text-properties");
-    if (const pugi::xml_attribute a = props.attribute("style:font-name")) {
-      const auto it = faces_.find(a.value());
-      return it != faces_.end() && !it->second.empty() ? Unquote(it->second) : a.value();
-    }
-    if (const pugi::xml_attribute a = props.attribute("fo:font-family")) return Unquote(a.value());
-    return std::nullopt;
-  }
-  static std::string Unquote(std::string s) {
-    if (s.size() >= 2 && (s.front() == '\'' || s.front() == '"')) s = s.substr(1, s.size() - 2);
-    return s;
-  }
-
-  std::map<std::string, pugi::xml_node> styles_;
-  std::map<std::string, pugi::xml_node> defaults_;
-  std::map<std::string, std::string> faces_;
-};
-
 bool IsContainer(std::string_view name) {
   return name == "text:span" || name == "text:a" || name == "text:meta" || name == "text:ruby-base";
 }
 
 class PartConverter : public BlockConverter, LineWriter {
  public:
-  PartConverter(OdfStyles& styles, const ConvertOptions& o, ConvertStats& stats)
-      : styles_(styles), o_(o), stats_(stats) {}
+  // `prefix` starts the names of the styles it makes: styles.xml's
+  // automatic styles and content.xml's are named apart.
+  PartConverter(OdfStyles& styles, const ConvertOptions& o, ConvertStats& stats,
+                std::string prefix = "Harf")
+      : styles_(styles), o_(o), stats_(stats), made_(styles, o, std::move(prefix)) {}
 
   void TakeHead(pugi::xml_node root) override {
-    root_ = root;
+    made_.SetRoot(root);
     styles_.Collect(root);
   }
-  bool HeadChanged() const override { return head_changed_; }
+  bool HeadChanged() const override { return made_.Changed(); }
 
   bool ConvertBlock(pugi::xml_node block) override {
     const std::string_view name = block.name();
@@ -132,14 +71,8 @@ class PartConverter : public BlockConverter, LineWriter {
     for (pugi::xml_node a = p.parent(); a; a = a.parent()) {
       const std::string_view name = a.name();
       if (name == "table:table-cell" || name == "table:covered-table-cell") {
-        std::string style = a.attribute("table:style-name").value();
-        if (style.empty()) {
-          std::size_t column = 0;
-          for (pugi::xml_node c = a.previous_sibling(); c; c = c.previous_sibling()) {
-            column += c.attribute("table:number-columns-repeated").as_ullong(1);
-          }
-          if (column < columns_.size()) style = columns_[column];
-        }
+        std::string style;
+        CellOf(p, style);
         return styles_.FontOf("table-cell", style, true);
       }
       if (name == "draw:frame" || name == "draw:custom-shape" || name == "draw:rect") {
@@ -158,6 +91,27 @@ class PartConverter : public BlockConverter, LineWriter {
       if (auto f = styles_.FontOf("text", *it, false)) return SameFont(*f, o_.legacy_font);
     }
     return para && SameFont(*para, o_.legacy_font);
+  }
+
+  // The table cell holding the paragraph, if any, and its style's name
+  // (its column's default cell style when it names none).
+  pugi::xml_node CellOf(pugi::xml_node p, std::string& style) const {
+    for (pugi::xml_node a = p.parent(); a; a = a.parent()) {
+      const std::string_view name = a.name();
+      if (name == "table:table-cell" || name == "table:covered-table-cell") {
+        style = a.attribute("table:style-name").value();
+        if (style.empty()) {
+          std::size_t column = 0;
+          for (pugi::xml_node c = a.previous_sibling(); c; c = c.previous_sibling()) {
+            column += c.attribute("table:number-columns-repeated").as_ullong(1);
+          }
+          if (column < columns_.size()) style = columns_[column];
+        }
+        return a;
+      }
+      if (name == "draw:frame" || name == "draw:custom-shape" || name == "draw:rect") break;
+    }
+    return {};
   }
 
   bool Convert(pugi::xml_node p) {
@@ -257,57 +211,18 @@ class PartConverter : public BlockConverter, LineWriter {
     return true;
   }
 
-  // A style name of the family no style has yet (a converted file may be
-  // converted again).
-  std::string UnusedName(const std::string& prefix, const char* family) {
-    for (;;) {
-      std::string name = prefix + std::to_string(++names_made_);
-      if (!styles_.Find(family, name) && !made_names_.contains(name)) {
-        made_names_.insert(name);
-        return name;
-      }
-    }
-  }
-
-  // A new automatic style, named with a prefix no producer uses.
-  pugi::xml_node NewStyle(const std::string& name, const char* family) {
-    pugi::xml_node automatic = root_.child("office:automatic-styles");
-    if (!automatic) {
-      automatic = root_.insert_child_before("office:automatic-styles", root_.child("office:body"));
-    }
-    pugi::xml_node s = automatic.append_child("style:style");
-    s.append_attribute("style:name") = name.c_str();
-    s.append_attribute("style:family") = family;
-    head_changed_ = true;
-    return s;
-  }
-
-  // The paragraph reads right to left (or, to the legacy font, left to right).
+  // The paragraph reads right to left (or, to the legacy font, left to
+  // right); so does its cell, whose style Calc takes the direction from.
   void SetWritingMode(pugi::xml_node p) {
-    const std::string name = p.attribute("text:style-name").value();
-    auto it = direction_styles_.find(name);
-    if (it == direction_styles_.end()) {
-      const std::string made = UnusedName("HarfDir", "paragraph");
-      pugi::xml_node s;
-      const pugi::xml_node source = styles_.Find("paragraph", name);
-      if (source && styles_.IsAutomatic(root_, "paragraph", name)) {
-        // Automatic styles may not be parents: the copy takes its place.
-        s = root_.child("office:automatic-styles").append_copy(source);
-        s.attribute("style:name").set_value(made.c_str());
-        head_changed_ = true;
-      } else {
-        s = NewStyle(made, "paragraph");
-        if (!name.empty()) s.append_attribute("style:parent-style-name") = name.c_str();
-      }
-      pugi::xml_node props = s.child("style:paragraph-properties");
-      if (!props) props = s.prepend_child("style:paragraph-properties");
-      props.remove_attribute("style:writing-mode");
-      props.append_attribute("style:writing-mode") =
-          o_.to == Direction::ToUnicode ? "rl-tb" : "lr-tb";
-      it = direction_styles_.emplace(name, made).first;
-    }
+    const std::string& made = made_.Paragraph(p.attribute("text:style-name").value());
     if (!p.attribute("text:style-name")) p.append_attribute("text:style-name");
-    p.attribute("text:style-name").set_value(it->second.c_str());
+    p.attribute("text:style-name").set_value(made.c_str());
+    std::string cell_style;
+    if (pugi::xml_node cell = CellOf(p, cell_style)) {
+      const std::string& style = made_.Cell(cell_style);
+      if (!cell.attribute("table:style-name")) cell.append_attribute("table:style-name");
+      cell.attribute("table:style-name").set_value(style.c_str());
+    }
   }
 
   pugi::xml_node Parent() const { return parents_.back(); }
@@ -318,51 +233,15 @@ class PartConverter : public BlockConverter, LineWriter {
     parents_.push_back(copy);
   }
   void Close(std::size_t) override { parents_.pop_back(); }
-  // A text style like `name` in the new font (Calc shows no text of a span
-  // inside a span, so converted text never nests).
-  const std::string& DerivedStyle(const std::string& name) {
-    auto it = derived_styles_.find(name);
-    if (it != derived_styles_.end()) return it->second;
-    const std::string made = UnusedName("HarfText", "text");
-    pugi::xml_node s;
-    const pugi::xml_node source = styles_.Find("text", name);
-    if (source && styles_.IsAutomatic(root_, "text", name)) {
-      s = root_.child("office:automatic-styles").append_copy(source);
-      s.attribute("style:name").set_value(made.c_str());
-      head_changed_ = true;
-    } else {
-      s = NewStyle(made, "text");
-      if (!name.empty()) s.append_attribute("style:parent-style-name") = name.c_str();
-    }
-    pugi::xml_node props = s.child("style:text-properties");
-    if (!props) props = s.append_child("style:text-properties");
-    SetFont(props);
-    return derived_styles_.emplace(name, made).first->second;
-  }
-
-  void SetFont(pugi::xml_node props) const {
-    const std::string& font = o_.to == Direction::ToUnicode ? o_.unicode_font : o_.legacy_font;
-    const std::string quoted = "'" + font + "'";
-    for (const char* a :
-         {"style:font-name", "style:font-name-complex", "style:font-name-asian", "fo:font-family",
-          "style:font-family-complex", "style:font-family-asian", "style:font-charset",
-          "style:font-charset-complex", "style:font-pitch", "style:font-family-generic"}) {
-      props.remove_attribute(a);
-    }
-    props.append_attribute("fo:font-family") = quoted.c_str();
-    props.append_attribute("style:font-family-complex") = quoted.c_str();
-    props.append_attribute("style:font-family-asian") = quoted.c_str();
-  }
-
   void Text(std::size_t, std::u32string_view text) override {
     pugi::xml_node span = Parent();
     if (std::string_view(span.name()) == "text:span") {
       const std::string name = span.attribute("text:style-name").value();
       if (!span.attribute("text:style-name")) span.append_attribute("text:style-name");
-      span.attribute("text:style-name").set_value(DerivedStyle(name).c_str());
+      span.attribute("text:style-name").set_value(made_.Text(name).c_str());
     } else {
       span = span.append_child("text:span");
-      span.append_attribute("text:style-name") = DerivedStyle("").c_str();
+      span.append_attribute("text:style-name") = made_.Text("").c_str();
     }
     // Runs of spaces are one space in ODF text unless written as text:s.
     std::u32string chunk;
@@ -388,17 +267,12 @@ class PartConverter : public BlockConverter, LineWriter {
   OdfStyles& styles_;
   const ConvertOptions& o_;
   ConvertStats& stats_;
-  pugi::xml_node root_;
-  bool head_changed_ = false;
+  OdfStyleMaker made_;
   std::vector<std::string> columns_;
   bool after_rows_ = false;
   std::vector<pugi::xml_node> paragraphs_;
   DocLine line_;
   std::vector<pugi::xml_node> runs_, items_, containers_, parents_;
-  std::map<std::string, std::string> derived_styles_;
-  std::size_t names_made_ = 0;
-  std::set<std::string> made_names_;
-  std::map<std::string, std::string> direction_styles_;
 };
 
 ConvertStats ConvertOdf(const std::string& in, const std::string& out, const ConvertOptions& o,
@@ -428,6 +302,18 @@ ConvertStats ConvertOdf(const std::string& in, const std::string& out, const Con
   std::map<std::string, NewPart> replaced;
   DeflatedPart part = StreamBlocks(package, "content.xml", layout, converter);
   if (part.file) replaced["content.xml"].deflated = std::move(part);
+  if (common.document_element()) {
+    // Master pages hold text of their own: headers and footers of a sheet,
+    // a slide master's frames. Their styles are styles.xml's alone.
+    OdfStyles own;
+    PartConverter masters(own, o, stats, "HarfMaster");
+    masters.TakeHead(common.document_element());
+    const pugi::xml_node master_styles = common.document_element().child("office:master-styles");
+    const bool changed = master_styles && masters.ConvertBlock(master_styles);
+    if (changed || masters.HeadChanged()) {
+      replaced["styles.xml"].bytes = SerializePart(common, package.Size("styles.xml"));
+    }
+  }
   package.WriteCopy(out, std::move(replaced));
   return stats;
 }
