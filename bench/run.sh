@@ -2,7 +2,7 @@
 # Every benchmark side by side in one run on this machine, printed as
 # Markdown tables: Harf against its yardstick for start-up, typing latency and
 # peak memory, then the engine (bench/dictionary_bench.sh), legacy decoding
-# and harf-convert.
+# and harf-convert on each document format.
 #   bench/run.sh [BUILD_DIR] [RUNS]
 # Builds the benchmark targets in BUILD_DIR (default build-bench, Release with
 # link-time optimisation), the engine benchmark once more without it (in
@@ -120,3 +120,9 @@ bench/dictionary_bench.sh "$build"
 # harf-convert on a 10 MB .docx against unzip plus zip: a table of its own.
 echo
 bench/convert_bench.sh "$build"
+
+# harf-convert on a PDF, a .xlsx and a .pptx against pdftotext and unzip plus
+# zip: a table of its own. Its own build directory, because it configures
+# without the window and would leave this one unable to build harf.
+echo
+bench/formats_bench.sh "$build-formats"

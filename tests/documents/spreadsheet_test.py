@@ -76,6 +76,37 @@ def cell_format(xlsx, ref):
             align.get("readingOrder") if align is not None else None)
 
 
+OFFICE = {
+    "table": "urn:oasis:names:tc:opendocument:xmlns:table:1.0",
+    "style": "urn:oasis:names:tc:opendocument:xmlns:style:1.0",
+}
+
+
+def office_writing_mode(fods, ref):
+    """The writing mode LibreOffice gives a cell of the first sheet, from the
+    flat file it saved: the cell's own style, else its column's default."""
+    col = ord(ref[0]) - ord("A")
+    row = int(ref[1:]) - 1
+    tree = ET.parse(fods)
+    t, s = "{%s}" % OFFICE["table"], "{%s}" % OFFICE["style"]
+    table = tree.find(".//" + t + "table")
+    rows = []
+    for r in table.iter(t + "table-row"):
+        rows += [r] * int(r.get(t + "number-rows-repeated", "1"))
+        if len(rows) > row:
+            break
+    cells = []
+    for c in rows[row]:
+        if c.tag in (t + "table-cell", t + "covered-table-cell"):
+            cells += [c] * int(c.get(t + "number-columns-repeated", "1"))
+    name = cells[col].get(t + "style-name")
+    for style in tree.iter(s + "style"):
+        if style.get(s + "name") == name:
+            props = style.find(s + "paragraph-properties")
+            return props.get(s + "writing-mode") if props is not None else None
+    return None
+
+
 def main():
     convert, shape, work = sys.argv[1:4]
     shutil.rmtree(work, ignore_errors=True)
@@ -125,6 +156,18 @@ def main():
         got = cell_format(results[0], ref)
         if (want and got != want) or (not want and got[0] == "Amiri"):
             print("cell %s: format %s, expected %s" % (ref, got, want or "unchanged"))
+            failed += 1
+    # What LibreOffice makes of the converted format: the cell reads right to
+    # left there too, and a cell left alone keeps its direction.
+    shown = os.path.join(work, "shown")
+    os.makedirs(shown)
+    office.soffice(work, "fods", shown, [results[0]])
+    fods = os.path.join(shown, "book.unicode.fods")
+    for ref, want in (("B1", "rl-tb"), ("A4", "rl-tb"), ("A1", None)):
+        got = office_writing_mode(fods, ref)
+        if (want and got != want) or (not want and got == "rl-tb"):
+            print("cell %s as LibreOffice reads it: writing mode %s, expected %s"
+                  % (ref, got, want or "not right to left"))
             failed += 1
 
     # Refusals: a sheet with a DTD; a file that is no workbook.
