@@ -5,10 +5,15 @@
 # minute each.
 set -eu
 cd "$(dirname "$0")/.."
+started=$(date +%s)
+# Each stage's start, with the time gone so far, so that a slow run says where.
+stage() { echo "== $1 ($(($(date +%s) - started)) s)"; }
+stage "packages"
 scripts/install-deps.sh
 jobs="$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 
+stage "full build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
@@ -16,11 +21,13 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 # The window as it builds where there is no X11 (HARF_X11=OFF: no xcb, the
 # clipboard through QClipboard alone), once: only the window and its offscreen
 # test, so the run stays short; the X server tests need the X11 build above.
+stage "window without X11"
 cmake -S . -B build-nox11 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARF_X11=OFF -DHARF_BENCH=OFF \
   >/dev/null
 cmake --build build-nox11 -j"$jobs" --target harf harf_ui_tests
 ctest --test-dir build-nox11 --output-on-failure -R '^ui\.frmMain$'
 
+stage "sanitizers"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DHARF_GUI=OFF -DHARF_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -32,6 +39,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 # and prints the input that caused it. The documents' inputs are packages'
 # XML and pages, 8 KB at most: enough for elements a thousand deep, four
 # times the readers' limit, while small inputs keep the runs many.
+stage "fuzzers"
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARF_GUI=OFF \
   -DHARF_BENCH=OFF -DHARF_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j"$jobs" --target harf_engine_fuzz harf_document_fuzz
@@ -56,9 +64,11 @@ done
 # The web page: the core compiled to WebAssembly by emscripten, tested in
 # Debian's Chromium through Playwright (pinned in web/package-lock.json)
 # against harf-shape from the build above.
+stage "web page"
 scripts/web.sh --no-serve >/dev/null
 (
   cd web
   npm ci --no-audit --no-fund --loglevel=error >/dev/null
   HARF_SHAPE="$PWD/../build/tools/harf-shape" node_modules/.bin/playwright test
 )
+stage "done"
