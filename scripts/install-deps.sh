@@ -11,7 +11,7 @@
 set -eu
 
 PACKAGES="
-  cmake make g++ pkg-config clang CLANG_RT
+  cmake make g++ pkg-config clang clang-tidy CLANG_RT
   libgtest-dev libbenchmark-dev libicu-dev libfribidi-dev hunspell-ar
   qt6-base-dev libgl-dev
   python3 python3-fonttools fonts-hosny-amiri

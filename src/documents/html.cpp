@@ -329,7 +329,9 @@ ConvertStats ConvertHtml(const std::string& in, const std::string& out, const Co
   const std::string data = ReadWhole(in);
   const std::size_t head = std::min<std::size_t>(data.size(), 4096);
   const bool utf16 = data.starts_with("\xFF\xFE") || data.starts_with("\xFE\xFF");
-  if (!utf16 && std::memchr(data.data(), 0, head) != nullptr) Invalid("not a text file");
+  if (!utf16 && std::string_view(data).substr(0, head).find('\0') != std::string_view::npos) {
+    Invalid("not a text file");
+  }
   Page page{Parse(data)};
   if (!page.doc || !xmlDocGetRootElement(page.doc)) Invalid("no HTML in it");
 

@@ -1,5 +1,7 @@
 #include "input/pasted_text.h"
 
+#include <utility>
+
 #include "input/glyph_encoding.h"
 #include "input/glyph_reader.h"
 #include "shaping/engine.h"
@@ -52,8 +54,9 @@ UnicodeLines TypeAll(const LetterLines& letters, Line first) {
   UnicodeLines result;
   result.skipped = letters.skipped;
   first.SetCursor(0);
+  Line next = std::move(first);
   for (std::size_t i = 0; i < letters.lines.size(); ++i) {
-    Line& line = result.lines.emplace_back(i == 0 ? std::move(first) : Line{});
+    Line& line = result.lines.emplace_back(std::exchange(next, Line{}));
     line.Reserve(line.size() + letters.lines[i].size() + 1);
     const std::size_t refused = TypeInto(line, letters.lines[i]);
     result.skipped += refused;
@@ -218,11 +221,14 @@ void CloseLine(Line& line) {
 UnicodeLines TypeLines(const LetterLines& letters, Line first, std::size_t maxLength) {
   UnicodeLines out;
   out.skipped = letters.skipped;
-  Breaker breaker(out, maxLength);
-  for (std::size_t i = 0; i < letters.lines.size(); ++i) {
-    breaker.Run(letters.lines[i], i == 0 ? std::move(first) : Line{});
+  if (letters.lines.empty()) {
+    out.lines.push_back(std::move(first));
+    return out;
   }
-  if (out.lines.empty()) out.lines.push_back(std::move(first));
+  // Each line the breaker runs gives at least one.
+  Breaker breaker(out, maxLength);
+  Line next = std::move(first);
+  for (const auto& line : letters.lines) breaker.Run(line, std::exchange(next, Line{}));
   return out;
 }
 

@@ -13,7 +13,7 @@ QString InstallTranslations(QCoreApplication& app) {
   for (const QString& name : QLocale().uiLanguages()) {
     const QLocale language(name);
     if (language.language() == QLocale::English || language.language() == QLocale::C) return {};
-    const QString code = QLocale::languageToCode(language.language());
+    QString code = QLocale::languageToCode(language.language());
     auto* own = new QTranslator(&app);
     // harf_de.qm and the like are compiled in as resources under :/i18n.
     if (!own->load(QStringLiteral(":/i18n/harf_") + code)) {

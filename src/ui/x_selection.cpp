@@ -217,7 +217,7 @@ bool XSelection::Whole(std::uint32_t requestor, std::size_t size) const {
 std::size_t XSelection::CostOf(const Offer& offer, std::uint32_t requestor,
                                std::uint32_t target) const {
   constexpr std::size_t kRequest = 24;  // a change-property request's own header
-  if (target == atoms_[kTargets]) return kRequest + 8 * 4;
+  if (target == atoms_[kTargets]) return kRequest + 8 * sizeof(std::uint32_t);  // eight atoms
   if (target == atoms_[kTimestamp]) return kRequest + 4;
   const QByteArray& data = target == XCB_ATOM_STRING ? offer.bytes : offer.utf8;
   const auto size = static_cast<std::size_t>(data.size());

@@ -45,7 +45,7 @@ class XSelection final : public QObject, public QAbstractNativeEventFilter {
   void HandOver();
 
   // Data larger than this goes out in pieces of this size (INCR).
-  static constexpr std::size_t kIncrChunk = 256 * 1024;
+  static constexpr std::size_t kIncrChunk = std::size_t{256} * 1024;
   // The most one MULTIPLE request makes the window write into the server at
   // once, requests' own size included (an INCR transfer counts one piece): a
   // clipboard manager gets every target of any copy, a client naming

@@ -2,12 +2,14 @@
 
 namespace harf::tools {
 
-OptionParser& OptionParser::Flag(std::initializer_list<std::string_view> names, FlagAction act) {
+OptionParser& OptionParser::Flag(std::initializer_list<std::string_view> names,
+                                 const FlagAction& act) {
   for (const std::string_view name : names) options_.push_back({std::string(name), false, act, {}});
   return *this;
 }
 
-OptionParser& OptionParser::Value(std::initializer_list<std::string_view> names, ValueAction act) {
+OptionParser& OptionParser::Value(std::initializer_list<std::string_view> names,
+                                  const ValueAction& act) {
   for (const std::string_view name : names) options_.push_back({std::string(name), true, {}, act});
   return *this;
 }

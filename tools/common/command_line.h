@@ -34,10 +34,10 @@ class OptionParser {
   using ValueAction = std::function<void(const std::string& value)>;
 
   // An option without a value, under each of its spellings ("-h", "--help").
-  OptionParser& Flag(std::initializer_list<std::string_view> names, FlagAction act);
+  OptionParser& Flag(std::initializer_list<std::string_view> names, const FlagAction& act);
   // An option with a value: the next argument, whatever it looks like, or for
   // a name starting with "--" also what follows "=" in the same argument.
-  OptionParser& Value(std::initializer_list<std::string_view> names, ValueAction act);
+  OptionParser& Value(std::initializer_list<std::string_view> names, const ValueAction& act);
   // An option whose value is one word of a list; any other word fails with
   // the list, in the order given.
   template <typename Meaning, typename Target>

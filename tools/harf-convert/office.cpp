@@ -15,14 +15,11 @@
 #include "output_file.h"
 #include "pending.h"
 
-extern char** environ;
-
 namespace harf::convert {
 namespace {
 
 namespace fs = std::filesystem;
 using documents::ConvertStats;
-using documents::DocumentError;
 using documents::Invalid;
 using documents::Io;
 

@@ -21,7 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using documents::ConvertStats;
 using documents::Direction;
-using documents::DocumentError;
 using documents::Invalid;
 using documents::Io;
 

@@ -19,6 +19,7 @@ namespace harf::convert {
 struct FileId {
   dev_t dev = 0;
   ino_t ino = 0;
+  // NOLINTNEXTLINE(modernize-use-nullptr): clang-tidy 14 misreads the defaulted <=>.
   auto operator<=>(const FileId&) const = default;
 };
 std::optional<FileId> IdOf(const std::filesystem::path& p);

@@ -18,7 +18,6 @@
 namespace {
 
 using harf::shape::BadInput;
-using harf::shape::Format;
 using harf::shape::Input;
 using harf::shape::Options;
 using harf::shape::Printer;
