@@ -69,11 +69,11 @@ std::u16string in;
 // where Latin-1 puts a soft hyphen, C1 controls and a no-break space.
 harf::GlyphEncoding copyEncoding = harf::GlyphEncoding::Symbol;
 
-void Put(std::u16string_view s) {
+void SetResult(std::u16string_view s) {
   out.assign(reinterpret_cast<const char*>(s.data()), s.size() * sizeof(char16_t));
 }
 
-void PutUtf8(std::string_view s) {
+void SetResultUtf8(std::string_view s) {
   out.assign(s);
 }
 
@@ -201,7 +201,7 @@ EMSCRIPTEN_KEEPALIVE void harf_keyboard_json() {
     j += "}";
   }
   j += "]}";
-  PutUtf8(j);
+  SetResultUtf8(j);
 }
 
 // A character typed on the physical keyboard (13 for Enter).
@@ -290,15 +290,15 @@ EMSCRIPTEN_KEEPALIVE int harf_is_command_chord(int ctrl, int alt, int meta) {
 
 // The line as the box shows it (UTF-16, U+F000 + code, left to right).
 EMSCRIPTEN_KEEPALIVE void harf_line_box() {
-  Put(harf::EncodeCodesUtf16(typist.line().Codes(), harf::GlyphEncoding::Symbol));
+  SetResult(harf::EncodeCodesUtf16(typist.line().Codes(), harf::GlyphEncoding::Symbol));
 }
 
 // The text area as the box shows it from line `first` on, lines separated
 // by U+000A (a line after the first starts with one): the text area only
 // grows between two clears, so the page appends what is new.
 EMSCRIPTEN_KEEPALIVE void harf_text_box(int first) {
-  Put(Utf16(typist.text().Chars(harf::GlyphEncoding::Symbol, U"\n",
-                                first < 0 ? 0 : static_cast<std::size_t>(first))));
+  SetResult(Utf16(typist.text().Chars(harf::GlyphEncoding::Symbol, U"\n",
+                                      first < 0 ? 0 : static_cast<std::size_t>(first))));
 }
 
 // Chooses what a copy writes by the encoding's name ("symbol", "latin1",
@@ -318,27 +318,27 @@ EMSCRIPTEN_KEEPALIVE int harf_set_encoding() {
 
 // The name of the encoding a copy writes.
 EMSCRIPTEN_KEEPALIVE void harf_encoding() {
-  PutUtf8(harf::EncodingName(copyEncoding));
+  SetResultUtf8(harf::EncodingName(copyEncoding));
 }
 
 // What a copy of the line writes to the clipboard (UTF-16).
 EMSCRIPTEN_KEEPALIVE void harf_line_copy() {
-  Put(harf::EncodeCodesUtf16(typist.CopyLine().Codes(), copyEncoding));
+  SetResult(harf::EncodeCodesUtf16(typist.CopyLine().Codes(), copyEncoding));
 }
 
 // What a copy of the text area writes, lines separated by CR LF.
 EMSCRIPTEN_KEEPALIVE void harf_text_copy() {
-  Put(Utf16(typist.CopyText().Chars(copyEncoding, U"\r\n")));
+  SetResult(Utf16(typist.CopyText().Chars(copyEncoding, U"\r\n")));
 }
 
 // The line as Unicode Arabic in logical order (UTF-16).
 EMSCRIPTEN_KEEPALIVE void harf_line_unicode() {
-  Put(Utf16(harf::LogicalText(typist.CopyLine())));
+  SetResult(Utf16(harf::LogicalText(typist.CopyLine())));
 }
 
 // The text area as Unicode, lines separated by LF.
 EMSCRIPTEN_KEEPALIVE void harf_text_unicode() {
-  Put(Utf16(typist.CopyText().Unicode(U"\n")));
+  SetResult(Utf16(typist.CopyText().Unicode(U"\n")));
 }
 
 // Paste Unicode of the text in the input buffer, typed in from where the
@@ -362,17 +362,17 @@ EMSCRIPTEN_KEEPALIVE int harf_paste() {
 // The line and the text area as Unicode Arabic (UTF-16), for a screen
 // reader: unlike the copies, reading them is no command.
 EMSCRIPTEN_KEEPALIVE void harf_line_text() {
-  Put(Utf16(harf::LogicalText(typist.line())));
+  SetResult(Utf16(harf::LogicalText(typist.line())));
 }
 // Lines `first` onwards, each after a line feed except the text's first.
 EMSCRIPTEN_KEEPALIVE void harf_text_text(int first) {
-  Put(Utf16(typist.text().Unicode(U"\n", first < 0 ? 0 : static_cast<std::size_t>(first))));
+  SetResult(Utf16(typist.text().Unicode(U"\n", first < 0 ? 0 : static_cast<std::size_t>(first))));
 }
 
 // What the page keeps in the browser between visits (UTF-16), and putting it
 // back from the input buffer: 1 when it was taken, 0 when it was not Harf's.
 EMSCRIPTEN_KEEPALIVE void harf_saved() {
-  Put(Utf16(typist.Saved()));
+  SetResult(Utf16(typist.Saved()));
 }
 EMSCRIPTEN_KEEPALIVE int harf_restore() {
   return typist.Restore(Utf32(in)) ? 1 : 0;

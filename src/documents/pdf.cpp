@@ -110,7 +110,7 @@ class Output {
   std::FILE* file_;
 };
 
-struct LineReader {
+struct PageLine {
   const std::string& legacy_lower;
   const ConvertOptions& options;
   ConvertStats& stats;
@@ -207,7 +207,7 @@ ConvertStats ConvertPdf(const std::string& in, const std::string& out, const Con
   const std::string legacy_lower = Lower(o.legacy_font);
   ConvertStats stats;
   Output output(out);
-  LineReader reader{legacy_lower, o, stats, {}, {}, {}};
+  PageLine reader{legacy_lower, o, stats, {}, {}, {}};
   for (int page = 1; page <= pages; ++page) {
     LegacyTextDevice device(legacy_lower);
     if (!device.isOk()) Io("cannot set up the text reader");

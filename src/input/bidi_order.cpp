@@ -31,7 +31,7 @@ std::u32string Arrange(std::u32string_view text, const std::vector<Cluster>& clu
 }
 
 // A strong right-to-left character for the bidi algorithm.
-bool IsArabicLetter(char32_t ch) {
+bool IsStrongArabic(char32_t ch) {
   return (ch >= U'\u0621' && ch <= U'\u064A') || ch == U'\u0671';
 }
 
@@ -123,7 +123,7 @@ std::u32string LogicalText(const Line& line, BidiOrder order, std::size_t piece)
       if (letter == kNoLetter) continue;
       const char32_t cp = CodePointOf(static_cast<LetterIndex>(letter));
       if (cp == kNoCodePoint) continue;
-      if (typed.size() >= piece && IsArabicLetter(cp)) {
+      if (typed.size() >= piece && IsStrongArabic(cp)) {
         out += logical(typed);
         typed.clear();
       }

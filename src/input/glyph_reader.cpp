@@ -1,11 +1,13 @@
 #include "input/glyph_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <string>
 
 #include "input/bidi_order.h"
 #include "input/pasted_text.h"
+#include "input/utf8.h"
 #include "shaping/engine.h"
 #include "tables/ligature_table.h"
 #include "tables/unicode_table.h"
@@ -93,30 +95,17 @@ struct Written {
   bool joins = false;      // its first letter brings the padding space
 };
 
-// UTF-8 of one code point below U+10000 (every letter's); the core has no
-// library for it.
-void PutUtf8(char32_t cp, Written& w) {
-  if (cp < 0x80) {
-    w.utf8[w.size++] = static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    w.utf8[w.size++] = static_cast<char>(0xC0 | (cp >> 6));
-    w.utf8[w.size++] = static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    w.utf8[w.size++] = static_cast<char>(0xE0 | (cp >> 12));
-    w.utf8[w.size++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    w.utf8[w.size++] = static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 std::array<Written, kGlyphCount> BuildWritten() {
   std::array<Written, kGlyphCount> t{};
   for (int c = 0; c < kGlyphCount; ++c) {
     const Reading& r = kReadings[c];
     Written& w = t[c];
     if (r.first == kNoLetter) continue;
-    for (const LetterIndex L : {r.first, r.second}) {
-      if (L != kNoLetter) PutUtf8(CodePointOf(L), w);
-    }
+    std::u32string letters(1, CodePointOf(r.first));
+    if (r.second != kNoLetter) letters.push_back(CodePointOf(r.second));
+    const std::string utf8 = EncodeUtf8(letters);
+    std::copy(utf8.begin(), utf8.end(), w.utf8);
+    w.size = static_cast<std::uint8_t>(utf8.size());
     const char32_t cp = CodePointOf(r.first);
     w.digit = r.second == kNoLetter && IsArabicIndicDigit(cp);
     w.separator = r.second == kNoLetter && IsNumberSeparator(cp);

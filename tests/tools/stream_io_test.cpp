@@ -37,8 +37,8 @@ std::vector<Line> ReadThroughPipe(const std::string& input, std::size_t capacity
     close(fd);
   });
   std::vector<Line> lines;
-  LineReader reader(fds[0], {}, true, "pipe", capacity);
-  Piece p;
+  PieceReader reader(fds[0], {}, true, "pipe", capacity);
+  LinePiece p;
   bool open = false;
   while (reader.Next(p)) {
     if (!open) lines.emplace_back();
@@ -54,7 +54,7 @@ std::vector<Line> ReadThroughPipe(const std::string& input, std::size_t capacity
   return lines;
 }
 
-TEST(LineReader, GivesTheLinesOfRandomInputWithAnyBuffer) {
+TEST(PieceReader, GivesTheLinesOfRandomInputWithAnyBuffer) {
   std::mt19937 rng(20261208);
   const std::vector<std::string> parts = {
       "\n", "\r\n", "b", "\xd8\xa8", "\xe2\x82\xac", "\xf0\x9f\x98\x80", "\xff", " "};
@@ -82,12 +82,12 @@ TEST(LineReader, GivesTheLinesOfRandomInputWithAnyBuffer) {
 
 // A line is handed on before the reader waits for more: whoever answers it
 // (the hook flushes the output) does so before the next read blocks.
-TEST(LineReader, HandsOnEachLineBeforeWaitingForTheNext) {
+TEST(PieceReader, HandsOnEachLineBeforeWaitingForTheNext) {
   alarm(10);  // a reader that reads ahead blocks for good: fail instead
   int in[2];
   ASSERT_EQ(pipe(in), 0);
-  LineReader reader(in[0], {}, true, "pipe");
-  Piece p;
+  PieceReader reader(in[0], {}, true, "pipe");
+  LinePiece p;
   for (const std::string line : {"first", "", "third"}) {
     const std::string bytes = line + "\n";
     ASSERT_EQ(write(in[1], bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
@@ -104,8 +104,8 @@ TEST(LineReader, HandsOnEachLineBeforeWaitingForTheNext) {
 TEST(StreamIo, FailuresAreIoErrors) {
   const int dir = open("/", O_RDONLY | O_DIRECTORY);
   ASSERT_GE(dir, 0);
-  LineReader reader(dir, {}, true, "a folder");
-  Piece p;
+  PieceReader reader(dir, {}, true, "a folder");
+  LinePiece p;
   EXPECT_THROW(reader.Next(p), IoError);
   close(dir);
 

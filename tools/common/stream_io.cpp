@@ -41,15 +41,15 @@ void Output::Flush() {
   buffer_.clear();
 }
 
-LineReader::LineReader(int fd, std::function<void()> beforeWait, bool wholeUtf8,
-                       std::string_view name, std::size_t capacity)
+PieceReader::PieceReader(int fd, std::function<void()> beforeWait, bool wholeUtf8,
+                         std::string_view name, std::size_t capacity)
     : fd_(fd),
       beforeWait_(std::move(beforeWait)),
       wholeUtf8_(wholeUtf8),
       name_(name),
       buffer_(capacity < 8 ? 8 : capacity) {}
 
-bool LineReader::Fill() {
+bool PieceReader::Fill() {
   if (eof_) return false;
   if (begin_ > 0) {  // make room at the end
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
@@ -71,7 +71,7 @@ bool LineReader::Fill() {
   }
 }
 
-bool LineReader::Next(Piece& piece) {
+bool PieceReader::Next(LinePiece& piece) {
   while (true) {
     const char* data = buffer_.data();
     const void* lf = std::memchr(data + begin_, '\n', end_ - begin_);

@@ -56,27 +56,27 @@ class Output {
 // One piece of an input line. A line comes in one piece when it fits the
 // reader's buffer, otherwise in several; the last one has `ends` set. The line
 // feed itself is in no piece; a carriage return before it is.
-struct Piece {
+struct LinePiece {
   std::string_view bytes;  // valid until the next call of Next
   std::size_t line = 0;    // 1-based number of the line
   std::size_t offset = 0;  // byte offset of bytes.front() in the line
   bool ends = false;       // the line ends after this piece
 };
 
-class LineReader {
+class PieceReader {
  public:
   // `beforeWait` runs before every read that may block (typically the output's
   // Flush). With `wholeUtf8`, a piece that does not end its line never ends in
   // the middle of a UTF-8 sequence, so each piece decodes on its own.
-  explicit LineReader(int fd, std::function<void()> beforeWait = {}, bool wholeUtf8 = true,
-                      std::string_view name = "standard input",
-                      std::size_t capacity = std::size_t{1} << 16);
-  LineReader(const LineReader&) = delete;
-  LineReader& operator=(const LineReader&) = delete;
+  explicit PieceReader(int fd, std::function<void()> beforeWait = {}, bool wholeUtf8 = true,
+                       std::string_view name = "standard input",
+                       std::size_t capacity = std::size_t{1} << 16);
+  PieceReader(const PieceReader&) = delete;
+  PieceReader& operator=(const PieceReader&) = delete;
 
   // The next piece; false at the end of input. Empty input has no line; input
   // that does not end with a line feed ends with its last line all the same.
-  bool Next(Piece& piece);
+  bool Next(LinePiece& piece);
 
  private:
   // Reads more into the free end of the buffer; false at end of input.

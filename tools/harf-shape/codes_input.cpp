@@ -13,8 +13,8 @@
 namespace harf::shape {
 namespace {
 
+using tools::LinePiece;
 using tools::Output;
-using tools::Piece;
 
 // Glyph-code text: lines of decimal codes, raw bytes, or UTF-8 text whose
 // characters are the font's characters. A line is held whole (its reading
@@ -27,7 +27,7 @@ class CodesInput final : public Input {
       : from_(from), encoding_(encoding), unicode_(unicode), print_(std::move(print)), out_(out) {}
   std::size_t Skipped() const override { return skipped_; }
 
-  void Take(const Piece& piece) override {
+  void Take(const LinePiece& piece) override {
     switch (from_) {
       case Source::Bytes:
         codes_.insert(codes_.end(), piece.bytes.begin(), piece.bytes.end());
@@ -68,7 +68,7 @@ class CodesInput final : public Input {
   }
 
  private:
-  void TakeDecimal(const Piece& piece) {
+  void TakeDecimal(const LinePiece& piece) {
     for (std::size_t i = 0; i < piece.bytes.size(); ++i) {
       const char c = piece.bytes[i];
       if (c >= '0' && c <= '9') {
@@ -84,16 +84,16 @@ class CodesInput final : public Input {
       }
     }
   }
-  void EndNumber(const Piece&) {
+  void EndNumber(const LinePiece&) {
     if (digits_ > 0) codes_.push_back(static_cast<harf::GlyphCode>(number_));
     number_ = 0;
     digits_ = 0;
   }
-  void TakeLegacy(const Piece& piece) {
+  void TakeLegacy(const LinePiece& piece) {
     const std::size_t valid = harf::AppendDecodedUtf8(piece.bytes, chars_);
     if (valid < piece.bytes.size()) Bad(piece, valid, "invalid UTF-8");
   }
-  [[noreturn]] static void Bad(const Piece& piece, std::size_t at, const std::string& what) {
+  [[noreturn]] static void Bad(const LinePiece& piece, std::size_t at, const std::string& what) {
     throw BadInput{what + " on input line " + std::to_string(piece.line) + " at byte " +
                    std::to_string(piece.offset + at + 1)};
   }

@@ -20,7 +20,7 @@ struct BadInput {
 class Input {
  public:
   virtual ~Input() = default;
-  virtual void Take(const tools::Piece& piece) = 0;
+  virtual void Take(const tools::LinePiece& piece) = 0;
   // Characters left out so far, for the report on standard error.
   virtual std::size_t Skipped() const { return 0; }
 };

@@ -23,8 +23,8 @@ using harf::shape::Options;
 using harf::shape::Printer;
 using harf::shape::Source;
 using harf::tools::IoError;
+using harf::tools::LinePiece;
 using harf::tools::Output;
-using harf::tools::Piece;
 
 std::unique_ptr<Input> MakeInput(const Options& o, Printer print, Output& out) {
   switch (o.from) {
@@ -58,12 +58,12 @@ int Shape(const Options& o) {
   const std::unique_ptr<Input> input = MakeInput(
       o, MakePrinter(o.format, o.encoding.value_or(harf::GlyphEncoding::Symbol), out), out);
   // Raw bytes are no UTF-8: a piece may end anywhere.
-  harf::tools::LineReader reader(
+  harf::tools::PieceReader reader(
       STDIN_FILENO, [&out] { out.Flush(); }, o.from != Source::Bytes);
   // At a terminal, what was skipped is told line by line; otherwise once.
   const bool terminal = isatty(STDIN_FILENO) == 1;
   std::size_t told = 0;
-  Piece piece;
+  LinePiece piece;
   try {
     while (reader.Next(piece)) {
       input->Take(piece);

@@ -11,13 +11,13 @@
 namespace harf::shape {
 namespace {
 
-using tools::Piece;
+using tools::LinePiece;
 
 // Input read as UTF-8 text; stops at the first invalid sequence after typing
 // what comes before it.
 class Utf8Input : public Input {
  public:
-  void Take(const Piece& piece) final {
+  void Take(const LinePiece& piece) final {
     text_.clear();
     const std::size_t valid = harf::AppendDecodedUtf8(piece.bytes, text_);
     Type(text_);
