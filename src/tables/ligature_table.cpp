@@ -14,17 +14,21 @@ constexpr PairTable BuildPairs() {
   return t;
 }
 
-constexpr std::array<std::int8_t, kGlyphCount> BuildParts() {
-  std::array<std::int8_t, kGlyphCount> t{};
-  t.fill(-1);
+// The index in kLigatures of the ligature each code is, or kNotLigature.
+constexpr std::uint8_t kNotLigature = 0xFF;
+static_assert(kLigatures.size() < kNotLigature);
+
+constexpr std::array<std::uint8_t, kGlyphCount> BuildParts() {
+  std::array<std::uint8_t, kGlyphCount> t{};
+  t.fill(kNotLigature);
   for (std::size_t i = 0; i < kLigatures.size(); ++i) {
-    t[kLigatures[i].code] = static_cast<std::int8_t>(i);
+    t[kLigatures[i].code] = static_cast<std::uint8_t>(i);
   }
   return t;
 }
 
 constexpr PairTable kPairs = BuildPairs();
-constexpr std::array<std::int8_t, kGlyphCount> kParts = BuildParts();
+constexpr std::array<std::uint8_t, kGlyphCount> kParts = BuildParts();
 
 }  // namespace
 
@@ -33,8 +37,8 @@ GlyphCode AddLig(GlyphCode N, GlyphCode M) {
 }
 
 const Ligature* LigatureParts(GlyphCode code) {
-  const int i = kParts[code];
-  return i < 0 ? nullptr : &kLigatures[static_cast<std::size_t>(i)];
+  const std::uint8_t i = kParts[code];
+  return i == kNotLigature ? nullptr : &kLigatures[i];
 }
 
 }  // namespace harf

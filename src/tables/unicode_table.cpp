@@ -38,7 +38,7 @@ constexpr ReverseTable kReverse = BuildReverse();
 
 static_assert([] {
   for (char32_t cp : kCodePointOf) {
-    if (cp != kNoCodePoint && cp >= 0x100 && (cp < 0x600 || cp > 0x6FF)) return false;
+    if (cp >= 0x100 && (cp < 0x600 || cp > 0x6FF)) return false;
   }
   return true;
 }());
