@@ -36,6 +36,23 @@ def is_arabic(word):
     return bool(re.search("[\u0600-\u06ff]", word))
 
 
+def display_order(construct, toks):
+    """The tokens as a legacy document holds them: each stretch of Arabic
+    (spaces and signs between its words included) turned round, Latin as it
+    is."""
+    order, stretch = [], []
+    for t in toks + [None]:
+        if t is not None and (t[0] != "word" or is_arabic(t[1])) and not (
+                construct == "latin" and t[0] == "space" and not t[2]):
+            stretch.append(t)
+            continue
+        order += reversed(stretch)
+        stretch = []
+        if t is not None:
+            order.append(t)
+    return order
+
+
 def squeeze(s):
     return re.sub(" +", " ", s).strip()
 

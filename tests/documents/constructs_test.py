@@ -15,7 +15,7 @@ import sys
 import xml.etree.ElementTree as ET
 import zipfile
 
-from construct_cases import OBJECT_MARK, convert, is_arabic, read_cases, shape, squeeze, tokens
+from construct_cases import OBJECT_MARK, convert, display_order, is_arabic, read_cases, shape, squeeze, tokens
 from doc_packages import W_NS, write_docx
 from odt_constructs import odt_cases
 
@@ -70,19 +70,7 @@ def run_xml(text, props, deleted=False, soft_hyphen=False):
 
 def paragraph(construct, toks, legacy, codes):
     """The w:p of a case: legacy, display order; or Unicode, logical order."""
-    order = toks
-    if legacy:
-        # Display order: each stretch of Arabic turned round, Latin as it is.
-        order, stretch = [], []
-        for t in toks + [None]:
-            if t is not None and (t[0] != "word" or is_arabic(t[1])) and not (
-                    construct == "latin" and t[0] == "space" and not t[2]):
-                stretch.append(t)
-                continue
-            order += reversed(stretch)
-            stretch = []
-            if t is not None:
-                order.append(t)
+    order = display_order(construct, toks) if legacy else toks
     open_, close = WRAPPERS.get(construct, ("", ""))
     # Neighbouring tokens with the same place and kind of run share a run.
     pieces = []  # (inside, props, text)

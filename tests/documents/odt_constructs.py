@@ -6,7 +6,7 @@ import re
 import xml.etree.ElementTree as ET
 import zipfile
 
-from construct_cases import OBJECT_MARK, convert, is_arabic, squeeze, tokens
+from construct_cases import OBJECT_MARK, convert, display_order, is_arabic, squeeze, tokens
 from doc_packages import ODT_NS, write_odt
 
 TEXT = "{%s}" % ODT_NS["text"]
@@ -29,18 +29,7 @@ ODT_HOLDER = {"a": TEXT + "a", "meta": TEXT + "meta"}
 def odt_paragraph(construct, toks, legacy, codes):
     """The text:p of a case: legacy glyphs in spans of style T1 (the legacy
     font), display order; or Unicode straight in the paragraph."""
-    order = toks
-    if legacy:
-        order, stretch = [], []
-        for t in toks + [None]:
-            if t is not None and (t[0] != "word" or is_arabic(t[1])) and not (
-                    construct == "latin" and t[0] == "space" and not t[2]):
-                stretch.append(t)
-                continue
-            order += reversed(stretch)
-            stretch = []
-            if t is not None:
-                order.append(t)
+    order = display_order(construct, toks) if legacy else toks
     open_, close = ODT_WRAPPERS.get(construct, ("", ""))
     pieces = []  # (inside, legacy run?, xml)
     for kind, value, inside in order:
