@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs what is missing, builds everything and runs every test: the full
-# suite, then the core tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the engine's and the documents' fuzzers for a
-# minute each.
+# suite, clang-tidy over the project's code, the window built without X11, the
+# core tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# engine's and the documents' fuzzers for a minute each, and the web page in
+# Chromium.
 set -eu
 cd "$(dirname "$0")/.."
 started=$(date +%s)
@@ -17,6 +18,16 @@ stage "full build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+# clang-tidy, with the committed .clang-tidy, over the project's own code (src/
+# and tools/) from the full build's compile commands; quiet unless it finds
+# something.
+stage "clang-tidy"
+run-clang-tidy -p build -j"$jobs" -quiet "$PWD/(src|tools)/" >build/clang-tidy.log 2>&1 || {
+  grep -B2 -A6 -E "(warning|error):" build/clang-tidy.log
+  echo "clang-tidy found the above (the whole log: build/clang-tidy.log)"
+  exit 1
+}
 
 # The window as it builds where there is no X11 (HARF_X11=OFF: no xcb, the
 # clipboard through QClipboard alone), once: only the window and its offscreen

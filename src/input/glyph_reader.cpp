@@ -36,7 +36,7 @@ constexpr LetterIndex CommonLetter(GlyphCode g) {
 
 constexpr std::array<Reading, kGlyphCount> BuildReadings() {
   std::array<Reading, kGlyphCount> t{};
-  for (int c = 0; c < kGlyphCount; ++c) {
+  for (std::size_t c = 0; c < kGlyphCount; ++c) {
     const auto g = static_cast<GlyphCode>(c);
     Reading& r = t[c];
     r.carrier = g;
@@ -53,8 +53,8 @@ constexpr std::array<Reading, kGlyphCount> BuildReadings() {
     const LetterIndex L = CommonLetter(g);
     // A code no letter uses reads back as the space (or, for 0, as a letter
     // with no glyph at all).
-    const bool formOfL =
-        IsoGlyph[L] == g || IniGlyph[L] == g || MedGlyph[L] == g || FinGlyph[L] == g;
+    const bool formOfL = IsoGlyph[LetterSlot(L)] == g || IniGlyph[LetterSlot(L)] == g ||
+                         MedGlyph[LetterSlot(L)] == g || FinGlyph[LetterSlot(L)] == g;
     if (g == NoGlyph || (g != kSpaceCode && (L == kSpaceLetter || !formOfL))) continue;
     r.first = L;
     r.sign = IsSignLetter(L);
@@ -67,7 +67,7 @@ constexpr std::array<Reading, kGlyphCount> kReadings = BuildReadings();
 // Letters that go through the joining step and so bring the padding space
 // when nothing stands before them.
 bool Joins(LetterIndex L) {
-  const FormClass K = FormOf[IsoGlyph[L]];
+  const FormClass K = FormOf[IsoGlyph[LetterSlot(L)]];
   return L != kSpaceLetter && K != kSign && K != kSingle;
 }
 
@@ -76,7 +76,7 @@ bool Joins(LetterIndex L) {
 // stands for all of them.
 constexpr std::array<bool, kGlyphCount> BuildTakesSign() {
   std::array<bool, kGlyphCount> t{};
-  for (int c = 0; c < kGlyphCount; ++c) {
+  for (std::size_t c = 0; c < kGlyphCount; ++c) {
     const LetterIndex L = LetterOf[c];
     t[c] = (L >= 0 && L < static_cast<int>(DiacClass.size())) || L == kHamza;
   }
@@ -97,7 +97,7 @@ struct Written {
 
 std::array<Written, kGlyphCount> BuildWritten() {
   std::array<Written, kGlyphCount> t{};
-  for (int c = 0; c < kGlyphCount; ++c) {
+  for (std::size_t c = 0; c < kGlyphCount; ++c) {
     const Reading& r = kReadings[c];
     Written& w = t[c];
     if (r.first == kNoLetter) continue;

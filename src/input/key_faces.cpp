@@ -11,7 +11,7 @@ namespace harf {
 std::u32string KeyPictureText(LetterIndex letter) {
   if (!IsLetterIndex(letter)) return {};
   if (IsSignLetter(letter)) return {kDottedCircle, CodePointOf(letter)};
-  return {CharOfCode(IsoGlyph[letter], GlyphEncoding::Symbol)};
+  return {CharOfCode(IsoGlyph[LetterSlot(letter)], GlyphEncoding::Symbol)};
 }
 
 // Names the key's letter and the character that types it with its layout

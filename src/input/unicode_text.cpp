@@ -85,7 +85,11 @@ class NfkcNormaliser {
     out.reserve(out.size() + static_cast<std::size_t>(n));
     for (std::int32_t i = 0; i < n;) {
       UChar32 c;
+// ICU's macro mixes its signed UChar32 with unsigned masks.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wsign-conversion"
       U16_NEXT(norm_.data(), i, n, c);
+#pragma GCC diagnostic pop
       out.push_back(static_cast<char32_t>(c));
     }
     return dropped;
@@ -190,6 +194,8 @@ UnicodeLines FromUnicode(std::u32string_view text, Line first) {
       IcuBidiOrder);
 }
 
+namespace {
+
 // Whether a letter's code point belongs to a number, or may stand in one
 // between two digits.
 bool InNumber(char32_t cp) {
@@ -209,6 +215,8 @@ std::size_t LastTypingCut(std::u32string_view text) {
   }
   return 0;
 }
+
+}  // namespace
 
 UnicodeTyper::UnicodeTyper(LineDone done, Line first)
     : done_(std::move(done)), line_(std::move(first)), nfkc_(std::make_unique<NfkcNormaliser>()) {

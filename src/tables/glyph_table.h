@@ -29,7 +29,7 @@ namespace detail {
 template <GlyphCode LetterForms::*Form>
 constexpr std::array<GlyphCode, kLetterCount> Column() {
   std::array<GlyphCode, kLetterCount> out{};
-  for (int i = 0; i < kLetterCount; ++i) out[i] = kLetterForms[i].*Form;
+  for (std::size_t i = 0; i < kLetterCount; ++i) out[i] = kLetterForms[i].*Form;
   return out;
 }
 
@@ -46,7 +46,7 @@ constexpr ReverseTables BuildReverse() {
   auto put = [&t](GlyphCode code, LetterIndex i) { t.letter[code] = i; };
   auto cls = [&t](GlyphCode code, FormClass c) { t.form[code] = c; };
   for (LetterIndex i = 0; i < kLetterCount; ++i) {
-    const LetterForms& f = kLetterForms[i];
+    const LetterForms& f = kLetterForms[LetterSlot(i)];
     if (f.med == NoGlyph && f.ini == NoGlyph) {
       put(f.iso, i);
       cls(f.iso, kSingle);
@@ -78,14 +78,10 @@ inline constexpr ReverseTables kReverse = BuildReverse();
 
 }  // namespace detail
 
-inline constexpr std::array<GlyphCode, kLetterCount> IsoGlyph =
-    detail::Column<&LetterForms::iso>();
-inline constexpr std::array<GlyphCode, kLetterCount> IniGlyph =
-    detail::Column<&LetterForms::ini>();
-inline constexpr std::array<GlyphCode, kLetterCount> MedGlyph =
-    detail::Column<&LetterForms::med>();
-inline constexpr std::array<GlyphCode, kLetterCount> FinGlyph =
-    detail::Column<&LetterForms::fin>();
+inline constexpr std::array<GlyphCode, kLetterCount> IsoGlyph = detail::Column<&LetterForms::iso>();
+inline constexpr std::array<GlyphCode, kLetterCount> IniGlyph = detail::Column<&LetterForms::ini>();
+inline constexpr std::array<GlyphCode, kLetterCount> MedGlyph = detail::Column<&LetterForms::med>();
+inline constexpr std::array<GlyphCode, kLetterCount> FinGlyph = detail::Column<&LetterForms::fin>();
 
 inline constexpr std::array<LetterIndex, kGlyphCount> LetterOf = detail::kReverse.letter;
 inline constexpr std::array<FormClass, kGlyphCount> FormOf = detail::kReverse.form;
@@ -96,7 +92,7 @@ constexpr bool IsLetterIndex(int c) {
 
 // A vowel sign is a letter whose isolated glyph is an initial-only glyph.
 constexpr bool IsSignLetter(LetterIndex c) {
-  return FormOf[IsoGlyph[c]] == kSign;
+  return FormOf[IsoGlyph[LetterSlot(c)]] == kSign;
 }
 
 // A glyph stands for a vowel sign when the letter it reads back as is a sign.

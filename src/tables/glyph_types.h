@@ -2,6 +2,7 @@
 // from glyphs.tsv into glyph_data.h.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace harf {
@@ -20,6 +21,12 @@ inline constexpr GlyphCode kSpaceCode = 32;
 // code point that types none, a key that enters none. It fits the byte a line
 // keeps per letter, and lies outside 0..85 so IsLetterIndex refuses it.
 inline constexpr LetterIndex kNoLetter = 0xFF;
+
+// A letter index as a table subscript. Every caller has checked the index
+// (IsLetterIndex), or read it from a table that holds only indexes 0..85.
+constexpr std::size_t LetterSlot(LetterIndex L) {
+  return static_cast<std::size_t>(L);
+}
 
 // What a letter stands for in Unicode text where it has no code point.
 inline constexpr char32_t kNoCodePoint = 0;

@@ -22,7 +22,7 @@ constexpr ReverseTable BuildReverse() {
     }
   };
   for (LetterIndex c = 0; c < kLetterCount; ++c) {
-    if (kCodePointOf[c] != kNoCodePoint) put(kCodePointOf[c], c);
+    if (kCodePointOf[LetterSlot(c)] != kNoCodePoint) put(kCodePointOf[LetterSlot(c)], c);
   }
   for (LetterIndex d = 0; d < 10; ++d) {
     put(U'0' + static_cast<char32_t>(d), kDigit0 + d);

@@ -31,7 +31,7 @@ namespace harf {
 // The code point letter c stands for, or kNoCodePoint (letters 68..85, or an
 // index outside 0..85).
 constexpr char32_t CodePointOf(LetterIndex c) {
-  return IsLetterIndex(c) ? kCodePointOf[c] : kNoCodePoint;
+  return IsLetterIndex(c) ? kCodePointOf[LetterSlot(c)] : kNoCodePoint;
 }
 
 // The letter code point cp is typed as, or kNoLetter. Besides the code

@@ -64,7 +64,8 @@ QPixmap KeyPicture(LetterIndex letter, const PictureFonts& fonts, qreal dpr, QSi
   // font's own kind; a sign's, the sign on a dotted circle from the stand-in.
   const bool sign = IsSignLetter(letter);
   const QRawFont& font = sign ? fonts.signs : fonts.letters;
-  const QString text = sign ? PictureText(letter) : CodeText(IsoGlyph[letter], fonts.encoding);
+  const QString text =
+      sign ? PictureText(letter) : CodeText(IsoGlyph[LetterSlot(letter)], fonts.encoding);
   QImage image((size * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
   image.setDevicePixelRatio(dpr);
   image.fill(Qt::transparent);
