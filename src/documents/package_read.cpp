@@ -99,14 +99,15 @@ void Package::CheckEntries() const {
     }
     if ((st.valid & ZIP_STAT_SIZE) && st.size > kMaxEntrySize) {
       Invalid("zip entry " + name + " unpacks to " + std::to_string(st.size) +
-              " bytes, more than the limit of 512 MB");
+              " bytes, more than the limit of " + std::to_string(kMaxEntrySize >> 20) + " MB");
     }
     // Small entries are left out of the ratio check: a few kilobytes of
     // repeated markup compress that well and can do no harm.
     if ((st.valid & ZIP_STAT_SIZE) && (st.valid & ZIP_STAT_COMP_SIZE) && st.size > (1u << 20) &&
         st.size > kMaxEntryRatio * st.comp_size) {
-      Invalid("zip entry " + name + " unpacks to more than 200 times its packed size (" +
-              std::to_string(st.size) + " from " + std::to_string(st.comp_size) + " bytes)");
+      Invalid("zip entry " + name + " unpacks to more than " + std::to_string(kMaxEntryRatio) +
+              " times its packed size (" + std::to_string(st.size) + " from " +
+              std::to_string(st.comp_size) + " bytes)");
     }
   }
 }

@@ -23,11 +23,10 @@ TempFile TempFile::Make() {
   // take /tmp whatever it says), and unlinked at once, so that nothing is
   // left behind however the process ends.
   const char* dir = std::getenv("TMPDIR");
-  std::string path = std::string(dir && *dir ? dir : "/tmp") + "/harf-part-XXXXXX";
+  const std::string folder = dir && *dir ? dir : "/tmp";
+  std::string path = folder + "/harf-part-XXXXXX";
   const int fd = ::mkostemp(path.data(), O_CLOEXEC);
-  if (fd < 0)
-    Io("cannot make a temporary file in " + path.substr(0, path.size() - 17) + ": " +
-       std::strerror(errno));
+  if (fd < 0) Io("cannot make a temporary file in " + folder + ": " + std::strerror(errno));
   ::unlink(path.c_str());
   TempFile t;
   t.file_ = ::fdopen(fd, "w+b");
