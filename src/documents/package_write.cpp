@@ -89,14 +89,14 @@ struct FileSink {
       }
       case ZIP_SOURCE_ERROR:
         return zip_error_to_data(&self->error, data, len);
+      // Nothing to open, close, free or commit: the file is the caller's and
+      // is written in place. Nothing to read: the archive is new.
       case ZIP_SOURCE_OPEN:
       case ZIP_SOURCE_CLOSE:
       case ZIP_SOURCE_FREE:
       case ZIP_SOURCE_COMMIT_WRITE:
-        return 0;
       case ZIP_SOURCE_READ:
       case ZIP_SOURCE_TELL:
-        return 0;
       case ZIP_SOURCE_SEEK:
         return 0;
       case ZIP_SOURCE_BEGIN_WRITE:
