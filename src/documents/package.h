@@ -39,6 +39,8 @@ class DocumentError : public std::runtime_error {
 // larger than its compressed size, is refused before anything is inflated.
 inline constexpr std::uint64_t kMaxEntrySize = 512ull << 20;
 inline constexpr std::uint64_t kMaxEntryRatio = 200;
+// Messages and --help give the size limit in whole MB.
+static_assert(kMaxEntrySize % (1u << 20) == 0);
 
 // An unnamed temporary file (gone with the process, however it ends) that
 // holds a part written anew, so that a large part is never held in memory.

@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <iostream>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 
 #include "command_line.h"
+#include "documents/package.h"
 #include "harf_version.h"
 #include "input/glyph_encoding.h"
 #include "messages.h"
@@ -18,8 +20,11 @@ namespace {
 using documents::Direction;
 using documents::TextReading;
 
-constexpr std::string_view kUsage =
-    R"(Usage: harf-convert [--to unicode|legacy] [--legacy-font NAME] [--unicode-font NAME]
+// The help text, its defaults and limits written from the constants that
+// hold them, so that the two cannot disagree.
+std::string UsageText() {
+  return std::string(
+             R"(Usage: harf-convert [--to unicode|legacy] [--legacy-font NAME] [--unicode-font NAME]
                     [--encoding auto|symbol|latin1|windows-1252]
                     [-o OUT | --out-dir DIR] [--force] [--line-glyphs N]
                     [--columns LIST] [--read-as auto|bytes|utf8]
@@ -62,7 +67,8 @@ Options:
   -o, --output OUT         the output file (one input only)
   --out-dir DIR            write outputs into DIR
   --force                  replace an existing output file
-  --line-glyphs N          longest legacy line written, in glyphs (default 45;
+  --line-glyphs N          longest legacy line written, in glyphs (default )") +
+         std::to_string(documents::ConvertOptions{}.line_glyphs) + R"(;
                            0: no limit)
   --columns LIST           .csv/.tsv: comma-separated header names or 1-based
                            column numbers of the legacy (or Arabic) columns
@@ -73,7 +79,9 @@ Options:
                            of the encodings' own characters (a table: valid
                            UTF-8), else bytes, saying so when both would do
   --memory-limit MIB       the memory one file's conversion may take (default
-                           4096; 0: no limit); a file that needs more fails
+                           )" +
+         std::to_string(kDefaultMemoryLimitMib) +
+         R"(; 0: no limit); a file that needs more fails
   --copy-unchecked         copy XML parts that are not converted even when
                            they are not well-formed (by default refused)
   -h, --help               show this text
@@ -94,9 +102,12 @@ fails, runs out of memory or crashes does not stop the others.
 Exit status: 0 all converted; 1 a file could not be read or written, ran out
 of memory or crashed; 2 bad usage, or an input that is not a document of its
 extension, damaged (a zip entry whose CRC or size does not match its data),
-malformed XML, encrypted, or with zip entries past 512 MB or 200 times their
+malformed XML, encrypted, or with zip entries past )" +
+         std::to_string(documents::kMaxEntrySize >> 20) + " MB or " +
+         std::to_string(documents::kMaxEntryRatio) + R"( times their
 packed size (nothing is written for it).
 )";
+}
 
 [[noreturn]] void Usage(const std::string& message) {
   std::cerr << "harf-convert: " << Printable(message) << "\n"
@@ -155,7 +166,7 @@ Options Parse(int argc, char** argv) {
     };
   };
   OptionParser parser;
-  parser.Flag({"-h", "--help"}, [] { Print(kUsage); })
+  parser.Flag({"-h", "--help"}, [] { Print(UsageText()); })
       .Flag({"--version"}, [] { Print("harf-convert " + std::string(harf::kVersion) + "\n"); })
       .Choice<Direction>("--to", o.convert.to,
                          {{"unicode", Direction::ToUnicode}, {"legacy", Direction::ToLegacy}})

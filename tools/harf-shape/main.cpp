@@ -88,7 +88,7 @@ int Run(const Options& o) {
     harf::tools::RequireOpen(STDOUT_FILENO, "standard output");
     Output out(STDOUT_FILENO);
     if (o.help) {
-      out.Write(harf::shape::kUsage);
+      out.Write(harf::shape::UsageText());
     } else {
       out.Write("harf-shape ");
       out.Write(harf::kVersion);

@@ -3,15 +3,17 @@
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "command_line.h"
+#include "input/typed_keys.h"
 
 namespace harf::shape {
 
-const std::string_view kUsage =
-    R"(Usage: harf-shape [--from keys|unicode|codes|bytes|legacy]
+std::string UsageText() {
+  return std::string(R"(Usage: harf-shape [--from keys|unicode|codes|bytes|legacy]
                   [--layout systematic|arabic]
                   [--format codes|bytes|unicode|legacy]
                   [--encoding symbol|latin1|windows-1252]
@@ -23,7 +25,8 @@ and memory does not grow with the length of the input.
 
 --from keys (default): the input is typed characters, exactly as the Harf
 window's keyboard takes them: the same typed-character mapping for the layout
-chosen (default: systematic), the same 45-glyph limit on typed characters,
+chosen (default: systematic), the same )") +
+         std::to_string(harf::kLineMaxLength) + R"(-glyph limit on typed characters,
 and characters that press no key are ignored. U+0008 stands for a released
 Backspace key. A carriage return inside a line acts as the Enter key: the line
 so far is printed as its own output line and typing goes on in an empty line
@@ -82,6 +85,7 @@ Exit status:
      after printing every line before it, and names the line and the byte
      (counted from 1) on standard error
 )";
+}
 
 namespace {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include <optional>
-#include <string_view>
+#include <string>
 
 #include "input/glyph_encoding.h"
 #include "tables/key_layout.h"
@@ -22,8 +22,9 @@ struct Options {
   bool version = false;
 };
 
-// What --help prints.
-extern const std::string_view kUsage;
+// What --help prints: the help text, its limits written from the constants
+// that hold them.
+std::string UsageText();
 
 // The options, or one line on standard error and exit status 2 when they
 // cannot be used; nothing has been read by then.
