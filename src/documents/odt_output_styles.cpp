@@ -72,7 +72,7 @@ std::string PartConverter::OutputStyle(const std::string& source,
                                        const std::vector<std::string>& spans) {
   const std::string key = source + '\n' + (source.empty() && !spans.empty() ? spans.back() : "");
   if (auto it = output_styles_.find(key); it != output_styles_.end()) return it->second;
-  const std::string name = NewStyleName("HarfT");
+  std::string name = NewStyleName("HarfT");
   pugi::xml_node style;
   if (!source.empty() && scope_.IsAutomatic(source, false)) {
     style = AutomaticStyles().append_copy(scope_.Find(source, false));
