@@ -51,8 +51,8 @@ class Styles {
   std::string default_paragraph_;
 };
 
-// The run properties of converted text, made from those of the run it came
-// from.
+// The properties of converted text: its run's, made from those of the run it
+// came from, and its paragraph's direction when the paragraph is all of it.
 void MakeUnicodeRun(pugi::xml_node rPr, const ConvertOptions& o);
 void MakeLegacyRun(pugi::xml_node rPr, const ConvertOptions& o);
 void SetParagraphDirection(pugi::xml_node p, Direction to);
