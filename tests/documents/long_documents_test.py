@@ -302,7 +302,10 @@ class Memory(unittest.TestCase):
 
     # Peak memory above a small file's, against the longest paragraph's (or
     # line's) bytes: one case a line, (what, direction, most times its size).
-    LONGEST = [("docx", "unicode", 32), ("odt", "unicode", 32), ("txt", "legacy", 18)]
+    # A paragraph measures 31.9 times (docx) and 31.9 (odt) on a quiet machine,
+    # where the bound was 32 and failed now and then on allocator noise alone;
+    # the bounds leave a tenth for that.
+    LONGEST = [("docx", "unicode", 35), ("odt", "unicode", 35), ("txt", "legacy", 18)]
 
     def longest(self, kind, chars):
         doc = os.path.join(WORK, "longest-%d.%s" % (chars, kind))
