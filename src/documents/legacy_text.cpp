@@ -71,7 +71,7 @@ UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const
     // The letters read go as soon as they are tagged: a long line is not
     // held as both.
     const ReadLetters read = ReadGlyphCodes(display);
-    out.left_out = read.skipped;
+    out.left_out = read.leftOut;
     text.reserve(read.letters.size() + objects.size());
     for (std::size_t i = 0; i < read.letters.size(); ++i) {
       const char32_t cp = CodePointOf(read.letters[i]);

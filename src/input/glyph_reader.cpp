@@ -120,7 +120,7 @@ const std::array<Written, kGlyphCount> kWritten = BuildWritten();
 
 std::size_t AppendUnicodeOfCodes(std::span<const GlyphCode> display, std::string& out,
                                  const std::function<void(std::string&)>& flush) {
-  std::size_t skipped = 0;
+  std::size_t leftOut = 0;
   GlyphCode carrier = kSpaceCode;
   // A number (digits, with single separators between them) is written left
   // to right, in the order it is read on screen, which is the display order:
@@ -153,7 +153,7 @@ std::size_t AppendUnicodeOfCodes(std::span<const GlyphCode> display, std::string
     const GlyphCode g = display[i];
     const Reading& r = kReadings[g];
     if (r.first == kNoLetter || (r.sign && !kTakesSign[carrier])) {
-      ++skipped;
+      ++leftOut;
       continue;
     }
     carrier = r.carrier;
@@ -187,7 +187,7 @@ std::size_t AppendUnicodeOfCodes(std::span<const GlyphCode> display, std::string
     if (!padding) spill();
   }
   flushNumber();
-  return skipped;
+  return leftOut;
 }
 
 ReadLetters ReadGlyphCodes(std::span<const GlyphCode> display) {
@@ -199,7 +199,7 @@ ReadLetters ReadGlyphCodes(std::span<const GlyphCode> display) {
   for (std::size_t i = display.size(); i-- > 0;) {
     const Reading& r = kReadings[display[i]];
     if (r.first == kNoLetter || (r.sign && AddDiacritic(r.first, carrier) == 0)) {
-      ++out.skipped;
+      ++out.leftOut;
       continue;
     }
     out.letters.push_back(r.first);
@@ -224,18 +224,18 @@ ReadLetters ReadGlyphCodes(std::span<const GlyphCode> display) {
 }
 
 std::size_t TypeGlyphCodes(std::span<const GlyphCode> display, Line& line) {
-  std::size_t skipped = 0;
+  std::size_t leftOut = 0;
   line.Reserve(line.size() + display.size() + 1);
   for (std::size_t i = display.size(); i-- > 0;) {
     const Reading& r = kReadings[display[i]];
     // A sign the letter before it refuses is refused by AddChar the same way.
     if (r.first == kNoLetter || !AddChar(line, r.first)) {
-      ++skipped;
+      ++leftOut;
       continue;
     }
     if (r.second != kNoLetter) AddChar(line, r.second);
   }
-  return skipped;
+  return leftOut;
 }
 
 Line TypeLetters(std::span<const LetterIndex> letters) {

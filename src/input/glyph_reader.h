@@ -19,7 +19,7 @@ struct ReadLetters {
   std::vector<std::size_t> source;   // per letter: index into the display-order input of
                                      // the glyph it came from (both letters of a ligature
                                      // name the ligature's glyph)
-  std::size_t skipped = 0;           // codes no letter uses, signs with nothing to carry them
+  std::size_t leftOut = 0;           // codes no letter uses, signs with nothing to carry them
 };
 
 // One line of glyph codes in display order (left to right) -> letters in

@@ -23,11 +23,11 @@ LetterLines UnicodeLetters(std::u32string_view text, const Normalise& normalise,
     while (end < text.size() && !IsLineBreak(text[end])) ++end;
 
     normal.clear();
-    result.skipped += normalise(text.substr(start, end - start), normal);
+    result.leftOut += normalise(text.substr(start, end - start), normal);
     // The letters as their own code points (ASCII digits become Arabic-Indic
     // ones), then in the order that makes the line show them as written.
     letters.clear();
-    result.skipped += AppendLetterCodePoints(normal, letters);
+    result.leftOut += AppendLetterCodePoints(normal, letters);
     std::vector<LetterIndex>& line = result.lines.emplace_back();
     line.reserve(letters.size());
     for (const char32_t cp : TypingOrder(letters, order)) line.push_back(LetterOfCodePoint(cp));
@@ -52,14 +52,14 @@ char32_t GlyphTextBreak(char32_t ch) {
 // Types the letters of each line without a limit, the first going on from `first`.
 UnicodeLines TypeAll(const LetterLines& letters, Line first) {
   UnicodeLines result;
-  result.skipped = letters.skipped;
+  result.leftOut = letters.leftOut;
   first.SetCursor(0);
   Line next = std::move(first);
   for (std::size_t i = 0; i < letters.lines.size(); ++i) {
     Line& line = result.lines.emplace_back(std::exchange(next, Line{}));
     line.Reserve(line.size() + letters.lines[i].size() + 1);
     const std::size_t refused = TypeInto(line, letters.lines[i]);
-    result.skipped += refused;
+    result.leftOut += refused;
     result.refused += refused;
   }
   return result;
@@ -97,7 +97,7 @@ class Breaker {
  private:
   void Refused(std::size_t n) {
     out_.refused += n;
-    out_.skipped += n;
+    out_.leftOut += n;
   }
 
   void AddWord(std::span<const LetterIndex> spaces, std::span<const LetterIndex> word) {
@@ -174,9 +174,9 @@ LetterLines GlyphTextLetters(std::u32string_view text, GlyphEncoding e) {
     std::size_t end = start;
     while (end < text.size() && GlyphTextBreak(text[end]) == 0) ++end;
     codes.clear();
-    out.skipped += AppendDecoded(text.substr(start, end - start), e, codes);
+    out.leftOut += AppendDecoded(text.substr(start, end - start), e, codes);
     ReadLetters read = ReadGlyphCodes(codes);
-    out.skipped += read.skipped;
+    out.leftOut += read.leftOut;
     out.lines.push_back(std::move(read.letters));
     if (end == text.size()) break;
     start = end + 1;
@@ -199,16 +199,16 @@ std::size_t TypeInto(Line& line, std::span<const LetterIndex> letters,
 }
 
 std::size_t AppendLetterCodePoints(std::u32string_view normal, std::u32string& out) {
-  std::size_t skipped = 0;
+  std::size_t leftOut = 0;
   for (const char32_t cp : normal) {
     const LetterIndex c = LetterOfCodePoint(cp);
     if (c == kNoLetter) {
-      ++skipped;
+      ++leftOut;
     } else {
       out.push_back(CodePointOf(c));
     }
   }
-  return skipped;
+  return leftOut;
 }
 
 void CloseLine(Line& line) {
@@ -220,7 +220,7 @@ void CloseLine(Line& line) {
 
 UnicodeLines TypeLines(const LetterLines& letters, Line first, std::size_t maxLength) {
   UnicodeLines out;
-  out.skipped = letters.skipped;
+  out.leftOut = letters.leftOut;
   if (letters.lines.empty()) {
     out.lines.push_back(std::move(first));
     return out;

@@ -24,8 +24,8 @@ struct UnicodeLines {
   // letters, emoji, controls, unassigned code points, tatweel, values that are
   // not Unicode scalar values) and vowel signs refused by the glyph before
   // them. Counted so that the caller can tell the user what was left out.
-  std::size_t skipped = 0;
-  // The part of `skipped` that were refused vowel signs: a sign after another
+  std::size_t leftOut = 0;
+  // The part of `leftOut` that were refused vowel signs: a sign after another
   // sign (NFKC puts shadda after the vowel it carries, so shadda with a vowel
   // keeps the vowel), a sign on alif, a digit or punctuation.
   std::size_t refused = 0;
@@ -50,7 +50,7 @@ UnicodeLines TypeUnicode(std::u32string_view text, Line first, const Normalise& 
 // The letters of pasted text, line by line in typing order.
 struct LetterLines {
   std::vector<std::vector<LetterIndex>> lines;  // at least one
-  std::size_t skipped = 0;                      // characters or codes that gave no letter
+  std::size_t leftOut = 0;                      // characters or codes that gave no letter
 };
 
 // The letters TypeUnicode types, line by line, in the order that makes each
@@ -78,7 +78,7 @@ UnicodeLines TypeGlyphText(std::u32string_view text, Line first);
 // (the spaces at a break are dropped; a word longer than a line is broken
 // where the line is full). Every line the paste ends shows its last word's
 // ligatures as typing a space after it would. `refused` counts the vowel
-// signs the letter before them refused; `skipped` is the letters' own count
+// signs the letter before them refused; `leftOut` is the letters' own count
 // plus those.
 UnicodeLines TypeLines(const LetterLines& letters, Line first,
                        std::size_t maxLength = kLineMaxLength);

@@ -178,7 +178,7 @@ void Typist::PasteGlyphText(std::u32string_view text) {
   }
   UnicodeLines typed = TypeLines(GlyphTextLetters(text), line_);
   Paste(std::move(typed.lines), 0);
-  SayLeftOut(Message::GlyphTextLeftOut, typed.skipped);
+  SayLeftOut(Message::GlyphTextLeftOut, typed.leftOut);
 }
 
 void Typist::SayLeftOut(Message message, std::size_t leftOut) {
@@ -187,7 +187,7 @@ void Typist::SayLeftOut(Message message, std::size_t leftOut) {
 
 void Typist::PasteLetters(const LetterLines& letters) {
   UnicodeLines typed = TypeLines(letters, line_);
-  Paste(std::move(typed.lines), typed.skipped);
+  Paste(std::move(typed.lines), typed.leftOut);
 }
 
 void Typist::PasteUnicode(std::u32string_view text) {

@@ -248,7 +248,7 @@ void UnicodeTyper::Finish() {
 void UnicodeTyper::Flush(bool all) {
   std::size_t n = all ? waiting_.size() : nfkc_->LastBoundary(waiting_);
   if (n == 0 && waiting_.size() >= kLongestRun) n = waiting_.size();
-  skipped_ += nfkc_->Append(std::u32string_view(waiting_).substr(0, n), normal_);
+  leftOut_ += nfkc_->Append(std::u32string_view(waiting_).substr(0, n), normal_);
   waiting_.erase(0, n);
 
   std::size_t cut = all ? normal_.size() : LastTypingCut(normal_);
@@ -263,7 +263,7 @@ void UnicodeTyper::Flush(bool all) {
       },
       IcuBidiOrder);
   line_ = std::move(typed.lines.front());
-  skipped_ += typed.skipped;
+  leftOut_ += typed.leftOut;
   refused_ += typed.refused;
   normal_.erase(0, cut);
 }

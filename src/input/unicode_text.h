@@ -79,7 +79,7 @@ class UnicodeTyper {
   void Finish();
 
   // As in UnicodeLines, for all the text typed so far.
-  std::size_t skipped() const { return skipped_; }
+  std::size_t leftOut() const { return leftOut_; }
   std::size_t refused() const { return refused_; }
 
  private:
@@ -92,7 +92,7 @@ class UnicodeTyper {
   std::u32string waiting_;  // not normalised yet
   std::u32string normal_;   // normalised, not typed yet
   bool afterCr_ = false;
-  std::size_t skipped_ = 0;
+  std::size_t leftOut_ = 0;
   std::size_t refused_ = 0;
 };
 

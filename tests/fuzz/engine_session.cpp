@@ -115,17 +115,17 @@ void Session::Delete() {
 
 void Session::Paste(const std::u32string& text) {
   std::vector<Counts> wanted(1, expected_);
-  std::size_t skipped = 0;
+  std::size_t leftOut = 0;
   std::size_t start = 0;
   while (true) {
     std::size_t end = start;
     while (end < text.size() && !IsLineBreak(text[end])) ++end;
     if (start > 0) wanted.emplace_back();
-    const std::u32string normal = Nfkc(text.substr(start, end - start), &skipped);
+    const std::u32string normal = Nfkc(text.substr(start, end - start), &leftOut);
     for (const char32_t cp : normal) {
       const LetterIndex c = LetterOfCodePoint(cp);
       if (c == kNoLetter) {
-        ++skipped;
+        ++leftOut;
       } else {
         CHECK(IsLetterIndex(c), line_);
         ++wanted.back()[c];
@@ -151,7 +151,7 @@ void Session::Paste(const std::u32string& text) {
     }
   }
   CHECK(r.refused == refused, line_);
-  CHECK(r.skipped == skipped + refused, line_);
+  CHECK(r.leftOut == leftOut + refused, line_);
 
   if (r.lines.size() > 1) {
     clean_ = true;
@@ -200,7 +200,7 @@ void Session::Decode(Program& in) {
   }
   const std::vector<GlyphCode> again = typed.Codes();
   const ReadLetters reread = ReadGlyphCodes(again);
-  CHECK(reread.skipped == 0 && reread.letters == read.letters, typed);
+  CHECK(reread.leftOut == 0 && reread.letters == read.letters, typed);
   CHECK(TypeLetters(reread.letters).Codes() == again, typed);
   line_ = typed;
   expected_ = LettersOf(line_);
@@ -224,10 +224,10 @@ void Session::RoundTrip() {
   CHECK(DecodeUtf8(EncodeUtf8(text), &error) == text && !error, line_);
   if (!clean_ || loaded_ || !HasCodePoints(line_)) return;
   const ReadLetters read = ReadGlyphCodes(codes);
-  CHECK(read.skipped == 0, line_);
+  CHECK(read.leftOut == 0, line_);
   CHECK(TypeLetters(read.letters).Codes() == codes, TypeLetters(read.letters));
   const UnicodeLines r = FromUnicode(text);
-  CHECK(r.lines.size() == 1 && r.skipped == 0, line_);
+  CHECK(r.lines.size() == 1 && r.leftOut == 0, line_);
   CHECK(r.lines[0].Reading() == line_.Reading(), r.lines[0]);
   CHECK(ToUnicode(r.lines[0]) == text, r.lines[0]);
 }

@@ -49,7 +49,7 @@ TEST(Dictionary, EveryArabicWordRoundTrips) {
 
     const UnicodeLines r = FromUnicode(text);
     ASSERT_EQ(r.lines.size(), 1U);
-    if (r.skipped > 0) {
+    if (r.leftOut > 0) {
       ++skipped;
       continue;
     }
@@ -105,7 +105,7 @@ TEST(Dictionary, EveryWordTypedOnTheArabicKeysReadsBack) {
     const ReadLetters read = ReadGlyphCodes(codes);
     const Line again = TypeLetters(read.letters);
     const UnicodeLines viaUnicode = FromUnicode(ToUnicode(again));
-    if (read.skipped != 0 || again.Codes() != codes || viaUnicode.lines[0].Codes() != codes) {
+    if (read.leftOut != 0 || again.Codes() != codes || viaUnicode.lines[0].Codes() != codes) {
       if (++failed <= 10) {
         ADD_FAILURE() << kDictionary << ":" << n << ": " << word << " reads back as "
                       << EncodeUtf8(ToUnicode(again));

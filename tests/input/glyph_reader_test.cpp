@@ -59,13 +59,13 @@ std::u32string CodePoints(const std::vector<LetterIndex>& letters) {
 // the way through Unicode text; returns false (with failures added) if not.
 void ExpectRoundTrips(const Codes& codes, const std::string& what) {
   const ReadLetters read = ReadGlyphCodes(codes);
-  EXPECT_EQ(read.skipped, 0U) << what;
+  EXPECT_EQ(read.leftOut, 0U) << what;
   const Line again = TypeLetters(read.letters);
   EXPECT_EQ(again.Codes(), codes) << what;
   const UnicodeLines u = FromUnicode(ToUnicode(again));
   ASSERT_EQ(u.lines.size(), 1U) << what;
   EXPECT_EQ(u.lines[0].Codes(), codes) << what;
-  EXPECT_EQ(u.skipped, 0U) << what;
+  EXPECT_EQ(u.leftOut, 0U) << what;
 }
 
 TEST(ReadGlyphCodes, HandMadeLines) {
@@ -84,7 +84,7 @@ TEST(ReadGlyphCodes, HandMadeLines) {
     const Codes codes = ParseCodes(f[0]);
     const ReadLetters read = ReadGlyphCodes(codes);
     EXPECT_EQ(EncodeUtf8(CodePoints(read.letters)), EncodeUtf8(Letters(f[1])));
-    EXPECT_EQ(read.skipped, std::stoul(f[2]));
+    EXPECT_EQ(read.leftOut, std::stoul(f[2]));
     EXPECT_EQ(TypeLetters(read.letters).Codes(), f[3] == "=" ? codes : ParseCodes(f[3]));
     ++cases;
   }
@@ -97,7 +97,7 @@ TEST(ReadGlyphCodes, EveryLetterNamesTheGlyphItCameFrom) {
   ASSERT_EQ(read.letters.size(), read.source.size());
   // Reading order runs from the right end of the display to the left.
   EXPECT_EQ(read.source, (std::vector<std::size_t>{10, 9, 8, 7, 7, 6, 5, 4, 3, 3, 2, 1}));
-  EXPECT_EQ(read.skipped, 1U);  // the sign on the digit
+  EXPECT_EQ(read.leftOut, 1U);  // the sign on the digit
 }
 
 // Every line of the shared typed-key cases, Backspace included, reads back
@@ -134,7 +134,7 @@ TEST(ReadGlyphCodes, RandomTypingRoundTrips) {
       }
       const Codes codes = line.Codes();
       const ReadLetters read = ReadGlyphCodes(codes);
-      ASSERT_EQ(read.skipped, 0U);
+      ASSERT_EQ(read.leftOut, 0U);
       ASSERT_EQ(TypeLetters(read.letters).Codes(), codes) << "round " << round << " step " << i;
       ++lines;
     }
@@ -162,9 +162,9 @@ TEST(AppendUnicodeOfCodes, IsToUnicodeOfTheLettersRead) {
     const std::size_t skipped = AppendUnicodeOfCodes(codes, text);
     ASSERT_EQ(text, "kept" + EncodeUtf8(ToUnicode(TypeLetters(read.letters))))
         << ::testing::PrintToString(codes);
-    ASSERT_EQ(skipped, read.skipped);
+    ASSERT_EQ(skipped, read.leftOut);
     Line typed;
-    ASSERT_EQ(TypeGlyphCodes(codes, typed), read.skipped);
+    ASSERT_EQ(TypeGlyphCodes(codes, typed), read.leftOut);
     ASSERT_EQ(typed.Codes(), TypeLetters(read.letters).Codes());
     // Written in pieces, the text is the same.
     std::string pieces;
@@ -187,7 +187,7 @@ TEST(ReadGlyphCodes, UnusedCodesAreSkippedWherever) {
       Codes codes = clean;
       codes.insert(codes.begin() + static_cast<std::ptrdiff_t>(at), junk);
       const ReadLetters read = ReadGlyphCodes(codes);
-      EXPECT_EQ(read.skipped, 1U) << int(junk) << " at " << at;
+      EXPECT_EQ(read.leftOut, 1U) << int(junk) << " at " << at;
       EXPECT_EQ(TypeLetters(read.letters).Codes(), clean) << int(junk) << " at " << at;
     }
   }

@@ -175,12 +175,12 @@ TEST(GlyphTextLetters, ReadsEachLineInTheKindFound) {
   EXPECT_EQ(r.lines[0], (Letters{kLam, kAlif, kSpaceLetter, kNun, kHha, kNun}));
   EXPECT_EQ(r.lines[1], (Letters{kDigit2, kDigit0, kDigit2, kDigit4}));
   EXPECT_TRUE(r.lines[2].empty());
-  EXPECT_EQ(r.skipped, 1U);
+  EXPECT_EQ(r.leftOut, 1U);
   // Codes in the symbol kind, with a euro sign that is no character of it;
   // and the Windows-1252 kind, found by its euro sign.
   const std::u32string symbol = U"\uF0E5\uF0AD\uF020\u20AC";
   EXPECT_EQ(GlyphTextLetters(symbol).lines[0], (Letters{kNun, kHha, kNun}));
-  EXPECT_EQ(GlyphTextLetters(symbol).skipped, 1U);
+  EXPECT_EQ(GlyphTextLetters(symbol).leftOut, 1U);
   EXPECT_EQ(GlyphTextLetters(U"\u20AC\u0081").lines[0], (Letters{kKha, kHha}));
 }
 

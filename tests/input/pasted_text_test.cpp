@@ -33,7 +33,7 @@ void ExpectSameLines(const UnicodeLines& a, const UnicodeLines& b, std::u32strin
   for (std::size_t i = 0; i < a.lines.size(); ++i) {
     ASSERT_EQ(a.lines[i].Codes(), b.lines[i].Codes()) << EncodeUtf8(text) << " line " << i;
   }
-  EXPECT_EQ(a.skipped, b.skipped) << EncodeUtf8(text);
+  EXPECT_EQ(a.leftOut, b.leftOut) << EncodeUtf8(text);
   EXPECT_EQ(a.refused, b.refused) << EncodeUtf8(text);
 }
 
@@ -41,10 +41,10 @@ void ExpectSameLines(const UnicodeLines& a, const UnicodeLines& b, std::u32strin
 // forms, digits of three kinds, signs, punctuation, Latin, line breaks.
 std::u32string RandomText(std::mt19937& rng, std::size_t length) {
   static constexpr char32_t kPool[] = {
-      U'\u0627', U'\u0644', U'\u0628', U'\u0645', U'\u064A', U'\u0647', U'\u0629', U'\u0621',
-      U'\u0623', U'\u0671', U'\u064E', U'\u0651', U'\u0652', U'\u0670', U'\uFEFB', U'\uFE8F',
-      U'\uFDF2', U'0',      U'7',      U'\u0663', U'\u06F5', U'.',      U',',      U'\u060C',
-      U':',      U'(',      U')',      U'\u00AB', U'?',      U' ',      U'\u00A0', U'a',
+      U'\u0627', U'\u0644', U'\u0628', U'\u0645', U'\u064A',    U'\u0647', U'\u0629', U'\u0621',
+      U'\u0623', U'\u0671', U'\u064E', U'\u0651', U'\u0652',    U'\u0670', U'\uFEFB', U'\uFE8F',
+      U'\uFDF2', U'0',      U'7',      U'\u0663', U'\u06F5',    U'.',      U',',      U'\u060C',
+      U':',      U'(',      U')',      U'\u00AB', U'?',         U' ',      U'\u00A0', U'a',
       U'\n',     U'\r',     U'\u2028', U'\u0640', U'\U0001F600'};
   std::uniform_int_distribution<std::size_t> pick(0, std::size(kPool) - 1);
   std::u32string s;
@@ -95,7 +95,7 @@ TEST(PastedText, GlyphCodeTextPastesBackTheLinesItWasCopiedFrom) {
       }
       // A line that took letters comes back whole; only an empty line's
       // nothing is nothing.
-      EXPECT_EQ(pasted.skipped, 0u) << EncodingName(e);
+      EXPECT_EQ(pasted.leftOut, 0u) << EncodingName(e);
     }
   }
 }
@@ -107,7 +107,7 @@ TEST(PastedText, GlyphCodeTextGoesOnFromTheLineAndCountsWhatItCannotRead) {
   // later), a code no letter uses and a character that is no glyph code.
   const UnicodeLines pasted = TypeGlyphText(U"\u0100\u0001 \u00FC ", first);
   ASSERT_EQ(pasted.lines.size(), 1u);
-  EXPECT_EQ(pasted.skipped, 2u);
+  EXPECT_EQ(pasted.leftOut, 2u);
   Line expected;
   for (const LetterIndex c : {2, 23, 1, 0}) AddChar(expected, c);
   EXPECT_EQ(pasted.lines[0].Codes(), expected.Codes());

@@ -105,7 +105,7 @@ TEST(FromUnicode, HandMadeWordsGiveTheCodesOfTypingAndComeBack) {
     EXPECT_EQ(r.lines[0].Codes(), expected);
     EXPECT_EQ(r.lines[0].cursor(), 0U);
     EXPECT_EQ(EncodeUtf8(ToUnicode(r.lines[0])), EncodeUtf8(back));
-    EXPECT_EQ(r.skipped, std::stoul(f[3]));
+    EXPECT_EQ(r.leftOut, std::stoul(f[3]));
     EXPECT_EQ(r.refused, std::stoul(f[4]));
     ++cases;
   }
@@ -184,7 +184,7 @@ TEST(ToUnicode, LettersThatShareAGlyphSurviveBackspace) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.typed);
     UnicodeLines r = FromUnicode(U32(c.typed));
-    ASSERT_EQ(r.skipped, 0U);
+    ASSERT_EQ(r.leftOut, 0U);
     for (int i = 0; i < c.backspaces; ++i) Backspace(r.lines[0]);
     EXPECT_EQ(EncodeUtf8(ToUnicode(r.lines[0])), c.left);
   }
@@ -196,7 +196,7 @@ TEST(FromUnicode, SplitsLinesAtEveryKindOfLineBreak) {
   for (const Line& l : r.lines) lines.push_back(ToUnicode(l));
   EXPECT_EQ(lines, (std::vector<std::u32string>{U"\u0628", U"\u062A", U"\u0661", U"", U"\u0662",
                                                 U"\u0663", U"\u0664", U"\u0665", U""}));
-  EXPECT_EQ(r.skipped, 0U);
+  EXPECT_EQ(r.leftOut, 0U);
   EXPECT_EQ(FromUnicode(U"").lines.size(), 1U);
   EXPECT_EQ(FromUnicode(U"\n").lines.size(), 2U);
 
@@ -217,14 +217,14 @@ TEST(FromUnicode, GoesOnFromTheLineAlreadyTyped) {
   EXPECT_EQ(r.lines[0].Codes(), (Codes{32, 252, 32}));
   EXPECT_EQ(ToUnicode(r.lines[0]), U"\u0644\u0627 ");
   EXPECT_EQ(r.lines[1].Codes(), (Codes{108, 32}));
-  EXPECT_EQ(r.skipped, 0U);
+  EXPECT_EQ(r.leftOut, 0U);
 }
 
 TEST(FromUnicode, BadInputIsSkippedAndCounted) {
   const struct {
     std::u32string text;
     Codes codes;
-    std::size_t skipped, refused;
+    std::size_t leftOut, refused;
   } cases[] = {
       // Values that are no Unicode scalar values, however they got here.
       {{0xD800, U'\u0628', 0xDFFF, 0x110000, 0xFFFFFFFF}, {108, 32}, 4, 0},
@@ -243,7 +243,7 @@ TEST(FromUnicode, BadInputIsSkippedAndCounted) {
     const UnicodeLines r = FromUnicode(c.text);
     ASSERT_EQ(r.lines.size(), 1U);
     EXPECT_EQ(r.lines[0].Codes(), c.codes);
-    EXPECT_EQ(r.skipped, c.skipped);
+    EXPECT_EQ(r.leftOut, c.leftOut);
     EXPECT_EQ(r.refused, c.refused);
   }
   std::size_t dropped = 0;
@@ -269,7 +269,7 @@ TEST(FromUnicode, RandomTextRoundTrips) {
     const std::u32string back = ToUnicode(r.lines[0]);
     const std::u32string normal = Nfkc(text);
 
-    ASSERT_EQ(back.size() + r.skipped, normal.size());
+    ASSERT_EQ(back.size() + r.leftOut, normal.size());
     // Numbers change their order, nothing else: what comes back is the
     // normalised text less what was skipped, as a multiset.
     std::multiset<char32_t> left(normal.begin(), normal.end());
@@ -281,7 +281,7 @@ TEST(FromUnicode, RandomTextRoundTrips) {
     EXPECT_EQ(Nfkc(back), back);
 
     const UnicodeLines again = FromUnicode(back);
-    EXPECT_EQ(again.skipped, 0U);
+    EXPECT_EQ(again.leftOut, 0U);
     EXPECT_EQ(again.lines[0].Codes(), r.lines[0].Codes());
     EXPECT_EQ(ToUnicode(again.lines[0]), back);
   }
@@ -345,7 +345,7 @@ TEST(UnicodeTyper, PiecesGiveTheLinesOfWholeLinesTypedAtOnce) {
       ASSERT_TRUE(lines[i].Reading() == expected[i].Reading())
           << "round " << round << " line " << i;
     }
-    EXPECT_EQ(typer.skipped(), whole.skipped);
+    EXPECT_EQ(typer.leftOut(), whole.leftOut);
     EXPECT_EQ(typer.refused(), whole.refused);
   }
 }
@@ -374,7 +374,7 @@ TEST(FromUnicode, OneMegabyteOnOneLine) {
   std::cout << "[ info ] " << text.size() << " characters converted in " << ms.count() << " ms\n";
 
   ASSERT_EQ(r.lines.size(), 1U);
-  EXPECT_EQ(r.skipped, 0U);
+  EXPECT_EQ(r.leftOut, 0U);
   const std::u32string back = ToUnicode(r.lines[0]);
   EXPECT_TRUE(back == Nfkc(text));
   // Each sentence ends in a space, so the line is the sentence's own codes
@@ -392,7 +392,7 @@ TEST(FromUnicode, OneMegabyteOnOneLine) {
   // A megabyte with no letter at all: all of it skipped, one empty line.
   const UnicodeLines junk = FromUnicode(Repeat(U"\U0001F600x\u0007", 1'000'000));
   EXPECT_TRUE(junk.lines.size() == 1 && junk.lines[0].empty());
-  EXPECT_GT(junk.skipped, 300'000U);
+  EXPECT_GT(junk.leftOut, 300'000U);
 }
 
 }  // namespace

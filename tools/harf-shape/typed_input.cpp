@@ -78,7 +78,7 @@ class UnicodeInput final : public Utf8Input {
  public:
   explicit UnicodeInput(Printer print)
       : typer_([print = std::move(print)](harf::Line& line) { print(line); }) {}
-  std::size_t Skipped() const override { return typer_.skipped(); }
+  std::size_t Skipped() const override { return typer_.leftOut(); }
 
  private:
   void Type(std::u32string_view text) override { typer_.Type(text); }
