@@ -26,24 +26,24 @@ inline constexpr std::size_t kMaxTextLine = 16u << 20;
 
 struct ConvertOptions {
   Direction to = Direction::ToUnicode;
-  std::string legacy_font = "VarnelNormal";
-  std::string unicode_font = "Amiri";
+  std::string legacyFont = "VarnelNormal";
+  std::string unicodeFont = "Amiri";
   // Reading: none means per run (or per line) from the characters found.
   // Writing: none means Windows-1252.
   std::optional<GlyphEncoding> encoding;
-  std::size_t line_glyphs = 45;
+  std::size_t lineGlyphs = 45;
   // .csv/.tsv: the columns to convert, header names or 1-based numbers.
   std::vector<std::string> columns;
   // .txt/.csv/.tsv to Unicode: legacy text as UTF-8 characters or as raw bytes.
-  TextReading read_as = TextReading::Auto;
+  TextReading readAs = TextReading::Auto;
 };
 
 struct ConvertStats {
-  std::size_t runs = 0;      // runs (fields, lines) converted
-  std::size_t left_out = 0;  // characters that could not be converted
+  std::size_t runs = 0;     // runs (fields, lines) converted
+  std::size_t leftOut = 0;  // characters that could not be converted
   // A text file that is valid UTF-8 (not ASCII alone), so that it reads both
   // as characters and as raw bytes, differently: the reading chosen.
-  std::optional<TextReading> read_both_ways;
+  std::optional<TextReading> readBothWays;
 };
 
 ConvertStats ConvertDocx(const std::string& in, const std::string& out, const ConvertOptions&);

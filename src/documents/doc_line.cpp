@@ -9,8 +9,8 @@
 namespace harf::documents {
 
 std::size_t DocLine::OpenContainer() {
-  container_parent_.push_back(open_.empty() ? kNoContainer : open_.back());
-  open_.push_back(container_parent_.size() - 1);
+  containerParent_.push_back(open_.empty() ? kNoContainer : open_.back());
+  open_.push_back(containerParent_.size() - 1);
   return open_.back();
 }
 
@@ -19,8 +19,8 @@ void DocLine::CloseContainer() {
 }
 
 std::size_t DocLine::AddRun() {
-  run_container_.push_back(open_.empty() ? kNoContainer : open_.back());
-  return run_container_.size() - 1;
+  runContainer_.push_back(open_.empty() ? kNoContainer : open_.back());
+  return runContainer_.size() - 1;
 }
 
 void DocLine::AddText(std::size_t run, std::size_t item, std::u32string_view chars) {
@@ -28,7 +28,7 @@ void DocLine::AddText(std::size_t run, std::size_t item, std::u32string_view cha
     cells_.push_back(
         {CellKind::Text, ch, static_cast<std::uint32_t>(run), static_cast<std::uint32_t>(item)});
   }
-  text_size_ += chars.size();
+  textSize_ += chars.size();
 }
 
 void DocLine::Add(CellKind kind, std::size_t run, std::size_t item) {
@@ -37,11 +37,11 @@ void DocLine::Add(CellKind kind, std::size_t run, std::size_t item) {
 
 void DocLine::Clear() {
   cells_.clear();
-  run_container_.clear();
-  container_parent_.clear();
+  runContainer_.clear();
+  containerParent_.clear();
   open_.clear();
   out_.clear();
-  text_size_ = 0;
+  textSize_ = 0;
 }
 
 void DocLine::KeepCells(std::size_t begin, std::size_t end) {
@@ -69,8 +69,8 @@ bool IsSpace(char32_t ch) {
 
 }  // namespace
 
-void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_before,
-                             bool other_after, const ConvertOptions& o, LineOutcome& outcome) {
+void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool otherBefore, bool otherAfter,
+                             const ConvertOptions& o, LineOutcome& outcome) {
   const bool unicode = o.to == Direction::ToUnicode;
   // Text and objects, in document order; marks go to the stretch's ends.
   std::vector<std::uint32_t>& core = core_;
@@ -89,12 +89,12 @@ void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_befo
   }
   // Spaces between the stretch and other text stay on their side.
   std::size_t first = 0, last = core.size();
-  if (other_before) {
+  if (otherBefore) {
     while (first < last && cells_[core[first]].kind == CellKind::Text &&
            IsSpace(cells_[core[first]].ch))
       ++first;
   }
-  if (other_after) {
+  if (otherAfter) {
     while (last > first && cells_[core[last - 1]].kind == CellKind::Text &&
            IsSpace(cells_[core[last - 1]].ch))
       --last;
@@ -115,15 +115,15 @@ void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_befo
     return;
   }
 
-  const std::size_t objects_base = run_container_.size();
-  auto is_object = [&](std::size_t run) { return run >= objects_base; };
-  auto space_of = [&](std::size_t k) {
+  const std::size_t objectsBase = runContainer_.size();
+  auto is_object = [&](std::size_t run) { return run >= objectsBase; };
+  auto spaceOf = [&](std::size_t k) {
     const Cell& c = cells_[core[k]];
     EmitText(c.run, std::u32string(1, unicode ? U' ' : CharOfCode(kSpaceCode, WritingEncoding(o))));
   };
   for (const std::size_t i : starts)
     out_.push_back({Out::kKeep, cells_[i].run, cells_[i].item, {}});
-  for (std::size_t k = 0; k < first; ++k) space_of(k);
+  for (std::size_t k = 0; k < first; ++k) spaceOf(k);
 
   std::vector<Piece> pieces;
   if (unicode) {
@@ -135,7 +135,7 @@ void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_befo
     for (std::size_t k = first; k < last;) {
       const Cell& c = cells_[core[k]];
       if (c.kind != CellKind::Text) {
-        objects.push_back({codes.size(), objects_base + core[k]});
+        objects.push_back({codes.size(), objectsBase + core[k]});
         ++k;
         continue;
       }
@@ -146,26 +146,26 @@ void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_befo
         ++k;
       }
       const GlyphEncoding e = o.encoding ? *o.encoding : DetectEncoding(chars);
-      outcome.left_out += AppendDecoded(chars, e, codes);
+      outcome.leftOut += AppendDecoded(chars, e, codes);
       owner.resize(codes.size(), c.run);
     }
     // A long run's characters are decoded: they need not stay for the
     // reading.
     if (chars_.capacity() > (std::size_t{1} << 16)) std::u32string().swap(chars_);
     UnicodePieces u = CodesToUnicode(codes, owner, objects);
-    outcome.left_out += u.left_out;
+    outcome.leftOut += u.leftOut;
     pieces = std::move(u.pieces);
   } else {
     std::vector<Piece> in;
     for (std::size_t k = first; k < last; ++k) {
       const Cell& c = cells_[core[k]];
       const bool text = c.kind == CellKind::Text;
-      const std::size_t run = text ? c.run : objects_base + core[k];
+      const std::size_t run = text ? c.run : objectsBase + core[k];
       if (!text || in.empty() || in.back().run != run) in.push_back({{}, run});
       in.back().text.push_back(text ? c.ch : kObjectChar);
     }
-    LegacyLines l = UnicodeToLegacy(in, WritingEncoding(o), o.line_glyphs);
-    outcome.left_out += l.left_out;
+    LegacyLines l = UnicodeToLegacy(in, WritingEncoding(o), o.lineGlyphs);
+    outcome.leftOut += l.leftOut;
     for (std::size_t n = 0; n < l.lines.size(); ++n) {
       if (n > 0) {
         std::size_t run = cells_[core[first]].run;
@@ -186,7 +186,7 @@ void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_befo
       out_.push_back({Out::kNewBreak, p.run, 0, {}});
     } else if (is_object(p.run)) {
       for (std::size_t n = 0; n < p.text.size(); ++n) {
-        const Cell& c = cells_[p.run - objects_base];
+        const Cell& c = cells_[p.run - objectsBase];
         out_.push_back({Out::kKeep, c.run, c.item, {}});
       }
     } else {
@@ -198,7 +198,7 @@ void DocLine::ConvertStretch(std::size_t begin, std::size_t end, bool other_befo
   outcome.runs += static_cast<std::size_t>(std::unique(runs.begin(), runs.end()) - runs.begin());
   outcome.converted = true;
 
-  for (std::size_t k = last; k < core.size(); ++k) space_of(k);
+  for (std::size_t k = last; k < core.size(); ++k) spaceOf(k);
   for (const std::size_t i : ends) out_.push_back({Out::kKeep, cells_[i].run, cells_[i].item, {}});
 }
 
@@ -236,7 +236,7 @@ void DocLine::Write(LineWriter& writer) const {
   std::vector<std::size_t> chain;
   for (const Out& out : out_) {
     chain.clear();
-    for (std::size_t c = run_container_[out.run]; c != kNoContainer; c = container_parent_[c]) {
+    for (std::size_t c = runContainer_[out.run]; c != kNoContainer; c = containerParent_[c]) {
       chain.push_back(c);
     }
     std::reverse(chain.begin(), chain.end());

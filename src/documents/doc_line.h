@@ -94,7 +94,7 @@ struct LineOutcome {
   bool converted = false;  // some text was converted: the paragraph must be written anew
   bool mixed = false;      // visible text of the line stays as it was (another font or script)
   std::size_t runs = 0;    // runs with converted text
-  std::size_t left_out = 0;
+  std::size_t leftOut = 0;
 };
 
 class DocLine {
@@ -109,13 +109,13 @@ class DocLine {
 
   bool empty() const { return cells_.empty(); }
   // Characters of Text cells so far, for the caller's length limit.
-  std::size_t text_size() const { return text_size_; }
+  std::size_t textSize() const { return textSize_; }
 
   // Works out the converted line. To Unicode, every stretch of Text between
   // Other and Break cells is read as display-order glyphs and becomes
   // logical Unicode; to the legacy font, every stretch holding an Arabic
   // letter is typed through the engine and broken into lines of at most
-  // o.line_glyphs glyphs (a stretch without one stays as it was). Spaces
+  // o.lineGlyphs glyphs (a stretch without one stays as it was). Spaces
   // between a stretch and Other text stay on their side of it.
   LineOutcome Convert(const ConvertOptions& o);
 
@@ -142,17 +142,17 @@ class DocLine {
     std::u32string text;  // kText
   };
 
-  void ConvertStretch(std::size_t begin, std::size_t end, bool other_before, bool other_after,
+  void ConvertStretch(std::size_t begin, std::size_t end, bool otherBefore, bool otherAfter,
                       const ConvertOptions& o, LineOutcome& outcome);
   void KeepCells(std::size_t begin, std::size_t end);
   void EmitText(std::size_t run, std::u32string text);
 
   std::vector<Cell> cells_;
-  std::vector<std::size_t> run_container_;     // per run: innermost container
-  std::vector<std::size_t> container_parent_;  // per container: the one around it
-  std::vector<std::size_t> open_;              // containers open while reading
+  std::vector<std::size_t> runContainer_;     // per run: innermost container
+  std::vector<std::size_t> containerParent_;  // per container: the one around it
+  std::vector<std::size_t> open_;             // containers open while reading
   std::vector<Out> out_;
-  std::size_t text_size_ = 0;
+  std::size_t textSize_ = 0;
   // Scratch kept between stretches and paragraphs.
   std::vector<std::uint32_t> core_;
   std::vector<GlyphCode> codes_;

@@ -35,49 +35,49 @@ ConvertStats ConvertDocx(const std::string& in, const std::string& out, const Co
   pugi::xml_document types;
   ParsePart(types, package, "[Content_Types].xml");
   std::vector<std::string> parts;
-  std::string styles_part;
-  std::string theme_part;
-  bool main_found = false;
+  std::string stylesPart;
+  std::string themePart;
+  bool mainFound = false;
   for (const pugi::xml_node override : types.child("Types").children("Override")) {
     std::string name = override.attribute("PartName").value();
     if (!name.empty() && name.front() == '/') name.erase(0, 1);
     const std::string_view type = override.attribute("ContentType").value();
-    if (type == "application/vnd.openxmlformats-officedocument.theme+xml" && theme_part.empty()) {
-      theme_part = name;
+    if (type == "application/vnd.openxmlformats-officedocument.theme+xml" && themePart.empty()) {
+      themePart = name;
     }
     if (!type.starts_with("application/vnd.openxmlformats-officedocument.wordprocessingml.") &&
         !type.starts_with("application/vnd.ms-word.")) {
       continue;
     }
     const bool main = EndsWith(type, ".main+xml");
-    main_found = main_found || main;
+    mainFound = mainFound || main;
     if (main || EndsWith(type, ".header+xml") || EndsWith(type, ".footer+xml") ||
         EndsWith(type, ".footnotes+xml") || EndsWith(type, ".endnotes+xml") ||
         EndsWith(type, ".comments+xml")) {
       parts.push_back(name);
     } else if (EndsWith(type, ".styles+xml")) {
-      styles_part = name;
+      stylesPart = name;
     }
   }
-  if (!main_found) {
+  if (!mainFound) {
     throw DocumentError(DocumentError::Kind::Invalid,
                         "not a .docx document: no main document part");
   }
 
-  pugi::xml_document styles_doc;
-  bool have_styles = !styles_part.empty() && package.Has(styles_part);
-  if (have_styles) {
-    ParsePart(styles_doc, package, styles_part);
-    UseKnownPrefixes(styles_doc.document_element(), {}, kWordNamespaces);
+  pugi::xml_document stylesDoc;
+  bool haveStyles = !stylesPart.empty() && package.Has(stylesPart);
+  if (haveStyles) {
+    ParsePart(stylesDoc, package, stylesPart);
+    UseKnownPrefixes(stylesDoc.document_element(), {}, kWordNamespaces);
   }
-  docx::ThemeFonts theme_fonts;
-  if (!theme_part.empty() && package.Has(theme_part)) {
+  docx::ThemeFonts themeFonts;
+  if (!themePart.empty() && package.Has(themePart)) {
     pugi::xml_document theme;
-    ParsePart(theme, package, theme_part);
+    ParsePart(theme, package, themePart);
     UseKnownPrefixes(theme.document_element(), {}, kDrawingNamespaces);
-    theme_fonts = docx::ReadThemeFonts(theme);
+    themeFonts = docx::ReadThemeFonts(theme);
   }
-  const docx::Styles styles(have_styles ? &styles_doc : nullptr, std::move(theme_fonts));
+  const docx::Styles styles(haveStyles ? &stylesDoc : nullptr, std::move(themeFonts));
 
   ConvertStats stats;
   std::map<std::string, NewPart> replaced;

@@ -23,7 +23,7 @@ bool PartConverter::ConvertBlock(pugi::xml_node block) {
 }
 
 void PartConverter::ConvertParagraph(pugi::xml_node p) {
-  paragraph_fonts_ = styles_.ParagraphFonts(p);
+  paragraphFonts_ = styles_.ParagraphFonts(p);
   deleted_.clear();
   const LineOutcome outcome = ConvertLine(p, false);
   // Deleted text went as one object; its own runs are a line of their own.
@@ -38,19 +38,19 @@ LineOutcome PartConverter::ConvertLine(pugi::xml_node root, bool deleted) {
   runs_.clear();
   items_.clear();
   containers_.clear();
-  deleted_line_ = deleted;
+  deletedLine_ = deleted;
   Read(root);
   if (line_.empty()) return {};
   const LineOutcome outcome = line_.Convert(o_);
   if (!outcome.converted) return outcome;
   changed_ = true;
   stats_.runs += outcome.runs;
-  stats_.left_out += outcome.left_out;
+  stats_.leftOut += outcome.leftOut;
   // The line is written after a marker, then everything before the marker
   // that it did not take along goes.
   pugi::xml_node marker = root.append_child(pugi::node_comment);
   parents_.assign(1, root);
-  last_kept_ = {};
+  lastKept_ = {};
   line_.Write(*this);
   for (pugi::xml_node c = root.first_child(); c != marker;) {
     const pugi::xml_node next = c.next_sibling();

@@ -47,8 +47,8 @@ class Styles {
 
   ThemeFonts theme_;
   pugi::xml_node defaults_;
-  std::unordered_map<std::string, pugi::xml_node> by_id_;
-  std::string default_paragraph_;
+  std::unordered_map<std::string, pugi::xml_node> byId_;
+  std::string defaultParagraph_;
 };
 
 // The properties of converted text: its run's, made from those of the run it
@@ -93,7 +93,7 @@ class PartConverter : public BlockConverter, LineWriter {
   std::size_t AddItem(pugi::xml_node first, pugi::xml_node last = {});
   std::size_t AddOutsideRun();
   void Read(pugi::xml_node root);
-  void ReadField(pugi::xml_node run, pugi::xml_node& next, std::vector<pugi::xml_node>& field_ends);
+  void ReadField(pugi::xml_node run, pugi::xml_node& next, std::vector<pugi::xml_node>& fieldEnds);
   bool IsLegacyRun(pugi::xml_node rPr) const;
   std::optional<char32_t> SymbolChar(pugi::xml_node sym) const;
   void ReadRun(pugi::xml_node r);
@@ -112,9 +112,9 @@ class PartConverter : public BlockConverter, LineWriter {
   const ConvertOptions& o_;
   std::string part_;
   ConvertStats& stats_;
-  Fonts paragraph_fonts_;
+  Fonts paragraphFonts_;
   bool changed_ = false;
-  bool deleted_line_ = false;
+  bool deletedLine_ = false;
   std::vector<pugi::xml_node> paragraphs_;
   std::vector<pugi::xml_node> deleted_;
   DocLine line_;
@@ -122,8 +122,8 @@ class PartConverter : public BlockConverter, LineWriter {
   std::vector<ItemRec> items_;
   std::vector<ContainerRec> containers_;
   std::vector<pugi::xml_node> parents_;
-  pugi::xml_node last_kept_;
-  std::size_t last_kept_run_ = 0;
+  pugi::xml_node lastKept_;
+  std::size_t lastKeptRun_ = 0;
 };
 
 }  // namespace harf::documents::docx

@@ -158,7 +158,7 @@ void MirrorAlignment(pugi::xml_node pPr) {
 }  // namespace
 
 void MakeUnicodeRun(pugi::xml_node rPr, const ConvertOptions& o) {
-  SetFonts(rPr, o.unicode_font);
+  SetFonts(rPr, o.unicodeFont);
   CopyTwin(rPr, "w:b", "w:bCs");
   CopyTwin(rPr, "w:i", "w:iCs");
   CopyTwin(rPr, "w:sz", "w:szCs");
@@ -166,7 +166,7 @@ void MakeUnicodeRun(pugi::xml_node rPr, const ConvertOptions& o) {
 }
 
 void MakeLegacyRun(pugi::xml_node rPr, const ConvertOptions& o) {
-  SetFonts(rPr, o.legacy_font);
+  SetFonts(rPr, o.legacyFont);
   const bool complex = rPr.child("w:rtl") || rPr.child("w:cs");
   if (complex) {
     // The complex-script twins drew this text; the 8-bit font is drawn with

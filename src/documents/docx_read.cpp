@@ -70,7 +70,7 @@ void PartConverter::Read(pugi::xml_node root) {
     bool container;
   };
   std::vector<Level> levels{{root.first_child(), false}};
-  std::vector<pugi::xml_node> field_ends;  // ends of the complex fields open
+  std::vector<pugi::xml_node> fieldEnds;  // ends of the complex fields open
   while (!levels.empty()) {
     const pugi::xml_node c = levels.back().next;
     if (!c) {
@@ -81,21 +81,21 @@ void PartConverter::Read(pugi::xml_node root) {
     levels.back().next = c.next_sibling();
     if (c.type() != pugi::node_element) continue;
     const std::string_view name = c.name();
-    if (!field_ends.empty() && c == field_ends.back()) {
-      field_ends.pop_back();
+    if (!fieldEnds.empty() && c == fieldEnds.back()) {
+      fieldEnds.pop_back();
       line_.CloseContainer();
       continue;
     }
     if (name == "w:pPr" && c.parent() == root) continue;
     if (name == "w:r") {
       if (c.child("w:fldChar")) {
-        ReadField(c, levels.back().next, field_ends);
+        ReadField(c, levels.back().next, fieldEnds);
       } else {
         ReadRun(c);
       }
     } else if (IsMark(name)) {
       line_.Add(MarkKind(name), AddOutsideRun(), AddItem(c));
-    } else if (HoldsRuns(name) && !deleted_line_) {
+    } else if (HoldsRuns(name) && !deletedLine_) {
       if (levels.size() >= kMaxInlineDepth) {
         throw DocumentError(DocumentError::Kind::Invalid, "elements nested deeper than " +
                                                               std::to_string(kMaxInlineDepth) +
@@ -108,7 +108,7 @@ void PartConverter::Read(pugi::xml_node root) {
         first = first.next_sibling();
       }
       levels.push_back({first, true});
-    } else if (HoldsDeleted(name) && !deleted_line_) {
+    } else if (HoldsDeleted(name) && !deletedLine_) {
       deleted_.push_back(c);
       line_.Add(CellKind::Object, AddOutsideRun(), AddItem(c));
     } else {
@@ -121,7 +121,7 @@ void PartConverter::Read(pugi::xml_node root) {
 // the runs after it, the field is a container whose result is read as
 // text and whose code stays with it; without a result, one object.
 void PartConverter::ReadField(pugi::xml_node run, pugi::xml_node& next,
-                              std::vector<pugi::xml_node>& field_ends) {
+                              std::vector<pugi::xml_node>& fieldEnds) {
   if (FieldCharType(run) != "begin") {
     // The other end of a field that begins or ends in another paragraph.
     line_.Add(CellKind::Break, AddOutsideRun(), AddItem(run));
@@ -158,13 +158,13 @@ void PartConverter::ReadField(pugi::xml_node run, pugi::xml_node& next,
   field.tail = end;
   containers_.push_back(std::move(field));
   line_.OpenContainer();
-  field_ends.push_back(end);
+  fieldEnds.push_back(end);
   next = separate.next_sibling();
 }
 
 bool PartConverter::IsLegacyRun(pugi::xml_node rPr) const {
-  const Fonts f = styles_.Resolve(rPr, paragraph_fonts_);
-  auto legacy = [&](Slot s) { return f[s] && SameFont(*f[s], o_.legacy_font); };
+  const Fonts f = styles_.Resolve(rPr, paragraphFonts_);
+  auto legacy = [&](Slot s) { return f[s] && SameFont(*f[s], o_.legacyFont); };
   if (legacy(kAscii) || legacy(kHAnsi)) return true;
   if (legacy(kCs) && (rPr.child("w:rtl") || rPr.child("w:cs"))) return true;
   return legacy(kEastAsia) &&
@@ -176,7 +176,7 @@ std::optional<char32_t> PartConverter::SymbolChar(pugi::xml_node sym) const {
   const char* hex = sym.attribute("w:char").value();
   char* end = nullptr;
   const unsigned long code = std::strtoul(hex, &end, 16);
-  if (!SameFont(sym.attribute("w:font").value(), o_.legacy_font) || *hex == '\0' || *end != '\0' ||
+  if (!SameFont(sym.attribute("w:font").value(), o_.legacyFont) || *hex == '\0' || *end != '\0' ||
       code > 0x10FFFF) {
     return std::nullopt;
   }
@@ -186,28 +186,28 @@ std::optional<char32_t> PartConverter::SymbolChar(pugi::xml_node sym) const {
 void PartConverter::ReadRun(pugi::xml_node r) {
   const pugi::xml_node rPr = r.child("w:rPr");
   const bool unicode = o_.to == Direction::ToUnicode;
-  const bool legacy_font = IsLegacyRun(rPr);
+  const bool legacyFont = IsLegacyRun(rPr);
   // Whether the run's text is text to convert: to Unicode, text in the
   // legacy font and symbols of it; to the legacy font, Arabic.
-  bool wanted = unicode || !legacy_font;
-  bool has_text = false;
+  bool wanted = unicode || !legacyFont;
+  bool hasText = false;
   std::u32string text;
   for (pugi::xml_node c = r.first_child(); c; c = c.next_sibling()) {
     const std::string_view name = c.name();
     if (name == "w:t" || name == "w:delText") {
-      has_text = true;
-      wanted = wanted && (!unicode || legacy_font);
+      hasText = true;
+      wanted = wanted && (!unicode || legacyFont);
       if (wanted && !unicode) text += Utf32Of(c.text().get(), part_);
     } else if (name == "w:sym") {
       wanted = wanted && unicode && SymbolChar(c).has_value();
     } else if (name == "w:softHyphen") {
-      wanted = wanted && (!unicode || legacy_font);
+      wanted = wanted && (!unicode || legacyFont);
     }
   }
-  if (wanted && !unicode && has_text) wanted = IsArabicText(text) || IsNeutralText(text);
+  if (wanted && !unicode && hasText) wanted = IsArabicText(text) || IsNeutralText(text);
   const std::size_t run = line_.AddRun();
-  runs_.push_back({r, deleted_line_});
-  if (!wanted && has_text) {
+  runs_.push_back({r, deletedLine_});
+  if (!wanted && hasText) {
     // Text that stays: the run stays whole, as it is.
     line_.Add(CellKind::Other, run, AddItem(r));
     return;
@@ -219,12 +219,12 @@ void PartConverter::ReadRun(pugi::xml_node r) {
     if (name == "w:t" || name == "w:delText") {
       const std::u32string chars = Utf32Of(c.text().get(), part_);
       if (chars.empty()) continue;
-      if (chars.size() > kMaxParagraphChars - line_.text_size()) {
+      if (chars.size() > kMaxParagraphChars - line_.textSize()) {
         const std::ptrdiff_t offset = c.offset_debug();
         throw DocumentError(DocumentError::Kind::Invalid,
                             "a paragraph longer than " + std::to_string(kMaxParagraphChars) +
                                 " characters in " + part_ + " at byte " +
-                                std::to_string(block_at + (offset > 0 ? offset : 0)));
+                                std::to_string(blockAt + (offset > 0 ? offset : 0)));
       }
       if (wanted) {
         line_.AddText(run, AddItem(c), chars);

@@ -52,10 +52,10 @@ Styles::Styles(const pugi::xml_document* doc, ThemeFonts theme) : theme_(std::mo
   defaults_ = styles.child("w:docDefaults").child("w:rPrDefault").child("w:rPr");
   for (const pugi::xml_node style : styles.children("w:style")) {
     const std::string id = style.attribute("w:styleId").value();
-    by_id_[id] = style;
+    byId_[id] = style;
     if (std::string_view(style.attribute("w:type").value()) == "paragraph" &&
         style.attribute("w:default").as_bool()) {
-      default_paragraph_ = id;
+      defaultParagraph_ = id;
     }
   }
 }
@@ -65,7 +65,7 @@ Styles::Styles(const pugi::xml_document* doc, ThemeFonts theme) : theme_(std::mo
 Fonts Styles::ParagraphFonts(pugi::xml_node paragraph) const {
   Fonts fonts;
   const pugi::xml_node pStyle = paragraph.child("w:pPr").child("w:pStyle");
-  FillFromStyle(fonts, pStyle ? pStyle.attribute("w:val").value() : default_paragraph_);
+  FillFromStyle(fonts, pStyle ? pStyle.attribute("w:val").value() : defaultParagraph_);
   FillFonts(fonts, defaults_, theme_);
   return fonts;
 }
@@ -86,8 +86,8 @@ Fonts Styles::Resolve(pugi::xml_node rPr, const Fonts& paragraph) const {
 
 void Styles::FillFromStyle(Fonts& fonts, std::string id) const {
   for (int depth = 0; depth < kMaxStyleChain && !id.empty(); ++depth) {
-    const auto it = by_id_.find(id);
-    if (it == by_id_.end()) return;
+    const auto it = byId_.find(id);
+    if (it == byId_.end()) return;
     FillFonts(fonts, it->second.child("w:rPr"), theme_);
     id = it->second.child("w:basedOn").attribute("w:val").value();
   }

@@ -22,13 +22,13 @@ void PartConverter::Open(std::size_t container) {
     }
     parents_.push_back(copy);
   }
-  last_kept_ = {};
+  lastKept_ = {};
 }
 
 void PartConverter::Close(std::size_t container) {
   parents_.pop_back();
   if (const pugi::xml_node tail = containers_[container].tail) Parent().append_copy(tail);
-  last_kept_ = {};
+  lastKept_ = {};
 }
 
 // A new run formatted as `run`, of the new kind.
@@ -43,7 +43,7 @@ pugi::xml_node PartConverter::NewRun(std::size_t run) {
   } else {
     MakeLegacyRun(rPr, o_);
   }
-  last_kept_ = {};
+  lastKept_ = {};
   return r;
 }
 
@@ -64,15 +64,15 @@ void PartConverter::Keep(std::size_t run, std::size_t item) {
   if (source && rec.first != source) {
     // One of a run's children: into a run formatted as it was, shared by
     // the run's children kept one after another.
-    if (!(last_kept_ && last_kept_run_ == run && into.last_child() == last_kept_)) {
-      last_kept_ = into.append_child("w:r");
-      for (const pugi::xml_attribute a : source.attributes()) last_kept_.append_copy(a);
-      if (const pugi::xml_node rPr = source.child("w:rPr")) last_kept_.append_copy(rPr);
-      last_kept_run_ = run;
+    if (!(lastKept_ && lastKeptRun_ == run && into.last_child() == lastKept_)) {
+      lastKept_ = into.append_child("w:r");
+      for (const pugi::xml_attribute a : source.attributes()) lastKept_.append_copy(a);
+      if (const pugi::xml_node rPr = source.child("w:rPr")) lastKept_.append_copy(rPr);
+      lastKeptRun_ = run;
     }
-    into = last_kept_;
+    into = lastKept_;
   } else {
-    last_kept_ = {};
+    lastKept_ = {};
   }
   // Moved, not copied: a text box's paragraphs stay the ones found.
   for (pugi::xml_node n = rec.first; n;) {

@@ -81,9 +81,9 @@ struct TextItem {
 struct Converter {
   const ConvertOptions& o;
   ConvertStats& stats;
-  std::string legacy_lower;
+  std::string legacyLower;
   StyleRules rules;
-  std::vector<xmlNode*> legacy_elements;  // elements that set the legacy font
+  std::vector<xmlNode*> legacyElements;  // elements that set the legacy font
   std::vector<std::vector<TextItem>> lines;
 
   // Collects the lines of legacy text (to Unicode) or the text nodes with
@@ -106,9 +106,9 @@ struct Converter {
             return false;
           }
           const std::string family = FamilyOf(n, rules);
-          const bool is_legacy = family.empty() ? legacy.back() : family == legacy_lower;
-          if (!family.empty() && is_legacy) legacy_elements.push_back(n);
-          legacy.push_back(is_legacy);
+          const bool isLegacy = family.empty() ? legacy.back() : family == legacyLower;
+          if (!family.empty() && isLegacy) legacyElements.push_back(n);
+          legacy.push_back(isLegacy);
         } else if (!IsSkipped(n)) {
           legacy.pop_back();
           if (IsBlock(n)) close();
@@ -120,9 +120,9 @@ struct Converter {
       if (o.to == Direction::ToUnicode) {
         // Line ends and indentation in the source are white space of the
         // page, not glyph codes, whatever font they stand in.
-        const bool layout_space =
+        const bool layoutSpace =
             IsSpaceText(text) && text.find_first_of(U"\n\t\r") != std::u32string::npos;
-        if (legacy.back() && !layout_space) {
+        if (legacy.back() && !layoutSpace) {
           line.insert(line.end(), spaces.begin(), spaces.end());
           spaces.clear();
           line.push_back({n, true});
@@ -160,7 +160,7 @@ struct Converter {
       pieces.push_back({line[i].legacy ? AsRendered(TextOf(line[i].node)) : U" ", i});
     }
     const UnicodePieces u = LegacyToUnicode(pieces, o.encoding);
-    stats.left_out += u.left_out;
+    stats.leftOut += u.leftOut;
     ++stats.runs;
     Place(doc, line, u.pieces, true);
   }
@@ -169,7 +169,7 @@ struct Converter {
   // the pieces' order (logical to Unicode, display order to the legacy font)
   // under one element that sets the direction and font.
   void Place(xmlDoc* doc, const std::vector<TextItem>& line, const std::vector<Piece>& pieces,
-             bool to_unicode) {
+             bool toUnicode) {
     std::vector<std::u32string> texts(line.size());
     std::vector<std::size_t> order;  // runs by first appearance
     for (const Piece& p : pieces) {
@@ -196,7 +196,7 @@ struct Converter {
     std::size_t children = 0;
     for (xmlNode* c = common->children; c; c = c->next) ++children;
     xmlNode* holder = common;
-    if (!to_unicode || IsBlock(common) || children != items.size()) {
+    if (!toUnicode || IsBlock(common) || children != items.size()) {
       // Other things share the element: the line gets an element of its own.
       holder = xmlNewDocNode(doc, nullptr, X("span"), nullptr);
       xmlNode* first = common->children;
@@ -217,17 +217,17 @@ struct Converter {
       }
       holder->last = item;
     }
-    if (to_unicode) {
+    if (toUnicode) {
       SetAttr(holder, "dir", "rtl");
       SetAttr(holder, "lang", "ar");
-      if (holder != common) SetAttr(holder, "style", "font-family: " + o.unicode_font);
+      if (holder != common) SetAttr(holder, "style", "font-family: " + o.unicodeFont);
     } else {
-      SetAttr(holder, "style", "font-family: " + o.legacy_font);
+      SetAttr(holder, "style", "font-family: " + o.legacyFont);
       SetAttr(holder, "dir", "ltr");
       // A font set between the holder and the text would win over it.
       for (const TextItem& t : line) {
         for (xmlNode* e = t.node->parent; e && e != holder; e = e->parent) {
-          SetFont(e, o.legacy_font);
+          SetFont(e, o.legacyFont);
         }
       }
     }
@@ -240,9 +240,9 @@ struct Converter {
     if (line.size() > 1) {
       std::vector<Piece> pieces;
       for (std::size_t i = 0; i < line.size(); ++i) pieces.push_back({TextOf(line[i].node), i});
-      const LegacyLines l = UnicodeToLegacy(pieces, WritingEncoding(o), o.line_glyphs);
+      const LegacyLines l = UnicodeToLegacy(pieces, WritingEncoding(o), o.lineGlyphs);
       if (l.lines.size() == 1) {
-        stats.left_out += l.left_out;
+        stats.leftOut += l.leftOut;
         ++stats.runs;
         Place(doc, line, l.lines.front(), false);
         return;
@@ -271,7 +271,7 @@ struct Converter {
     // merges a text node added next to another into it, so a new one would
     // go with the node when it is freed.
     bool kept = false;
-    const auto emit_text = [&](std::u32string_view s) {
+    const auto emitText = [&](std::u32string_view s) {
       if (s.empty()) return;
       if (last == node) {
         SetText(node, s);
@@ -297,13 +297,13 @@ struct Converter {
                                    (text[end] >= 0x06F0 && text[end] <= 0x06F9))) {
         ++end;
       }
-      emit_text(std::u32string_view(text).substr(at, start - at));
+      emitText(std::u32string_view(text).substr(at, start - at));
       const Piece piece{text.substr(start, end - start), 0};
-      const LegacyLines l = UnicodeToLegacy({&piece, 1}, WritingEncoding(o), o.line_glyphs);
-      stats.left_out += l.left_out;
+      const LegacyLines l = UnicodeToLegacy({&piece, 1}, WritingEncoding(o), o.lineGlyphs);
+      stats.leftOut += l.leftOut;
       ++stats.runs;
       xmlNode* span = xmlNewDocNode(doc, nullptr, X("span"), nullptr);
-      SetAttr(span, "style", "font-family: " + o.legacy_font);
+      SetAttr(span, "style", "font-family: " + o.legacyFont);
       SetAttr(span, "dir", "ltr");
       for (std::size_t i = 0; i < l.lines.size(); ++i) {
         if (i) xmlAddChild(span, xmlNewDocNode(doc, nullptr, X("br"), nullptr));
@@ -315,7 +315,7 @@ struct Converter {
       last = xmlAddNextSibling(last, span);
       at = end;
     }
-    emit_text(std::u32string_view(text).substr(at));
+    emitText(std::u32string_view(text).substr(at));
     if (!kept) {
       xmlUnlinkNode(node);
       xmlFreeNode(node);
@@ -336,7 +336,7 @@ ConvertStats ConvertHtml(const std::string& in, const std::string& out, const Co
   if (!page.doc || !xmlDocGetRootElement(page.doc)) Invalid("no HTML in it");
 
   ConvertStats stats;
-  Converter c{o, stats, LowerAscii(o.legacy_font), {}, {}, {}};
+  Converter c{o, stats, LowerAscii(o.legacyFont), {}, {}, {}};
   // The page's <style> blocks first: a class may be used before its rule.
   std::vector<xmlNode*> styles;
   Walk(reinterpret_cast<xmlNode*>(page.doc), [&](xmlNode* n, bool entering) {
@@ -354,11 +354,11 @@ ConvertStats ConvertHtml(const std::string& in, const std::string& out, const Co
   c.Collect(page.doc);
   if (o.to == Direction::ToUnicode) {
     for (auto& line : c.lines) c.ToUnicode(page.doc, line);
-    for (xmlNode* e : c.legacy_elements) SetUnicodeFont(e, c.legacy_lower, o.unicode_font);
+    for (xmlNode* e : c.legacyElements) SetUnicodeFont(e, c.legacyLower, o.unicodeFont);
     for (xmlNode* s : styles) {
       for (xmlNode* t = s->children; t; t = t->next) {
         if (!t->content) continue;
-        const std::string css = StyleRules::Rewrite(C(t->content), c.legacy_lower, o.unicode_font);
+        const std::string css = StyleRules::Rewrite(C(t->content), c.legacyLower, o.unicodeFont);
         xmlNodeSetContentLen(t, X(css.c_str()), static_cast<int>(css.size()));
       }
     }

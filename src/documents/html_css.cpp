@@ -74,15 +74,15 @@ void StyleRules::Read(std::string_view css) {
   }
 }
 
-std::string StyleRules::Rewrite(std::string css, const std::string& legacy_lower,
-                                const std::string& unicode_font) {
+std::string StyleRules::Rewrite(std::string css, const std::string& legacyLower,
+                                const std::string& unicodeFont) {
   std::size_t at = 0;
   while (at < css.size()) {
     const std::optional<Range> r = FontFamilyIn(std::string_view(css).substr(at));
     if (!r) break;
     const std::size_t b = at + r->begin, e = at + r->end;
-    if (FirstFamily(std::string_view(css).substr(b, e - b)) == legacy_lower) {
-      const std::string value = " " + unicode_font;
+    if (FirstFamily(std::string_view(css).substr(b, e - b)) == legacyLower) {
+      const std::string value = " " + unicodeFont;
       css.replace(b, e - b, value);
       at = b + value.size();
     } else {
@@ -125,20 +125,20 @@ std::string FamilyOf(xmlNode* e, const StyleRules& rules) {
 }
 
 // Every font the element sets that is the legacy font becomes the Unicode font.
-void SetUnicodeFont(xmlNode* e, const std::string& legacy_lower, const std::string& unicode_font) {
+void SetUnicodeFont(xmlNode* e, const std::string& legacyLower, const std::string& unicodeFont) {
   if (const auto style = Attr(e, "style")) {
     if (const std::optional<Range> r = FontFamilyIn(*style)) {
       if (FirstFamily(std::string_view(*style).substr(r->begin, r->end - r->begin)) ==
-          legacy_lower) {
+          legacyLower) {
         std::string s = *style;
-        s.replace(r->begin, r->end - r->begin, " " + unicode_font);
+        s.replace(r->begin, r->end - r->begin, " " + unicodeFont);
         SetAttr(e, "style", s);
       }
     }
   }
   if (IsElement(e, "font")) {
-    if (const auto face = Attr(e, "face"); face && FirstFamily(*face) == legacy_lower) {
-      SetAttr(e, "face", unicode_font);
+    if (const auto face = Attr(e, "face"); face && FirstFamily(*face) == legacyLower) {
+      SetAttr(e, "face", unicodeFont);
     }
   }
 }

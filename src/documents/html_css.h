@@ -30,15 +30,15 @@ struct StyleRules {
   void Read(std::string_view css);
   // Replaces the legacy family in every font-family value that starts with
   // it; the classes that named the legacy font now name the Unicode one.
-  static std::string Rewrite(std::string css, const std::string& legacy_lower,
-                             const std::string& unicode_font);
+  static std::string Rewrite(std::string css, const std::string& legacyLower,
+                             const std::string& unicodeFont);
 };
 
 // The font an element sets, strongest first: its style attribute, a class
 // rule, a tag rule, a <font face>. Empty: it sets none.
 std::string FamilyOf(xmlNode* e, const StyleRules& rules);
 // Every font the element sets that is the legacy font becomes the Unicode font.
-void SetUnicodeFont(xmlNode* e, const std::string& legacy_lower, const std::string& unicode_font);
+void SetUnicodeFont(xmlNode* e, const std::string& legacyLower, const std::string& unicodeFont);
 // Whatever font the element sets becomes `font`.
 void SetFont(xmlNode* e, const std::string& font);
 

@@ -33,7 +33,7 @@ std::uint32_t Narrow(std::size_t n) {
 // too, at the left end as it is typed, so a number typed 2024 shows 4202, and
 // Unicode must hold what the screen shows; the order is the one the window's
 // Unicode copy and paste use, ICU's bidi algorithm on a right-to-left line.
-std::vector<Tagged> Reordered(std::vector<Tagged> text, bool to_logical) {
+std::vector<Tagged> Reordered(std::vector<Tagged> text, bool toLogical) {
   // Most lines hold no number: no text is made for the permutation then.
   if (std::none_of(text.begin(), text.end(),
                    [](const Tagged& t) { return IsArabicIndicDigit(t.ch); })) {
@@ -43,7 +43,7 @@ std::vector<Tagged> Reordered(std::vector<Tagged> text, bool to_logical) {
   chars.reserve(text.size());
   for (const Tagged& t : text) chars.push_back(t.ch);
   const std::vector<std::size_t> order =
-      to_logical ? LogicalPermutation(chars, IcuBidiOrder) : TypingPermutation(chars, IcuBidiOrder);
+      toLogical ? LogicalPermutation(chars, IcuBidiOrder) : TypingPermutation(chars, IcuBidiOrder);
   std::vector<Tagged> out;
   out.reserve(text.size());
   for (const std::size_t i : order) out.push_back(text[i]);
@@ -71,13 +71,13 @@ UnicodePieces CodesToUnicode(std::span<const GlyphCode> display, std::span<const
     // The letters read go as soon as they are tagged: a long line is not
     // held as both.
     const ReadLetters read = ReadGlyphCodes(display);
-    out.left_out = read.leftOut;
+    out.leftOut = read.leftOut;
     text.reserve(read.letters.size() + objects.size());
     for (std::size_t i = 0; i < read.letters.size(); ++i) {
       const char32_t cp = CodePointOf(read.letters[i]);
       const std::size_t source = i < read.source.size() ? read.source[i] : 0;
       if (cp == kNoCodePoint) {
-        ++out.left_out;
+        ++out.leftOut;
       } else {
         text.push_back({cp, Narrow(source < runs.size() ? runs[source] : 0), Narrow(source)});
       }
@@ -124,12 +124,12 @@ UnicodePieces LegacyToUnicode(std::span<const Piece> runs, std::optional<GlyphEn
     owner.insert(owner.end(), decoded.codes.size(), piece.run);
   }
   UnicodePieces out = CodesToUnicode(codes, owner);
-  out.left_out += invalid;
+  out.leftOut += invalid;
   return out;
 }
 
 LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
-                            std::size_t max_glyphs) {
+                            std::size_t maxGlyphs) {
   LegacyLines out;
   // Each letter as its own code point (ASCII digits become Arabic-Indic
   // ones), then in the order that makes the line show the text as written.
@@ -153,8 +153,8 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
       while (cut < rest.size() && !IsSliceStart(rest[cut])) ++cut;
       std::size_t dropped = 0;
       cps.clear();
-      out.left_out += AppendLetterCodePoints(Nfkc(rest.substr(0, cut), &dropped), cps);
-      out.left_out += dropped;
+      out.leftOut += AppendLetterCodePoints(Nfkc(rest.substr(0, cut), &dropped), cps);
+      out.leftOut += dropped;
       for (const char32_t cp : cps) letters.push_back({cp, Narrow(piece.run)});
       rest.remove_prefix(cut);
     }
@@ -162,32 +162,32 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
   std::vector<Tagged> text = Reordered(std::move(letters), false);
 
   std::vector<LetterIndex> keys;
-  std::vector<std::uint32_t> key_runs;
+  std::vector<std::uint32_t> keyRuns;
   keys.reserve(text.size());
-  key_runs.reserve(text.size());
+  keyRuns.reserve(text.size());
   std::vector<Anchor> objects;  // `before`: how many letters come before it
   for (const Tagged& t : text) {
     if (t.ch == kObjectChar) {
       objects.push_back({keys.size(), t.run});
     } else {
       keys.push_back(LetterOfCodePoint(t.ch));
-      key_runs.push_back(t.run);
+      keyRuns.push_back(t.run);
     }
   }
   std::vector<Tagged>().swap(text);
   // The lines a paste of the same text makes, a typist's lines of at most
-  // max_glyphs glyphs; without a limit one line, typed and closed.
+  // maxGlyphs glyphs; without a limit one line, typed and closed.
   std::vector<Line> lines;
-  if (max_glyphs > 0) {
-    LetterLines letters_in;
-    letters_in.lines.push_back(keys);
-    UnicodeLines typed = TypeLines(letters_in, Line{}, max_glyphs);
-    out.left_out += typed.refused;
+  if (maxGlyphs > 0) {
+    LetterLines lettersIn;
+    lettersIn.lines.push_back(keys);
+    UnicodeLines typed = TypeLines(lettersIn, Line{}, maxGlyphs);
+    out.leftOut += typed.refused;
     lines = std::move(typed.lines);
   } else {
     Line& line = lines.emplace_back();
     line.Reserve(keys.size() + 2);
-    out.left_out += TypeInto(line, keys);
+    out.leftOut += TypeInto(line, keys);
     CloseLine(line);
   }
 
@@ -210,7 +210,7 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
         while (next < keys.size() && keys[next] != letter) ++next;
         if (next == keys.size()) break;
         if (!where.empty()) where[next] = {Narrow(l), Narrow(i)};
-        if (owner[l][i] == kNone) owner[l][i] = key_runs[next];
+        if (owner[l][i] == kNone) owner[l][i] = keyRuns[next];
         ++next;
       }
     }
@@ -220,7 +220,7 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
     }
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (owner[l][i] == kNone) {
-        owner[l][i] = i > 0 ? owner[l][i - 1] : (key_runs.empty() ? 0 : key_runs.front());
+        owner[l][i] = i > 0 ? owner[l][i - 1] : (keyRuns.empty() ? 0 : keyRuns.front());
       }
     }
   }
@@ -237,7 +237,7 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
   }
   // Objects after reading cell c go left of it: emitted, in display order,
   // just before it, the last one first.
-  auto emit_objects = [&](std::vector<Piece>& pieces, Place at) {
+  auto emitObjects = [&](std::vector<Piece>& pieces, Place at) {
     for (std::size_t k = objects.size(); k-- > 0;) {
       if (after[k].line == at.line && after[k].cell == at.cell) {
         Append(pieces, kObjectChar, objects[k].run);
@@ -250,11 +250,11 @@ LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
     std::vector<Piece> pieces;
     codes.reserve(cells.size());
     for (std::size_t i = cells.size(); i-- > 0;) {
-      emit_objects(pieces, {Narrow(l), Narrow(i)});
+      emitObjects(pieces, {Narrow(l), Narrow(i)});
       codes.push_back(cells[i].code);
       Append(pieces, CharOfCode(cells[i].code, encoding), owner[l][i]);
     }
-    if (l == 0) emit_objects(pieces, {});
+    if (l == 0) emitObjects(pieces, {});
     out.lines.push_back(std::move(pieces));
     out.codes.push_back(std::move(codes));
   }

@@ -26,7 +26,7 @@ struct Piece {
 
 struct UnicodePieces {
   std::vector<Piece> pieces;  // logical order; neighbours with the same run merged
-  std::size_t left_out = 0;   // characters no glyph code, codes no letter
+  std::size_t leftOut = 0;    // characters no glyph code, codes no letter
 };
 
 // The legacy runs of one line, left to right as a left-to-right document
@@ -59,16 +59,16 @@ struct LegacyLines {
   // the chosen encoding; neighbours with the same run merged.
   std::vector<std::vector<Piece>> lines;
   std::vector<std::vector<GlyphCode>> codes;  // the same lines as glyph codes
-  std::size_t left_out = 0;                   // characters with no letter, signs the letter refused
+  std::size_t leftOut = 0;                    // characters with no letter, signs the letter refused
 };
 
 // Unicode runs of one line in logical order, typed letter by letter through
 // the engine as a paste is, and broken at spaces into lines of at most
-// max_glyphs glyphs (a longer word at max_glyphs). max_glyphs 0: no limit.
+// maxGlyphs glyphs (a longer word at maxGlyphs). maxGlyphs 0: no limit.
 // A kObjectChar in the runs comes out, as its own piece with its run, left of
 // the glyph of the letter before it (right of everything when it is first).
 LegacyLines UnicodeToLegacy(std::span<const Piece> runs, GlyphEncoding encoding,
-                            std::size_t max_glyphs);
+                            std::size_t maxGlyphs);
 
 // True when text holds an Arabic letter and nothing of another script:
 // text a conversion to the legacy font can take whole.

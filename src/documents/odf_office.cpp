@@ -45,8 +45,8 @@ class PartConverter : public BlockConverter, LineWriter {
     const std::string_view name = block.name();
     if (name == "table:table-column") {
       // A table's columns come before its rows: their default cell styles.
-      if (after_rows_) columns_.clear();
-      after_rows_ = false;
+      if (afterRows_) columns_.clear();
+      afterRows_ = false;
       const std::size_t n = std::min<std::size_t>(
           block.attribute("table:number-columns-repeated").as_ullong(1), kMaxColumns);
       for (std::size_t i = 0; i < n && columns_.size() < kMaxColumns; ++i) {
@@ -54,7 +54,7 @@ class PartConverter : public BlockConverter, LineWriter {
       }
       return false;
     }
-    after_rows_ = true;
+    afterRows_ = true;
     paragraphs_.clear();
     FindElements(block, {"text:p", "text:h"}, paragraphs_);
     bool changed = false;
@@ -88,9 +88,9 @@ class PartConverter : public BlockConverter, LineWriter {
 
   bool Legacy(const std::vector<std::string>& spans, const std::optional<std::string>& para) {
     for (auto it = spans.rbegin(); it != spans.rend(); ++it) {
-      if (auto f = styles_.FontOf("text", *it, false)) return SameFont(*f, o_.legacy_font);
+      if (auto f = styles_.FontOf("text", *it, false)) return SameFont(*f, o_.legacyFont);
     }
-    return para && SameFont(*para, o_.legacy_font);
+    return para && SameFont(*para, o_.legacyFont);
   }
 
   // The table cell holding the paragraph, if any, and its style's name
@@ -126,7 +126,7 @@ class PartConverter : public BlockConverter, LineWriter {
 
     // The paragraph's inline content in document order, without recursion.
     std::vector<std::string> spans;
-    std::map<pugi::xml_node_struct*, std::size_t> run_of;
+    std::map<pugi::xml_node_struct*, std::size_t> runOf;
     std::vector<pugi::xml_node> open;
     pugi::xml_node n = p.first_child();
     while (n) {
@@ -145,7 +145,7 @@ class PartConverter : public BlockConverter, LineWriter {
         line_.CloseContainer();
       } else {
         const pugi::xml_node parent = n.parent();
-        auto [it, added] = run_of.try_emplace(parent.internal_object(), runs_.size());
+        auto [it, added] = runOf.try_emplace(parent.internal_object(), runs_.size());
         if (added) {
           line_.AddRun();
           runs_.push_back(parent);
@@ -189,7 +189,7 @@ class PartConverter : public BlockConverter, LineWriter {
     const LineOutcome outcome = line_.Convert(o_);
     if (!outcome.converted) return false;
     stats_.runs += outcome.runs;
-    stats_.left_out += outcome.left_out;
+    stats_.leftOut += outcome.leftOut;
 
     // Written into a stage inside the paragraph (items are copied from where
     // they stand), which then takes the old content's place.
@@ -217,9 +217,9 @@ class PartConverter : public BlockConverter, LineWriter {
     const std::string& made = made_.Paragraph(p.attribute("text:style-name").value());
     if (!p.attribute("text:style-name")) p.append_attribute("text:style-name");
     p.attribute("text:style-name").set_value(made.c_str());
-    std::string cell_style;
-    if (pugi::xml_node cell = CellOf(p, cell_style)) {
-      const std::string& style = made_.Cell(cell_style);
+    std::string cellStyle;
+    if (pugi::xml_node cell = CellOf(p, cellStyle)) {
+      const std::string& style = made_.Cell(cellStyle);
       if (!cell.attribute("table:style-name")) cell.append_attribute("table:style-name");
       cell.attribute("table:style-name").set_value(style.c_str());
     }
@@ -269,7 +269,7 @@ class PartConverter : public BlockConverter, LineWriter {
   ConvertStats& stats_;
   OdfStyleMaker made_;
   std::vector<std::string> columns_;
-  bool after_rows_ = false;
+  bool afterRows_ = false;
   std::vector<pugi::xml_node> paragraphs_;
   DocLine line_;
   std::vector<pugi::xml_node> runs_, items_, containers_, parents_;
@@ -308,8 +308,8 @@ ConvertStats ConvertOdf(const std::string& in, const std::string& out, const Con
     OdfStyles own;
     PartConverter masters(own, o, stats, "HarfMaster");
     masters.TakeHead(common.document_element());
-    const pugi::xml_node master_styles = common.document_element().child("office:master-styles");
-    const bool changed = master_styles && masters.ConvertBlock(master_styles);
+    const pugi::xml_node masterStyles = common.document_element().child("office:master-styles");
+    const bool changed = masterStyles && masters.ConvertBlock(masterStyles);
     if (changed || masters.HeadChanged()) {
       replaced["styles.xml"].bytes = SerializePart(common, package.Size("styles.xml"));
     }

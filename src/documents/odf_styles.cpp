@@ -6,9 +6,9 @@ namespace harf::documents {
 // converted again).
 std::string OdfStyleMaker::UnusedName(const std::string& kind, const char* family) {
   for (;;) {
-    std::string name = prefix_ + kind + std::to_string(++names_made_);
-    if (!styles_.Find(family, name) && !made_names_.contains(name)) {
-      made_names_.insert(name);
+    std::string name = prefix_ + kind + std::to_string(++namesMade_);
+    if (!styles_.Find(family, name) && !madeNames_.contains(name)) {
+      madeNames_.insert(name);
       return name;
     }
   }
@@ -65,14 +65,14 @@ const std::string& OdfStyleMaker::Cell(const std::string& name) {
   pugi::xml_node s = Derive("table-cell", name, made);
   const char* mode = o_.to == Direction::ToUnicode ? "rl-tb" : "lr-tb";
   // Properties keep their order: table-cell, paragraph, text.
-  pugi::xml_node cell_props = s.child("style:table-cell-properties");
-  if (!cell_props) cell_props = s.prepend_child("style:table-cell-properties");
-  cell_props.remove_attribute("style:writing-mode");
-  cell_props.append_attribute("style:writing-mode") = mode;
-  pugi::xml_node para_props = s.child("style:paragraph-properties");
-  if (!para_props) para_props = s.insert_child_after("style:paragraph-properties", cell_props);
-  para_props.remove_attribute("style:writing-mode");
-  para_props.append_attribute("style:writing-mode") = mode;
+  pugi::xml_node cellProps = s.child("style:table-cell-properties");
+  if (!cellProps) cellProps = s.prepend_child("style:table-cell-properties");
+  cellProps.remove_attribute("style:writing-mode");
+  cellProps.append_attribute("style:writing-mode") = mode;
+  pugi::xml_node paraProps = s.child("style:paragraph-properties");
+  if (!paraProps) paraProps = s.insert_child_after("style:paragraph-properties", cellProps);
+  paraProps.remove_attribute("style:writing-mode");
+  paraProps.append_attribute("style:writing-mode") = mode;
   return cell_.emplace(name, made).first->second;
 }
 
@@ -88,7 +88,7 @@ const std::string& OdfStyleMaker::Text(const std::string& name) {
 }
 
 void OdfStyleMaker::SetFont(pugi::xml_node props) const {
-  const std::string& font = o_.to == Direction::ToUnicode ? o_.unicode_font : o_.legacy_font;
+  const std::string& font = o_.to == Direction::ToUnicode ? o_.unicodeFont : o_.legacyFont;
   const std::string quoted = "'" + font + "'";
   for (const char* a :
        {"style:font-name", "style:font-name-complex", "style:font-name-asian", "fo:font-family",

@@ -108,8 +108,8 @@ class OdfStyleMaker {
   std::string prefix_;
   pugi::xml_node root_;
   bool changed_ = false;
-  std::size_t names_made_ = 0;
-  std::set<std::string> made_names_;
+  std::size_t namesMade_ = 0;
+  std::set<std::string> madeNames_;
   std::map<std::string, std::string> paragraph_, cell_, text_;
 };
 

@@ -35,23 +35,22 @@ ConvertStats ConvertOdt(const std::string& in, const std::string& out, const Con
   if (!package.Has("content.xml")) Invalid("not an .odt document: no content.xml");
 
   pugi::xml_document styles;
-  const bool have_styles = package.Has("styles.xml");
-  if (have_styles) {
+  const bool haveStyles = package.Has("styles.xml");
+  if (haveStyles) {
     ParsePart(styles, package, "styles.xml");
     UseKnownPrefixes(styles.document_element(), {}, kOdfNamespaces);
   }
-  const pugi::xml_node styles_root = styles.document_element();
+  const pugi::xml_node stylesRoot = styles.document_element();
 
   odt::StyleScope common;
-  odt::StyleScope::Collect(styles_root.child("office:styles"), common.common_text,
-                           common.common_paragraph);
-  for (const pugi::xml_node d :
-       styles_root.child("office:styles").children("style:default-style")) {
+  odt::StyleScope::Collect(stylesRoot.child("office:styles"), common.commonText,
+                           common.commonParagraph);
+  for (const pugi::xml_node d : stylesRoot.child("office:styles").children("style:default-style")) {
     if (std::string_view(d.attribute("style:family").value()) == "paragraph") {
-      common.default_paragraph = d;
+      common.defaultParagraph = d;
     }
   }
-  odt::StyleScope::CollectFonts(styles_root.child("office:font-face-decls"), common.font_family);
+  odt::StyleScope::CollectFonts(stylesRoot.child("office:font-face-decls"), common.fontFamily);
 
   ConvertStats stats;
   std::map<std::string, NewPart> replaced;
@@ -60,10 +59,10 @@ ConvertStats ConvertOdt(const std::string& in, const std::string& out, const Con
   if (part.file) replaced["content.xml"].deflated = std::move(part);
   // Headers and footers live in the master pages of styles.xml, which is
   // small and converted whole.
-  if (have_styles) {
+  if (haveStyles) {
     odt::PartConverter converter(common, o, "styles.xml", stats);
-    converter.TakeHead(styles_root);
-    if (converter.ConvertBlock(styles_root)) {
+    converter.TakeHead(stylesRoot);
+    if (converter.ConvertBlock(stylesRoot)) {
       replaced["styles.xml"].bytes = SerializePart(styles, package.Size("styles.xml"));
     }
   }

@@ -27,7 +27,7 @@ std::string PartConverter::FontFace(const std::string& font) {
        ++n) {
     name = font + " " + std::to_string(n);
   }
-  head_changed_ = true;
+  headChanged_ = true;
   Declare("style", "urn:oasis:names:tc:opendocument:xmlns:style:1.0");
   Declare("svg", "urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0");
   pugi::xml_node f = decls.append_child("style:font-face");
@@ -45,7 +45,7 @@ void PartConverter::Declare(const char* prefix, const char* uri) {
 }
 
 pugi::xml_node PartConverter::AutomaticStyles() {
-  head_changed_ = true;
+  headChanged_ = true;
   Declare("style", "urn:oasis:names:tc:opendocument:xmlns:style:1.0");
   Declare("fo", "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0");
   pugi::xml_node styles = root_.child("office:automatic-styles");
@@ -60,7 +60,7 @@ pugi::xml_node PartConverter::AutomaticStyles() {
 std::string PartConverter::NewStyleName(const char* prefix) {
   std::string name;
   do {
-    name = prefix + std::to_string(++style_counter_);
+    name = prefix + std::to_string(++styleCounter_);
   } while (scope_.Find(name, false) || scope_.Find(name, true) || made_.count(name));
   made_.insert({name, true});
   return name;
@@ -71,7 +71,7 @@ std::string PartConverter::NewStyleName(const char* prefix) {
 std::string PartConverter::OutputStyle(const std::string& source,
                                        const std::vector<std::string>& spans) {
   const std::string key = source + '\n' + (source.empty() && !spans.empty() ? spans.back() : "");
-  if (auto it = output_styles_.find(key); it != output_styles_.end()) return it->second;
+  if (auto it = outputStyles_.find(key); it != outputStyles_.end()) return it->second;
   std::string name = NewStyleName("HarfT");
   pugi::xml_node style;
   if (!source.empty() && scope_.IsAutomatic(source, false)) {
@@ -92,7 +92,7 @@ std::string PartConverter::OutputStyle(const std::string& source,
     for (auto it = spans.rbegin(); it != spans.rend(); ++it) {
       if (auto v = scope_.TextProperty(*it, false, attribute)) return v;
     }
-    return scope_.TextProperty(paragraph_style_, true, attribute);
+    return scope_.TextProperty(paragraphStyle_, true, attribute);
   };
   for (const char* a :
        {"fo:font-family", "style:font-family-generic", "style:font-pitch", "style:font-charset",
@@ -102,7 +102,7 @@ std::string PartConverter::OutputStyle(const std::string& source,
     props.remove_attribute(a);
   }
   const bool unicode = o_.to == Direction::ToUnicode;
-  const std::string face = FontFace(unicode ? o_.unicode_font : o_.legacy_font);
+  const std::string face = FontFace(unicode ? o_.unicodeFont : o_.legacyFont);
   for (const char* a : {"style:font-name", "style:font-name-complex", "style:font-name-asian"}) {
     if (!props.attribute(a)) props.append_attribute(a);
     props.attribute(a).set_value(face.c_str());
@@ -122,7 +122,7 @@ std::string PartConverter::OutputStyle(const std::string& source,
     if (!props.attribute(to)) props.append_attribute(to);
     props.attribute(to).set_value(v->c_str());
   }
-  output_styles_[key] = name;
+  outputStyles_[key] = name;
   return name;
 }
 
@@ -130,10 +130,10 @@ std::string PartConverter::OutputStyle(const std::string& source,
 // of its text.
 void PartConverter::SetWritingMode(pugi::xml_node p) {
   const bool unicode = o_.to == Direction::ToUnicode;
-  const std::string source = paragraph_style_;
+  const std::string source = paragraphStyle_;
   const std::string key = source + (unicode ? "\nrl" : "\nlr");
   std::string name;
-  if (auto it = paragraph_styles_.find(key); it != paragraph_styles_.end()) {
+  if (auto it = paragraphStyles_.find(key); it != paragraphStyles_.end()) {
     name = it->second;
   } else {
     name = NewStyleName("HarfP");
@@ -160,7 +160,7 @@ void PartConverter::SetWritingMode(pugi::xml_node p) {
       // Keep the text on the right, where the right-to-left paragraph had it.
       props.append_attribute("fo:text-align") = "end";
     }
-    paragraph_styles_[key] = name;
+    paragraphStyles_[key] = name;
   }
   if (!p.attribute("text:style-name")) p.append_attribute("text:style-name");
   p.attribute("text:style-name").set_value(name.c_str());

@@ -12,9 +12,9 @@ const PartLayout kLayout{{"text:p", "text:h"}, "office:body", kOdfNamespaces};
 // the styles made for converted text go there.
 void PartConverter::TakeHead(pugi::xml_node root) {
   root_ = root;
-  StyleScope::Collect(root.child("office:automatic-styles"), scope_.automatic_text,
-                      scope_.automatic_paragraph);
-  StyleScope::CollectFonts(root.child("office:font-face-decls"), scope_.font_family);
+  StyleScope::Collect(root.child("office:automatic-styles"), scope_.automaticText,
+                      scope_.automaticParagraph);
+  StyleScope::CollectFonts(root.child("office:font-face-decls"), scope_.fontFamily);
 }
 
 // Converts the paragraphs and headings in block, its own included.
@@ -27,7 +27,7 @@ bool PartConverter::ConvertBlock(pugi::xml_node block) {
 }
 
 void PartConverter::ConvertParagraph(pugi::xml_node p) {
-  paragraph_style_ = p.attribute("text:style-name").value();
+  paragraphStyle_ = p.attribute("text:style-name").value();
   line_.Clear();
   runs_.clear();
   items_.clear();
@@ -39,10 +39,10 @@ void PartConverter::ConvertParagraph(pugi::xml_node p) {
   if (!outcome.converted) return;
   changed_ = true;
   stats_.runs += outcome.runs;
-  stats_.left_out += outcome.left_out;
+  stats_.leftOut += outcome.leftOut;
   pugi::xml_node marker = p.append_child(pugi::node_comment);
   parents_.assign(1, p);
-  last_kept_ = {};
+  lastKept_ = {};
   line_.Write(*this);
   for (pugi::xml_node c = p.first_child(); c != marker;) {
     const pugi::xml_node next = c.next_sibling();

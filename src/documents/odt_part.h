@@ -24,9 +24,9 @@ using StyleMap = std::unordered_map<std::string, pugi::xml_node>;
 // Styles of one family by name, as a part sees them: its own automatic
 // styles first, then the common styles of styles.xml.
 struct StyleScope {
-  StyleMap automatic_text, automatic_paragraph, common_text, common_paragraph;
-  pugi::xml_node default_paragraph;
-  std::unordered_map<std::string, std::string> font_family;  // font-face name -> family
+  StyleMap automaticText, automaticParagraph, commonText, commonParagraph;
+  pugi::xml_node defaultParagraph;
+  std::unordered_map<std::string, std::string> fontFamily;  // font-face name -> family
 
   static void Collect(pugi::xml_node holder, StyleMap& text, StyleMap& paragraph);
   static void CollectFonts(pugi::xml_node decls,
@@ -50,7 +50,7 @@ class PartConverter : public BlockConverter, LineWriter {
 
   void TakeHead(pugi::xml_node root) override;
   bool ConvertBlock(pugi::xml_node block) override;
-  bool HeadChanged() const override { return head_changed_; }
+  bool HeadChanged() const override { return headChanged_; }
 
  private:
   struct RunRec {
@@ -98,7 +98,7 @@ class PartConverter : public BlockConverter, LineWriter {
   const ConvertOptions& o_;
   std::string part_;
   ConvertStats& stats_;
-  std::string paragraph_style_;
+  std::string paragraphStyle_;
   bool changed_ = false;
   DocLine line_;
   std::vector<RunRec> runs_;
@@ -106,14 +106,14 @@ class PartConverter : public BlockConverter, LineWriter {
   std::vector<ContainerRec> containers_;
   std::vector<std::vector<std::string>> chains_;  // span styles around runs, outermost first
   std::vector<pugi::xml_node> parents_;
-  pugi::xml_node last_kept_;
-  std::size_t last_kept_run_ = 0;
-  bool head_changed_ = false;
+  pugi::xml_node lastKept_;
+  std::size_t lastKeptRun_ = 0;
+  bool headChanged_ = false;
   std::vector<pugi::xml_node> paragraphs_;
-  int style_counter_ = 0;
+  int styleCounter_ = 0;
   std::map<std::string, bool> made_;
-  std::map<std::string, std::string> output_styles_;
-  std::map<std::string, std::string> paragraph_styles_;
+  std::map<std::string, std::string> outputStyles_;
+  std::map<std::string, std::string> paragraphStyles_;
 };
 
 }  // namespace harf::documents::odt

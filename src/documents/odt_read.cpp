@@ -73,7 +73,7 @@ std::u32string CollapsedText(const char* utf8, std::string_view part) {
   const std::ptrdiff_t offset = at.offset_debug();
   throw DocumentError(
       DocumentError::Kind::Invalid,
-      why + " in " + part_ + " at byte " + std::to_string(block_at + (offset > 0 ? offset : 0)));
+      why + " in " + part_ + " at byte " + std::to_string(blockAt + (offset > 0 ? offset : 0)));
 }
 
 bool PartConverter::IsLegacy(const std::vector<std::string>& spans) const {
@@ -81,8 +81,8 @@ bool PartConverter::IsLegacy(const std::vector<std::string>& spans) const {
   for (auto it = spans.rbegin(); it != spans.rend() && !font; ++it) {
     font = scope_.FontOf(*it, false);
   }
-  if (!font) font = scope_.FontOf(paragraph_style_, true);
-  return font && SameFont(*font, o_.legacy_font);
+  if (!font) font = scope_.FontOf(paragraphStyle_, true);
+  return font && SameFont(*font, o_.legacyFont);
 }
 
 // How a run's text counts: Text to convert, Break for neutral text that
@@ -102,7 +102,7 @@ std::size_t PartConverter::AddItem(pugi::xml_node node) {
 
 std::u32string PartConverter::Spaces(pugi::xml_node s) {
   const unsigned long long n = s.attribute("text:c").as_ullong(1);
-  if (n > kMaxParagraphChars - line_.text_size()) {
+  if (n > kMaxParagraphChars - line_.textSize()) {
     Refuse(s, "text:c=\"" + std::to_string(n) + "\", more spaces than a paragraph may hold,");
   }
   return std::u32string(static_cast<std::size_t>(n), U' ');
@@ -119,7 +119,7 @@ std::optional<std::u32string> PartConverter::CharsOf(pugi::xml_node c) {
 
 void PartConverter::AddChars(CellKind kind, std::size_t run, pugi::xml_node node,
                              const std::u32string& chars) {
-  if (chars.size() > kMaxParagraphChars - line_.text_size()) {
+  if (chars.size() > kMaxParagraphChars - line_.textSize()) {
     Refuse(node, "a paragraph longer than " + std::to_string(kMaxParagraphChars) + " characters");
   }
   if (kind == CellKind::Text) {

@@ -26,15 +26,15 @@ void StyleScope::CollectFonts(pugi::xml_node decls,
 }
 
 pugi::xml_node StyleScope::Find(const std::string& name, bool paragraph) const {
-  const StyleMap& a = paragraph ? automatic_paragraph : automatic_text;
-  const StyleMap& c = paragraph ? common_paragraph : common_text;
+  const StyleMap& a = paragraph ? automaticParagraph : automaticText;
+  const StyleMap& c = paragraph ? commonParagraph : commonText;
   if (auto it = a.find(name); it != a.end()) return it->second;
   if (auto it = c.find(name); it != c.end()) return it->second;
   return {};
 }
 
 bool StyleScope::IsAutomatic(const std::string& name, bool paragraph) const {
-  return (paragraph ? automatic_paragraph : automatic_text).count(name) > 0;
+  return (paragraph ? automaticParagraph : automaticText).count(name) > 0;
 }
 
 // The first value of a text property along a style's parent chain.
@@ -48,9 +48,9 @@ std::optional<std::string> StyleScope::TextProperty(std::string name, bool parag
     }
     name = s.attribute("style:parent-style-name").value();
   }
-  if (paragraph && default_paragraph) {
+  if (paragraph && defaultParagraph) {
     if (const pugi::xml_attribute a =
-            default_paragraph.child("style:text-properties").attribute(attribute)) {
+            defaultParagraph.child("style:text-properties").attribute(attribute)) {
       return std::string(a.value());
     }
   }
@@ -60,10 +60,10 @@ std::optional<std::string> StyleScope::TextProperty(std::string name, bool parag
 // The Western font of a style: style:font-name (a declared font face) or
 // fo:font-family, whichever the nearest style in the chain gives.
 std::optional<std::string> StyleScope::FontOf(std::string name, bool paragraph) const {
-  auto font_of = [&](pugi::xml_node props) -> std::optional<std::string> {
+  auto fontOf = [&](pugi::xml_node props) -> std::optional<std::string> {
     if (const pugi::xml_attribute a = props.attribute("style:font-name")) {
-      const auto it = font_family.find(a.value());
-      return it != font_family.end() && !it->second.empty() ? it->second : std::string(a.value());
+      const auto it = fontFamily.find(a.value());
+      return it != fontFamily.end() && !it->second.empty() ? it->second : std::string(a.value());
     }
     if (const pugi::xml_attribute a = props.attribute("fo:font-family")) return a.value();
     return std::nullopt;
@@ -71,11 +71,10 @@ std::optional<std::string> StyleScope::FontOf(std::string name, bool paragraph) 
   for (int depth = 0; depth < kMaxStyleChain && !name.empty(); ++depth) {
     const pugi::xml_node s = Find(name, paragraph);
     if (!s) break;
-    if (auto f = font_of(s.child("style:text-properties"))) return f;
+    if (auto f = fontOf(s.child("style:text-properties"))) return f;
     name = s.attribute("style:parent-style-name").value();
   }
-  if (paragraph && default_paragraph)
-    return font_of(default_paragraph.child("style:text-properties"));
+  if (paragraph && defaultParagraph) return fontOf(defaultParagraph.child("style:text-properties"));
   return std::nullopt;
 }
 

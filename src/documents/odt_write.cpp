@@ -31,12 +31,12 @@ void AppendText(pugi::xml_node e, std::u32string_view text) {
       plain.push_back(U' ');
     } else {
       // A space at the start of an element, or more than one, is a text:s.
-      const bool first_literal = !plain.empty();
-      if (first_literal) plain.push_back(U' ');
+      const bool firstLiteral = !plain.empty();
+      if (firstLiteral) plain.push_back(U' ');
       flush();
       pugi::xml_node s = e.append_child("text:s");
-      if (n - (first_literal ? 1 : 0) > 1) {
-        s.append_attribute("text:c") = static_cast<unsigned>(n - (first_literal ? 1 : 0));
+      if (n - (firstLiteral ? 1 : 0) > 1) {
+        s.append_attribute("text:c") = static_cast<unsigned>(n - (firstLiteral ? 1 : 0));
       }
     }
     i += n;
@@ -51,12 +51,12 @@ void PartConverter::Open(std::size_t container) {
   pugi::xml_node copy = Parent().append_child(source.name());
   for (const pugi::xml_attribute a : source.attributes()) copy.append_copy(a);
   parents_.push_back(copy);
-  last_kept_ = {};
+  lastKept_ = {};
 }
 
 void PartConverter::Close(std::size_t) {
   parents_.pop_back();
-  last_kept_ = {};
+  lastKept_ = {};
 }
 
 void PartConverter::Text(std::size_t run, std::u32string_view text) {
@@ -67,26 +67,26 @@ void PartConverter::Text(std::size_t run, std::u32string_view text) {
   span.append_attribute("text:style-name") =
       OutputStyle(r.span ? r.span.attribute("text:style-name").value() : "", around).c_str();
   AppendText(span, text);
-  last_kept_ = {};
+  lastKept_ = {};
 }
 
 void PartConverter::NewBreak(std::size_t) {
   Parent().append_child("text:line-break");
-  last_kept_ = {};
+  lastKept_ = {};
 }
 
 void PartConverter::Keep(std::size_t run, std::size_t item) {
   const pugi::xml_node span = runs_[run].span;
   pugi::xml_node into = Parent();
   if (span) {
-    if (!(last_kept_ && last_kept_run_ == run && into.last_child() == last_kept_)) {
-      last_kept_ = into.append_child("text:span");
-      for (const pugi::xml_attribute a : span.attributes()) last_kept_.append_copy(a);
-      last_kept_run_ = run;
+    if (!(lastKept_ && lastKeptRun_ == run && into.last_child() == lastKept_)) {
+      lastKept_ = into.append_child("text:span");
+      for (const pugi::xml_attribute a : span.attributes()) lastKept_.append_copy(a);
+      lastKeptRun_ = run;
     }
-    into = last_kept_;
+    into = lastKept_;
   } else {
-    last_kept_ = {};
+    lastKept_ = {};
   }
   // Moved, not copied: a note's paragraphs stay the ones found.
   into.append_move(items_[item]);

@@ -95,7 +95,7 @@ class EntryReader {
 struct DeflatedPart {
   TempFile file;  // the deflated bytes
   std::uint64_t size = 0;
-  std::uint64_t packed_size = 0;
+  std::uint64_t packedSize = 0;
   std::uint32_t crc = 0;
 };
 
@@ -165,7 +165,7 @@ class Package {
   friend class EntryReader;
   zip* zip_ = nullptr;
   std::string path_;
-  mutable std::set<std::string> read_whole_;  // entries read to their end, CRC checked
+  mutable std::set<std::string> readWhole_;  // entries read to their end, CRC checked
 };
 
 // Whether XML parts copied unchanged are checked to be well-formed (the

@@ -196,7 +196,7 @@ std::size_t EntryReader::Read(char* out, std::size_t size) {
     }
     zip_fclose(file_);
     file_ = nullptr;
-    package_->read_whole_.insert(name_);
+    package_->readWhole_.insert(name_);
     return 0;
   }
   const zip_int64_t n = zip_fread(file_, out, size);

@@ -46,7 +46,7 @@ void Package::CheckCopied(const std::string& name) const {
   // An entry read to its end has had its CRC checked, and an XML part read
   // to its end was parsed strictly by its reader (ParsePart, or expat on a
   // streamed part): had that failed, nothing would be written.
-  if (read_whole_.contains(name)) return;
+  if (readWhole_.contains(name)) return;
   const bool xml = !g_copy_unchecked && IsXmlName(name);
   std::optional<XmlCheck> check;
   if (xml) check.emplace(name);
@@ -68,8 +68,8 @@ struct FileSink {
   int fd = -1;
   zip_error_t error;
 
-  zip_int64_t Fail(int zip_code) {
-    zip_error_set(&error, zip_code, errno);
+  zip_int64_t Fail(int zipCode) {
+    zip_error_set(&error, zipCode, errno);
     return -1;
   }
 
@@ -166,7 +166,7 @@ struct DeflatedSource {
         if (!st) return -1;
         zip_stat_init(st);
         st->size = self->part.size;
-        st->comp_size = self->part.packed_size;
+        st->comp_size = self->part.packedSize;
         st->crc = self->part.crc;
         st->comp_method = ZIP_CM_DEFLATE;
         st->mtime = self->mtime;

@@ -24,22 +24,22 @@ struct Scan {
   XML_Parser parser = nullptr;
   const PartLayout* layout = nullptr;
   std::string root;         // the name of the part's root element
-  XML_Index head_at = -1;   // where the head ends, once seen
+  XML_Index headAt = -1;    // where the head ends, once seen
   int depth = 0;            // block elements open, nested ones included
   XML_Index start = 0;      // where the open outermost block starts
-  XML_Index tag_end = 0;    // end of the last start tag
+  XML_Index tagEnd = 0;     // end of the last start tag
   XML_Index tokenized = 0;  // every byte before this has been read as markup
   std::vector<std::pair<XML_Index, XML_Index>> blocks;  // complete, not yet handed on
   bool dtd = false;
   // The layout's names with the prefixes the part binds their namespaces to.
-  std::vector<std::string> block_names;
-  std::string head_end;
+  std::vector<std::string> blockNames;
+  std::string headEnd;
   XmlBindings bindings;  // the root's declarations
   int open = 0;          // elements open, of any name
-  XML_Index too_deep = -1;
+  XML_Index tooDeep = -1;
 
   bool IsBlock(const XML_Char* name) const {
-    for (const std::string& b : block_names) {
+    for (const std::string& b : blockNames) {
       if (b == name) return true;
     }
     return false;
@@ -53,10 +53,10 @@ constexpr int kMaxElementDepth = 256;
 void XMLCALL StartElement(void* user, const XML_Char* name, const XML_Char** atts) {
   auto* s = static_cast<Scan*>(user);
   const XML_Index at = XML_GetCurrentByteIndex(s->parser);
-  s->tag_end = at + XML_GetCurrentByteCount(s->parser);
-  s->tokenized = s->tag_end;
+  s->tagEnd = at + XML_GetCurrentByteCount(s->parser);
+  s->tokenized = s->tagEnd;
   if (++s->open > kMaxElementDepth) {
-    s->too_deep = at;
+    s->tooDeep = at;
     XML_StopParser(s->parser, XML_FALSE);
     return;
   }
@@ -68,13 +68,13 @@ void XMLCALL StartElement(void* user, const XML_Char* name, const XML_Char** att
       if (attribute.starts_with("xmlns:")) s->bindings.emplace_back(attribute.substr(6), a[1]);
     }
     for (const std::string& b : s->layout->blocks) {
-      s->block_names.push_back(NameInPart(b, s->bindings, s->layout->namespaces));
+      s->blockNames.push_back(NameInPart(b, s->bindings, s->layout->namespaces));
     }
-    s->head_end = NameInPart(s->layout->head_end, s->bindings, s->layout->namespaces);
+    s->headEnd = NameInPart(s->layout->headEnd, s->bindings, s->layout->namespaces);
   }
-  if (s->head_at < 0 && !s->head_end.empty()) {
+  if (s->headAt < 0 && !s->headEnd.empty()) {
     // Nothing in the head is a block.
-    if (s->head_end == name) s->head_at = at;
+    if (s->headEnd == name) s->headAt = at;
     return;
   }
   if (s->IsBlock(name) && s->depth++ == 0) s->start = at;
@@ -84,7 +84,7 @@ void XMLCALL EndElement(void* user, const XML_Char* name) {
   auto* s = static_cast<Scan*>(user);
   // The end of an empty-element tag is reported with no bytes of its own.
   const XML_Index end =
-      std::max(XML_GetCurrentByteIndex(s->parser) + XML_GetCurrentByteCount(s->parser), s->tag_end);
+      std::max(XML_GetCurrentByteIndex(s->parser) + XML_GetCurrentByteCount(s->parser), s->tagEnd);
   s->tokenized = end;
   --s->open;
   if (s->depth > 0 && s->IsBlock(name) && --s->depth == 0) s->blocks.emplace_back(s->start, end);
@@ -111,7 +111,7 @@ struct Segment {
   std::string bytes;
   XML_Index base = 0;
   std::vector<std::pair<XML_Index, XML_Index>> blocks;
-  std::string head_root;
+  std::string headRoot;
   std::optional<XmlBindings> bindings;  // the root's declarations, with the first segment
 };
 
@@ -129,8 +129,8 @@ void ScanPart(const Package& package, const std::string& part, const PartLayout&
   XML_SetUserData(scan.parser, &scan);
   XML_SetElementHandler(scan.parser, StartElement, EndElement);
   XML_SetStartDoctypeDeclHandler(scan.parser, StartDoctype);
-  bool head_given = layout.head_end.empty();
-  bool bindings_given = false;
+  bool headGiven = layout.headEnd.empty();
+  bool bindingsGiven = false;
 
   EntryReader reader(package, part);
   std::string buffer;  // the part's bytes from `base` on, not yet handed on
@@ -155,35 +155,35 @@ void ScanPart(const Package& package, const std::string& part, const PartLayout&
     if (XML_Parse(scan.parser, buffer.data() + old, static_cast<int>(n), last) != XML_STATUS_OK) {
       const std::string where = "malformed XML in " + part + " at byte " +
                                 std::to_string(XML_GetCurrentByteIndex(scan.parser)) + ": ";
-      if (scan.too_deep >= 0) {
+      if (scan.tooDeep >= 0) {
         throw DocumentError(DocumentError::Kind::Invalid,
                             "elements nested deeper than " + std::to_string(kMaxElementDepth) +
-                                " in " + part + " at byte " + std::to_string(scan.too_deep));
+                                " in " + part + " at byte " + std::to_string(scan.tooDeep));
       }
       throw DocumentError(DocumentError::Kind::Invalid,
                           where + (scan.dtd ? "a DTD, which no part may have"
                                             : XML_ErrorString(XML_GetErrorCode(scan.parser))));
     }
-    if (!head_given) {
-      if (scan.head_at < 0) {
+    if (!headGiven) {
+      if (scan.headAt < 0) {
         if (!last) continue;
         throw DocumentError(DocumentError::Kind::Invalid,
-                            part + " has no " + layout.head_end + " element");
+                            part + " has no " + layout.headEnd + " element");
       }
       Segment head;
-      head.head_root = scan.root;
+      head.headRoot = scan.root;
       head.bindings = scan.bindings;
-      bindings_given = true;
-      if (!give(scan.head_at, std::move(head))) return;
-      head_given = true;
+      bindingsGiven = true;
+      if (!give(scan.headAt, std::move(head))) return;
+      headGiven = true;
     }
     const XML_Index cut = last ? base + static_cast<XML_Index>(buffer.size())
                                : (scan.depth > 0 ? scan.start : scan.tokenized);
     if (cut <= base) continue;
     Segment segment;
-    if (!bindings_given) {
+    if (!bindingsGiven) {
       segment.bindings = scan.bindings;
-      bindings_given = true;
+      bindingsGiven = true;
     }
     segment.blocks = std::move(scan.blocks);
     scan.blocks.clear();
@@ -235,12 +235,12 @@ void FindElements(pugi::xml_node root, const std::vector<std::string>& names,
 
 DeflatedPart StreamBlocks(const Package& package, const std::string& part, const PartLayout& layout,
                           BlockConverter& converter) {
-  std::exception_ptr scan_error;
+  std::exception_ptr scanError;
   auto scan = [&](Handoff<Segment>& segments) {
     try {
       ScanPart(package, part, layout, segments);
     } catch (...) {
-      scan_error = std::current_exception();
+      scanError = std::current_exception();
     }
     segments.Close();
   };
@@ -270,17 +270,17 @@ DeflatedPart StreamBlocks(const Package& package, const std::string& part, const
 
   // Without a head the new part is deflated as it is made. With one, the
   // body waits in a temporary file, since the head it follows may still grow.
-  const bool with_head = !layout.head_end.empty();
+  const bool withHead = !layout.headEnd.empty();
   std::optional<PartWriter> packed;
   TempFile body;
-  if (with_head) {
+  if (withHead) {
     body = TempFile::Make();
   } else {
     packed.emplace();
   }
   Writer writer;
   writer.sink = [&](const char* data, std::size_t size) {
-    if (with_head) {
+    if (withHead) {
       body.Write(data, size);
     } else {
       packed->Write(data, size);
@@ -289,7 +289,7 @@ DeflatedPart StreamBlocks(const Package& package, const std::string& part, const
 
   bool changed = false;
   pugi::xml_document doc, head;
-  std::string head_bytes, head_root;
+  std::string headBytes, headRoot;
   // Whitespace-only text is text too: a run of one space must stay a space.
   const unsigned options = (pugi::parse_full | pugi::parse_ws_pcdata) & ~pugi::parse_doctype;
   auto malformed = [&](XML_Index at, const char* why) {
@@ -303,10 +303,10 @@ DeflatedPart StreamBlocks(const Package& package, const std::string& part, const
       bindings = std::move(*segment->bindings);
       rename = NeedsRenaming(bindings, layout.namespaces);
     }
-    if (!segment->head_root.empty()) {
-      head_bytes = std::move(segment->bytes);
-      head_root = segment->head_root;
-      const std::string closed = head_bytes + "</" + head_root + ">";
+    if (!segment->headRoot.empty()) {
+      headBytes = std::move(segment->bytes);
+      headRoot = segment->headRoot;
+      const std::string closed = headBytes + "</" + headRoot + ">";
       const pugi::xml_parse_result parsed =
           head.load_buffer(closed.data(), closed.size(), options, pugi::encoding_utf8);
       if (!parsed) malformed(parsed.offset, parsed.description());
@@ -316,15 +316,15 @@ DeflatedPart StreamBlocks(const Package& package, const std::string& part, const
     }
     const char* bytes = segment->bytes.data();
     std::size_t written = 0;
-    for (const auto& [start_at, end_at] : segment->blocks) {
-      const auto start = static_cast<std::size_t>(start_at - segment->base);
-      const auto end = static_cast<std::size_t>(end_at - segment->base);
+    for (const auto& [startAt, endAt] : segment->blocks) {
+      const auto start = static_cast<std::size_t>(startAt - segment->base);
+      const auto end = static_cast<std::size_t>(endAt - segment->base);
       writer.sink(bytes + written, start - written);
       written = start;
       const pugi::xml_parse_result parsed =
           doc.load_buffer(bytes + start, end - start, options, pugi::encoding_utf8);
-      if (!parsed) malformed(start_at + parsed.offset, parsed.description());
-      converter.block_at = start_at;
+      if (!parsed) malformed(startAt + parsed.offset, parsed.description());
+      converter.blockAt = startAt;
       if (rename) UseKnownPrefixes(doc.document_element(), bindings, layout.namespaces);
       if (converter.ConvertBlock(doc.document_element())) {
         changed = true;
@@ -335,9 +335,9 @@ DeflatedPart StreamBlocks(const Package& package, const std::string& part, const
     writer.sink(bytes + written, segment->bytes.size() - written);
   }
   if (scanner.joinable()) scanner.join();
-  if (scan_error) std::rethrow_exception(scan_error);
+  if (scanError) std::rethrow_exception(scanError);
   if (!changed) return DeflatedPart();
-  if (!with_head) return packed->Finish();
+  if (!withHead) return packed->Finish();
 
   packed.emplace();
   if (converter.HeadChanged()) {
@@ -349,15 +349,15 @@ DeflatedPart StreamBlocks(const Package& package, const std::string& part, const
       }
     } text;
     head.save(text, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    const std::string close = "</" + head_root + ">";
+    const std::string close = "</" + headRoot + ">";
     if (text.out.ends_with(close)) {
       text.out.resize(text.out.size() - close.size());
     } else if (text.out.ends_with("/>")) {
       text.out.replace(text.out.size() - 2, 2, ">");
     }
-    head_bytes = std::move(text.out);
+    headBytes = std::move(text.out);
   }
-  packed->Write(head_bytes.data(), head_bytes.size());
+  packed->Write(headBytes.data(), headBytes.size());
   if (std::fflush(body.get()) != 0) {
     throw DocumentError(DocumentError::Kind::Io, "cannot write a temporary file for " + part);
   }

@@ -21,7 +21,7 @@ struct PartLayout {
   // When not empty: the part's head, everything before the first element of
   // this name (the styles before an OpenDocument body), is parsed whole and
   // given to the converter before any block, which may add to it.
-  std::string head_end;
+  std::string headEnd;
   // The namespaces of the names above and of what the converter looks for:
   // whatever prefixes the part binds them to, the blocks it is given use
   // these.
@@ -40,7 +40,7 @@ class BlockConverter {
 
   // Where the block being converted starts in its part, in bytes, for
   // messages about what is in it.
-  long long block_at = 0;
+  long long blockAt = 0;
 
  protected:
   ~BlockConverter() = default;

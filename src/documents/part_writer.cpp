@@ -100,7 +100,7 @@ struct PartWriter::Shared {
           Fail(std::string("cannot write a temporary file: ") + std::strerror(errno));
           return;
         }
-        part.packed_size += n;
+        part.packedSize += n;
       } while (z.avail_out == 0 || (last && status != Z_STREAM_END));
       if (last) break;
     }

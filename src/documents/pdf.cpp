@@ -50,16 +50,16 @@ std::string Lower(std::string_view s) {
 
 // A PDF names a font by its PostScript name: an embedded subset is prefixed
 // "ABCDEF+", and a style may follow as "-Regular" or ",Bold".
-bool IsLegacyFontName(std::string_view name, std::string_view legacy_lower) {
+bool IsLegacyFontName(std::string_view name, std::string_view legacyLower) {
   if (name.size() > 7 && name[6] == '+') {
     bool tag = true;
     for (std::size_t i = 0; i < 6; ++i) tag = tag && name[i] >= 'A' && name[i] <= 'Z';
     if (tag) name.remove_prefix(7);
   }
   const std::string lower = Lower(name);
-  if (!lower.starts_with(legacy_lower)) return false;
-  return lower.size() == legacy_lower.size() || lower[legacy_lower.size()] == '-' ||
-         lower[legacy_lower.size()] == ',';
+  if (!lower.starts_with(legacyLower)) return false;
+  return lower.size() == legacyLower.size() || lower[legacyLower.size()] == '-' ||
+         lower[legacyLower.size()] == ',';
 }
 
 // Poppler's text device, except that a legacy font with no ToUnicode map
@@ -68,24 +68,24 @@ bool IsLegacyFontName(std::string_view name, std::string_view legacy_lower) {
 // read them through merges some of them.
 class LegacyTextDevice : public TextOutputDev {
  public:
-  explicit LegacyTextDevice(std::string legacy_lower)
+  explicit LegacyTextDevice(std::string legacyLower)
       : TextOutputDev(nullptr, nullptr, false, 0, false, false),
-        legacy_lower_(std::move(legacy_lower)) {}
+        legacyLower_(std::move(legacyLower)) {}
 
-  void drawChar(GfxState* state, double x, double y, double dx, double dy, double origin_x,
-                double origin_y, CharCode c, int bytes, const Unicode* u, int u_len) override {
+  void drawChar(GfxState* state, double x, double y, double dx, double dy, double originX,
+                double originY, CharCode c, int bytes, const Unicode* u, int u_len) override {
     const GfxFont* font = state->getFont().get();
     if (font && !font->isCIDFont() && !font->hasToUnicodeCMap() && c < 256 && font->getName() &&
-        IsLegacyFontName(*font->getName(), legacy_lower_)) {
+        IsLegacyFontName(*font->getName(), legacyLower_)) {
       const Unicode own = kSymbolBase + c;
-      TextOutputDev::drawChar(state, x, y, dx, dy, origin_x, origin_y, c, bytes, &own, 1);
+      TextOutputDev::drawChar(state, x, y, dx, dy, originX, originY, c, bytes, &own, 1);
       return;
     }
-    TextOutputDev::drawChar(state, x, y, dx, dy, origin_x, origin_y, c, bytes, u, u_len);
+    TextOutputDev::drawChar(state, x, y, dx, dy, originX, originY, c, bytes, u, u_len);
   }
 
  private:
-  std::string legacy_lower_;
+  std::string legacyLower_;
 };
 
 class Output {
@@ -111,33 +111,33 @@ class Output {
 };
 
 struct PageLine {
-  const std::string& legacy_lower;
+  const std::string& legacyLower;
   const ConvertOptions& options;
   ConvertStats& stats;
 
-  std::string line;           // UTF-8 of the line so far
-  std::u32string legacy;      // the legacy stretch not yet read, display order
-  std::u32string held_space;  // spaces after a legacy word: legacy when more follows
+  std::string line;          // UTF-8 of the line so far
+  std::u32string legacy;     // the legacy stretch not yet read, display order
+  std::u32string heldSpace;  // spaces after a legacy word: legacy when more follows
 
   void FlushLegacy() {
     if (legacy.empty()) return;
     const Piece piece{legacy, 0};
     const UnicodePieces u = LegacyToUnicode({&piece, 1}, options.encoding);
     for (const Piece& p : u.pieces) AppendUtf8(p.text, line);
-    stats.left_out += u.left_out;
+    stats.leftOut += u.leftOut;
     ++stats.runs;
     legacy.clear();
   }
 
-  void Add(char32_t ch, bool is_legacy) {
-    if (is_legacy) {
-      legacy += held_space;
+  void Add(char32_t ch, bool isLegacy) {
+    if (isLegacy) {
+      legacy += heldSpace;
     } else {
       FlushLegacy();
-      AppendUtf8(held_space, line);
+      AppendUtf8(heldSpace, line);
     }
-    held_space.clear();
-    if (is_legacy) {
+    heldSpace.clear();
+    if (isLegacy) {
       legacy += ch;
     } else {
       AppendUtf8(std::u32string_view(&ch, 1), line);
@@ -146,24 +146,24 @@ struct PageLine {
 
   std::string Take() {
     FlushLegacy();
-    held_space.clear();
+    heldSpace.clear();
     std::string done;
     done.swap(line);
     return done;
   }
 
-  void Read(const TextLine* text_line) {
-    for (const TextWord* word = text_line->getWords(); word; word = word->getNext()) {
-      bool last_legacy = false;
+  void Read(const TextLine* textLine) {
+    for (const TextWord* word = textLine->getWords(); word; word = word->getNext()) {
+      bool lastLegacy = false;
       for (int i = 0; i < word->getLength(); ++i) {
         const GooString* name = word->getFontInfo(i)->getFontName();
-        last_legacy = name && IsLegacyFontName(name->toStr(), legacy_lower);
-        Add(*word->getChar(i), last_legacy);
+        lastLegacy = name && IsLegacyFontName(name->toStr(), legacyLower);
+        Add(*word->getChar(i), lastLegacy);
       }
       // A gap between two legacy words is a space of the legacy text.
       if (word->hasSpaceAfter() && word->getNext()) {
-        if (last_legacy) {
-          held_space += U' ';
+        if (lastLegacy) {
+          heldSpace += U' ';
         } else {
           Add(U' ', false);
         }
@@ -204,12 +204,12 @@ ConvertStats ConvertPdf(const std::string& in, const std::string& out, const Con
     Invalid("more than " + std::to_string(kMaxPages) + " pages");
   }
 
-  const std::string legacy_lower = Lower(o.legacy_font);
+  const std::string legacyLower = Lower(o.legacyFont);
   ConvertStats stats;
   Output output(out);
-  PageLine reader{legacy_lower, o, stats, {}, {}, {}};
+  PageLine reader{legacyLower, o, stats, {}, {}, {}};
   for (int page = 1; page <= pages; ++page) {
-    LegacyTextDevice device(legacy_lower);
+    LegacyTextDevice device(legacyLower);
     if (!device.isOk()) Io("cannot set up the text reader");
     doc.displayPage(&device, page, 72, 72, 0, true, false, false);
     if (reconstructed || g_damaged) Invalid("damaged PDF (page " + std::to_string(page) + ")");

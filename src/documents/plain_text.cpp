@@ -28,15 +28,15 @@ ConvertStats ConvertText(const std::string& in, const std::string& out, const Co
   ConvertStats stats;
   bool utf8 = true;
   if (o.to == Direction::ToUnicode) {
-    utf8 = ReadsAsUtf8(survey, o.read_as, false);
-    if (o.read_as == TextReading::Auto && !survey.invalid_utf8 && !survey.ascii) {
-      stats.read_both_ways = utf8 ? TextReading::Utf8 : TextReading::Bytes;
+    utf8 = ReadsAsUtf8(survey, o.readAs, false);
+    if (o.readAs == TextReading::Auto && !survey.invalidUtf8 && !survey.ascii) {
+      stats.readBothWays = utf8 ? TextReading::Utf8 : TextReading::Bytes;
     }
   } else {
     RequireUtf8(survey);
   }
   LineReader reader(input.get());
-  std::string line, ending, text_out;
+  std::string line, ending, textOut;
   const auto write = [&output](std::string& text) {
     output.Write(text);
     text.clear();
@@ -45,13 +45,13 @@ ConvertStats ConvertText(const std::string& in, const std::string& out, const Co
     std::string_view text = line;
     if (number == 1 && utf8 && text.starts_with(kBom)) text.remove_prefix(kBom.size());
     if (o.to == Direction::ToUnicode) {
-      LegacyLineToUnicode(text, !utf8, number, o, stats, text_out, write);
-      write(text_out);
+      LegacyLineToUnicode(text, !utf8, number, o, stats, textOut, write);
+      write(textOut);
       output.Write(ending);
     } else {
       const Piece piece{DecodeLine(text, number), 0};
-      LegacyLines l = UnicodeToLegacy({&piece, 1}, WritingEncoding(o), o.line_glyphs);
-      stats.left_out += l.left_out;
+      LegacyLines l = UnicodeToLegacy({&piece, 1}, WritingEncoding(o), o.lineGlyphs);
+      stats.leftOut += l.leftOut;
       for (std::size_t i = 0; i < l.codes.size(); ++i) {
         output.Write(LegacyOut(l.codes[i], WritingEncoding(o)));
         output.Write(i + 1 < l.codes.size() ? (ending.empty() ? "\n" : ending) : ending);

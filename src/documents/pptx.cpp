@@ -68,11 +68,11 @@ class ParagraphConverter : public BlockConverter, LineWriter {
   bool IsLegacy(pugi::xml_node rpr) const {
     for (const char* slot : {"a:latin", "a:cs", "a:ea", "a:sym"}) {
       const pugi::xml_attribute face = rpr.child(slot).attribute("typeface");
-      if (face && SameFont(theme_.Resolve(face.value()), o_.legacy_font)) return true;
+      if (face && SameFont(theme_.Resolve(face.value()), o_.legacyFont)) return true;
     }
     if (rpr.child("a:latin")) return false;
     // A run naming no font is in the body font of the theme.
-    return SameFont(theme_.Resolve("+mn-lt"), o_.legacy_font);
+    return SameFont(theme_.Resolve("+mn-lt"), o_.legacyFont);
   }
 
   bool Convert(pugi::xml_node p) {
@@ -104,7 +104,7 @@ class ParagraphConverter : public BlockConverter, LineWriter {
     const LineOutcome outcome = line_.Convert(o_);
     if (!outcome.converted) return false;
     stats_.runs += outcome.runs;
-    stats_.left_out += outcome.left_out;
+    stats_.leftOut += outcome.leftOut;
 
     // The new runs go where the old ones were: after a:pPr, before a:endParaRPr.
     for (const pugi::xml_node item : items_) p.remove_child(item);
@@ -129,7 +129,7 @@ class ParagraphConverter : public BlockConverter, LineWriter {
   void NewProperties(pugi::xml_node r, std::size_t run) {
     pugi::xml_node rpr = runs_[run] ? r.append_copy(runs_[run]) : r.append_child("a:rPr");
     for (const char* slot : {"a:latin", "a:ea", "a:cs", "a:sym"}) rpr.remove_child(slot);
-    const std::string& font = o_.to == Direction::ToUnicode ? o_.unicode_font : o_.legacy_font;
+    const std::string& font = o_.to == Direction::ToUnicode ? o_.unicodeFont : o_.legacyFont;
     // a:latin, a:ea, a:cs come after the line and fill properties and before
     // the hyperlinks.
     pugi::xml_node before;
@@ -181,7 +181,7 @@ ConvertStats ConvertPptx(const std::string& in, const std::string& out, const Co
   ParsePart(types, package, "[Content_Types].xml");
   std::vector<std::string> parts;
   std::string theme;
-  bool main_found = false;
+  bool mainFound = false;
   for (const pugi::xml_node override : types.child("Types").children("Override")) {
     std::string name = override.attribute("PartName").value();
     if (!name.empty() && name.front() == '/') name.erase(0, 1);
@@ -193,21 +193,21 @@ ConvertStats ConvertPptx(const std::string& in, const std::string& out, const Co
     }
     if (!type.starts_with(kPresentation)) continue;
     const std::string_view kind = type.substr(kPresentation.size());
-    if (kind == "presentation.main+xml" || kind == "slideshow.main+xml") main_found = true;
+    if (kind == "presentation.main+xml" || kind == "slideshow.main+xml") mainFound = true;
     if (kind == "slide+xml" || kind == "slideLayout+xml" || kind == "slideMaster+xml" ||
         kind == "notesSlide+xml" || kind == "notesMaster+xml") {
       parts.push_back(name);
     }
   }
-  if (!main_found) Invalid("not a .pptx presentation: no presentation part");
-  ThemeFonts theme_fonts;
-  if (!theme.empty() && package.Has(theme)) theme_fonts.Read(package, theme);
+  if (!mainFound) Invalid("not a .pptx presentation: no presentation part");
+  ThemeFonts themeFonts;
+  if (!theme.empty() && package.Has(theme)) themeFonts.Read(package, theme);
 
   ConvertStats stats;
   std::map<std::string, NewPart> replaced;
   for (const std::string& name : parts) {
     if (!package.Has(name)) continue;
-    ParagraphConverter converter(theme_fonts, o, stats);
+    ParagraphConverter converter(themeFonts, o, stats);
     DeflatedPart part = StreamBlocks(package, name, kParagraphs, converter);
     if (part.file) replaced[name].deflated = std::move(part);
   }

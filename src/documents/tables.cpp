@@ -49,7 +49,7 @@ class RecordReader {
     fields.emplace_back();
     const std::size_t start = offset_;
     bool quoted = false;
-    bool was_quoted = false;
+    bool wasQuoted = false;
     for (; c != EOF; c = std::getc(f_)) {
       // Both copies of a field grow with the record.
       if (++offset_ - start > kMaxTextLine) TooLong(start);
@@ -71,7 +71,7 @@ class RecordReader {
           field.text.push_back(ch);
         }
       } else if (ch == '"' && field.raw.empty()) {
-        quoted = was_quoted = true;
+        quoted = wasQuoted = true;
         field.raw.push_back(ch);
       } else if (ch == sep_) {
         // Every field costs far more than its separator's byte.
@@ -80,7 +80,7 @@ class RecordReader {
                   std::to_string(start + 1));
         }
         fields.emplace_back();
-        was_quoted = false;
+        wasQuoted = false;
       } else if (ch == '\n') {
         ending.assign(1, '\n');
         return true;
@@ -97,7 +97,7 @@ class RecordReader {
         return true;
       } else {
         field.raw.push_back(ch);
-        if (!was_quoted) field.text.push_back(ch);
+        if (!wasQuoted) field.text.push_back(ch);
       }
     }
     if (std::ferror(f_)) IoErrno("cannot read the input");
@@ -139,7 +139,7 @@ ConvertStats ConvertTable(const std::string& in, const std::string& out, char se
   File output(out, "wb");
   const Survey survey = SurveyFile(input.get());
   if (o.to == Direction::ToLegacy) RequireUtf8(survey);
-  const bool utf8 = o.to == Direction::ToLegacy || ReadsAsUtf8(survey, o.read_as, true);
+  const bool utf8 = o.to == Direction::ToLegacy || ReadsAsUtf8(survey, o.readAs, true);
   bool header = false;
   for (const std::string& c : o.columns) header = header || !IsNumber(c);
 
@@ -187,8 +187,8 @@ ConvertStats ConvertTable(const std::string& in, const std::string& out, char se
     std::string record;
     for (std::size_t i = 0; i < fields.size(); ++i) {
       if (i > 0) record.push_back(sep);
-      const bool is_header = number == 1 && header;
-      const bool convert = !is_header && (o.columns.empty() || (i < wanted.size() && wanted[i]));
+      const bool isHeader = number == 1 && header;
+      const bool convert = !isHeader && (o.columns.empty() || (i < wanted.size() && wanted[i]));
       std::string converted;
       bool done = false;
       if (convert && o.to == Direction::ToUnicode && !fields[i].text.empty()) {
@@ -198,7 +198,7 @@ ConvertStats ConvertTable(const std::string& in, const std::string& out, char se
         const Piece piece{DecodeLine(fields[i].text, number), 0};
         if (!o.columns.empty() || IsArabicText(piece.text)) {
           LegacyLines l = UnicodeToLegacy({&piece, 1}, WritingEncoding(o), 0);
-          stats.left_out += l.left_out;
+          stats.leftOut += l.leftOut;
           converted = EncodeUtf8(EncodeCodes(l.codes.front(), WritingEncoding(o)));
           done = true;
         }

@@ -35,8 +35,8 @@ Survey SurveyFile(std::FILE* f) {
   std::vector<char> buffer(1 << 16);
   std::string pending;  // a sequence cut at the end of the last read
   std::u32string chars;
-  std::size_t offset = 0;      // of buffer[0] in the file
-  std::size_t line_start = 0;  // offset of the current line's first byte
+  std::size_t offset = 0;     // of buffer[0] in the file
+  std::size_t lineStart = 0;  // offset of the current line's first byte
   bool first = true;
   for (;;) {
     const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), f);
@@ -45,12 +45,12 @@ Survey SurveyFile(std::FILE* f) {
       const char c = buffer[i];
       if (static_cast<unsigned char>(c) >= 0x80) s.ascii = false;
       if (c == '\n' || c == '\r') {
-        line_start = offset + i + 1;
-      } else if (offset + i - line_start >= kMaxTextLine) {
-        TooLong(line_start);
+        lineStart = offset + i + 1;
+      } else if (offset + i - lineStart >= kMaxTextLine) {
+        TooLong(lineStart);
       }
     }
-    if (!s.invalid_utf8) {
+    if (!s.invalidUtf8) {
       pending.append(buffer.data(), n);
       std::string_view text = pending;
       std::size_t skip = 0;
@@ -60,12 +60,12 @@ Survey SurveyFile(std::FILE* f) {
       chars.clear();
       const std::string_view whole = text.substr(skip, text.size() - tail - skip);
       const std::size_t valid = AppendDecodedUtf8(whole, chars);
-      const std::size_t pending_start = offset + n - pending.size();
+      const std::size_t pendingStart = offset + n - pending.size();
       if (valid < whole.size()) {
-        s.invalid_utf8 = pending_start + skip + valid;
+        s.invalidUtf8 = pendingStart + skip + valid;
       } else {
         for (const char32_t ch : chars) {
-          s.encoding_chars = s.encoding_chars && IsEncodingCharacter(ch);
+          s.encodingChars = s.encodingChars && IsEncodingCharacter(ch);
         }
         pending.erase(0, pending.size() - tail);
       }
@@ -73,31 +73,31 @@ Survey SurveyFile(std::FILE* f) {
     offset += n;
   }
   if (std::ferror(f)) IoErrno("cannot read the input");
-  if (!s.invalid_utf8 && !pending.empty()) s.invalid_utf8 = offset - pending.size();
+  if (!s.invalidUtf8 && !pending.empty()) s.invalidUtf8 = offset - pending.size();
   std::rewind(f);
   return s;
 }
 
-bool ReadsAsUtf8(const Survey& s, TextReading read_as, bool table) {
-  switch (read_as) {
+bool ReadsAsUtf8(const Survey& s, TextReading readAs, bool table) {
+  switch (readAs) {
     case TextReading::Bytes:
       return false;
     case TextReading::Utf8:
-      if (s.invalid_utf8) {
-        Invalid("invalid UTF-8 at byte " + std::to_string(*s.invalid_utf8 + 1) +
+      if (s.invalidUtf8) {
+        Invalid("invalid UTF-8 at byte " + std::to_string(*s.invalidUtf8 + 1) +
                 " (--read-as bytes reads it as glyph codes)");
       }
       return true;
     case TextReading::Auto:
       break;
   }
-  return !s.invalid_utf8 && (table || s.encoding_chars);
+  return !s.invalidUtf8 && (table || s.encodingChars);
 }
 
 void RequireUtf8(const Survey& s) {
-  if (s.invalid_utf8) {
+  if (s.invalidUtf8) {
     Invalid("not UTF-8 text: Unicode input must be UTF-8 (invalid at byte " +
-            std::to_string(*s.invalid_utf8 + 1) + ")");
+            std::to_string(*s.invalidUtf8 + 1) + ")");
   }
 }
 
@@ -124,7 +124,7 @@ void AppendLegacyCodes(std::string_view line, std::size_t number,
                        ConvertStats& stats) {
   constexpr std::size_t kPiece = 1 << 16;
   std::u32string chars;
-  const auto each_piece = [&](const auto& take) {
+  const auto eachPiece = [&](const auto& take) {
     for (std::size_t at = 0; at < line.size();) {
       std::string_view piece = line.substr(at, kPiece);
       if (at + piece.size() < line.size()) piece.remove_suffix(IncompleteUtf8Tail(piece));
@@ -142,13 +142,13 @@ void AppendLegacyCodes(std::string_view line, std::size_t number,
   if (given) {
     e = *given;
   } else {
-    each_piece([&e](const std::u32string& text) {
+    eachPiece([&e](const std::u32string& text) {
       const GlyphEncoding found = DetectEncoding(text);
       if (found == GlyphEncoding::Symbol || e == GlyphEncoding::Latin1) e = found;
     });
   }
   codes.reserve(line.size());
-  each_piece([&](const std::u32string& text) { stats.left_out += AppendDecoded(text, e, codes); });
+  eachPiece([&](const std::u32string& text) { stats.leftOut += AppendDecoded(text, e, codes); });
 }
 
 void LegacyLineToUnicode(std::string_view line, bool bytes, std::size_t number,
@@ -160,7 +160,7 @@ void LegacyLineToUnicode(std::string_view line, bool bytes, std::size_t number,
     AppendLegacyCodes(line, number, o.encoding, codes, stats);
     display = codes;
   }
-  stats.left_out += AppendUnicodeOfCodes(display, out, flush);
+  stats.leftOut += AppendUnicodeOfCodes(display, out, flush);
 }
 
 std::string LegacyOut(const std::vector<GlyphCode>& codes, GlyphEncoding e) {

@@ -104,15 +104,15 @@ inline constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // What one pass over the whole file finds before anything is converted, in
 // pieces, so that memory does not grow with the file.
 struct Survey {
-  std::optional<std::size_t> invalid_utf8;  // offset of the first invalid sequence
-  bool encoding_chars = true;               // every character one of an encoding's
-  bool ascii = true;                        // every byte ASCII: both readings agree
+  std::optional<std::size_t> invalidUtf8;  // offset of the first invalid sequence
+  bool encodingChars = true;               // every character one of an encoding's
+  bool ascii = true;                       // every byte ASCII: both readings agree
 };
 
 Survey SurveyFile(std::FILE* f);
 
 // Whether legacy text is read as UTF-8 characters (else as raw bytes).
-bool ReadsAsUtf8(const Survey& s, TextReading read_as, bool table);
+bool ReadsAsUtf8(const Survey& s, TextReading readAs, bool table);
 
 // Unicode input is UTF-8 whatever --read-as says of legacy input.
 void RequireUtf8(const Survey& s);

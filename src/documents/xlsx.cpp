@@ -44,31 +44,31 @@ ConvertStats ConvertXlsx(const std::string& in, const std::string& out, const Co
   pugi::xml_document types;
   ParsePart(types, package, "[Content_Types].xml");
   std::vector<std::string> sheets;
-  std::string strings_part, styles_part;
-  bool main_found = false;
+  std::string stringsPart, stylesPart;
+  bool mainFound = false;
   for (const pugi::xml_node override : types.child("Types").children("Override")) {
     std::string name = override.attribute("PartName").value();
     if (!name.empty() && name.front() == '/') name.erase(0, 1);
     const std::string_view type = override.attribute("ContentType").value();
     if (type == kMainType || type == "application/vnd.ms-excel.sheet.macroEnabled.main+xml") {
-      main_found = true;
+      mainFound = true;
     } else if (type == kSheetType) {
       sheets.push_back(name);
     } else if (type == kStringsType) {
-      strings_part = name;
+      stringsPart = name;
     } else if (type == kStylesType) {
-      styles_part = name;
+      stylesPart = name;
     }
   }
-  if (!main_found) Invalid("not a .xlsx workbook: no workbook part");
+  if (!mainFound) Invalid("not a .xlsx workbook: no workbook part");
 
   ConvertStats stats;
-  xlsx::Styles styles(package, styles_part, o);
+  xlsx::Styles styles(package, stylesPart, o);
   // The shared strings are streamed too: first counted, so that a cell's
   // index is checked against them, then converted.
-  const bool have_strings = !strings_part.empty() && package.Has(strings_part);
+  const bool haveStrings = !stringsPart.empty() && package.Has(stringsPart);
   xlsx::StringCounter counter;
-  if (have_strings) StreamBlocks(package, strings_part, kStrings, counter);
+  if (haveStrings) StreamBlocks(package, stringsPart, kStrings, counter);
   const std::size_t count = counter.count;
 
   // Which cells use which shared strings, before any is changed.
@@ -83,15 +83,15 @@ ConvertStats ConvertXlsx(const std::string& in, const std::string& out, const Co
   xlsx::StringsConverter strings(convert, usage, o);
   std::map<std::string, NewPart> replaced;
   if (count > 0) {
-    DeflatedPart part = StreamBlocks(package, strings_part, kStrings, strings);
-    if (part.file) replaced[strings_part].deflated = std::move(part);
+    DeflatedPart part = StreamBlocks(package, stringsPart, kStrings, strings);
+    if (part.file) replaced[stringsPart].deflated = std::move(part);
   }
   const std::map<std::size_t, std::size_t>& split = strings.split();
-  const std::size_t sis_size = count;
+  const std::size_t sisSize = count;
 
   for (const std::string& sheet : sheets) {
     if (!package.Has(sheet)) continue;
-    xlsx::SheetConverter converter(styles, split, sis_size, convert, o);
+    xlsx::SheetConverter converter(styles, split, sisSize, convert, o);
     DeflatedPart part = StreamBlocks(package, sheet, kRows, converter);
     if (part.file) replaced[sheet].deflated = std::move(part);
   }

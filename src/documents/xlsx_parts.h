@@ -40,9 +40,9 @@ class Styles {
   const ConvertOptions& o_;
   pugi::xml_document doc_;
   pugi::xml_node fonts_, xfs_;
-  std::vector<bool> font_legacy_;
-  std::vector<pugi::xml_node> font_nodes_;
-  std::vector<pugi::xml_node> xf_nodes_;
+  std::vector<bool> fontLegacy_;
+  std::vector<pugi::xml_node> fontNodes_;
+  std::vector<pugi::xml_node> xfNodes_;
   std::map<std::size_t, std::size_t> converted_;
 };
 
@@ -52,9 +52,9 @@ class StringConverter : LineWriter {
  public:
   StringConverter(const ConvertOptions& o, ConvertStats& stats) : o_(o), stats_(stats) {}
 
-  // Converts the string; `cell_legacy`: the cell's own font is the legacy
+  // Converts the string; `cellLegacy`: the cell's own font is the legacy
   // font (runs without a font of their own are in it). True when it changed.
-  bool Convert(pugi::xml_node holder, bool cell_legacy);
+  bool Convert(pugi::xml_node holder, bool cellLegacy);
 
   // Whether the string has text in the cell's own font: its reading then
   // depends on the cell.
@@ -142,8 +142,8 @@ class SheetScanner : public BlockConverter {
 class SheetConverter : public BlockConverter {
  public:
   SheetConverter(Styles& styles, const std::map<std::size_t, std::size_t>& split,
-                 std::size_t strings, StringConverter& strings_converter, const ConvertOptions& o)
-      : styles_(styles), split_(split), strings_(strings), convert_(strings_converter), o_(o) {}
+                 std::size_t strings, StringConverter& stringsConverter, const ConvertOptions& o)
+      : styles_(styles), split_(split), strings_(strings), convert_(stringsConverter), o_(o) {}
 
   bool ConvertBlock(pugi::xml_node row) override;
 

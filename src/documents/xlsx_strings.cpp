@@ -9,7 +9,7 @@
 
 namespace harf::documents::xlsx {
 
-bool StringConverter::Convert(pugi::xml_node holder, bool cell_legacy) {
+bool StringConverter::Convert(pugi::xml_node holder, bool cellLegacy) {
   line_.Clear();
   runs_.clear();
   items_.clear();
@@ -19,7 +19,7 @@ bool StringConverter::Convert(pugi::xml_node holder, bool cell_legacy) {
     if (name != "t" && name != "r") continue;
     const pugi::xml_node rpr = c.child("rPr");
     const pugi::xml_attribute font = rpr.child("rFont").attribute("val");
-    const bool legacy = font ? SameFont(font.value(), o_.legacy_font) : cell_legacy;
+    const bool legacy = font ? SameFont(font.value(), o_.legacyFont) : cellLegacy;
     const std::size_t run = line_.AddRun();
     runs_.push_back({rpr});
     const std::u32string text =
@@ -49,22 +49,22 @@ bool StringConverter::Convert(pugi::xml_node holder, bool cell_legacy) {
   const LineOutcome outcome = line_.Convert(o_);
   if (!outcome.converted) return false;
   stats_.runs += outcome.runs;
-  stats_.left_out += outcome.left_out;
+  stats_.leftOut += outcome.leftOut;
   line_.Write(*this);
 
-  pugi::xml_node first_other;
+  pugi::xml_node firstOther;
   for (pugi::xml_node c = holder.first_child(); c;) {
     const pugi::xml_node next = c.next_sibling();
     const std::string_view name = c.name();
     if (name == "t" || name == "r") {
       holder.remove_child(c);
-    } else if (!first_other && c.type() == pugi::node_element) {
-      first_other = c;
+    } else if (!firstOther && c.type() == pugi::node_element) {
+      firstOther = c;
     }
     c = next;
   }
   const auto add = [&](const char* name) {
-    return first_other ? holder.insert_child_before(name, first_other) : holder.append_child(name);
+    return firstOther ? holder.insert_child_before(name, firstOther) : holder.append_child(name);
   };
   // One run in the cell's own font stays plain text: the cell's format says the font.
   const bool plain = out_.size() == 1 && !runs_[out_[0].run].rpr && o_.to == Direction::ToUnicode;
@@ -102,7 +102,7 @@ void StringConverter::SetFont(pugi::xml_node rpr) const {
   pugi::xml_node font = rpr.child("rFont");
   if (!font) font = rpr.prepend_child("rFont");
   font.remove_attribute("val");
-  const std::string& name = o_.to == Direction::ToUnicode ? o_.unicode_font : o_.legacy_font;
+  const std::string& name = o_.to == Direction::ToUnicode ? o_.unicodeFont : o_.legacyFont;
   font.append_attribute("val") = name.c_str();
 }
 
@@ -118,8 +118,8 @@ bool StringsConverter::ConvertBlock(pugi::xml_node si) {
   const std::size_t k = next_++;
   if (k >= usage_.size()) Invalid("the shared strings changed while they were read");
   bool changed = false;
-  const bool by_legacy = usage_[k] & kByLegacy;
-  if (o_.to == Direction::ToUnicode && by_legacy && (usage_[k] & kByOther) &&
+  const bool byLegacy = usage_[k] & kByLegacy;
+  if (o_.to == Direction::ToUnicode && byLegacy && (usage_[k] & kByOther) &&
       StringConverter::FollowsCell(si)) {
     copies_.emplace_back();
     const pugi::xml_node copy = copies_.back().append_copy(si);
@@ -129,7 +129,7 @@ bool StringsConverter::ConvertBlock(pugi::xml_node si) {
     changed = true;
   } else {
     changed =
-        convert_.Convert(si, o_.to == Direction::ToUnicode ? by_legacy : usage_[k] == kByLegacy);
+        convert_.Convert(si, o_.to == Direction::ToUnicode ? byLegacy : usage_[k] == kByLegacy);
   }
   if (k + 1 == usage_.size() && !copies_.empty()) {
     pugi::xml_node after = si;

@@ -16,37 +16,37 @@ Styles::Styles(const Package& package, const std::string& part, const ConvertOpt
   fonts_ = sheet.child("fonts");
   xfs_ = sheet.child("cellXfs");
   for (const pugi::xml_node f : fonts_.children("font")) {
-    font_legacy_.push_back(SameFont(f.child("name").attribute("val").value(), o.legacy_font));
-    font_nodes_.push_back(f);
+    fontLegacy_.push_back(SameFont(f.child("name").attribute("val").value(), o.legacyFont));
+    fontNodes_.push_back(f);
   }
-  for (const pugi::xml_node x : xfs_.children("xf")) xf_nodes_.push_back(x);
+  for (const pugi::xml_node x : xfs_.children("xf")) xfNodes_.push_back(x);
 }
 
 bool Styles::Legacy(std::size_t xf) const {
-  if (xf >= xf_nodes_.size()) return false;
-  const std::size_t font = xf_nodes_[xf].attribute("fontId").as_ullong(0);
-  return font < font_legacy_.size() && font_legacy_[font];
+  if (xf >= xfNodes_.size()) return false;
+  const std::size_t font = xfNodes_[xf].attribute("fontId").as_ullong(0);
+  return font < fontLegacy_.size() && fontLegacy_[font];
 }
 
 std::size_t Styles::Converted(std::size_t xf) {
   if (const auto it = converted_.find(xf); it != converted_.end()) return it->second;
-  const pugi::xml_node source = xf_nodes_[xf];
-  const std::size_t font_id = source.attribute("fontId").as_ullong(0);
-  pugi::xml_node font = fonts_.append_copy(font_nodes_.at(font_id));
+  const pugi::xml_node source = xfNodes_[xf];
+  const std::size_t fontId = source.attribute("fontId").as_ullong(0);
+  pugi::xml_node font = fonts_.append_copy(fontNodes_.at(fontId));
   // A symbol charset or a theme scheme would win over the name.
   font.remove_child("charset");
   font.remove_child("scheme");
   font.remove_child("family");
   if (!font.child("name")) font.append_child("name");
   font.child("name").remove_attribute("val");
-  font.child("name").append_attribute("val") = o_.unicode_font.c_str();
-  const std::size_t new_font = font_legacy_.size();
-  font_legacy_.push_back(false);
-  font_nodes_.push_back(font);
-  SetCount(fonts_, font_legacy_.size());
+  font.child("name").append_attribute("val") = o_.unicodeFont.c_str();
+  const std::size_t newFont = fontLegacy_.size();
+  fontLegacy_.push_back(false);
+  fontNodes_.push_back(font);
+  SetCount(fonts_, fontLegacy_.size());
 
   pugi::xml_node copy = xfs_.append_copy(source);
-  copy.attribute("fontId").set_value(static_cast<unsigned long long>(new_font));
+  copy.attribute("fontId").set_value(static_cast<unsigned long long>(newFont));
   if (!copy.attribute("applyFont")) copy.append_attribute("applyFont");
   copy.attribute("applyFont").set_value("1");
   pugi::xml_node align = copy.child("alignment");
@@ -55,9 +55,9 @@ std::size_t Styles::Converted(std::size_t xf) {
   align.attribute("readingOrder").set_value("2");
   if (!copy.attribute("applyAlignment")) copy.append_attribute("applyAlignment");
   copy.attribute("applyAlignment").set_value("1");
-  xf_nodes_.push_back(copy);
-  SetCount(xfs_, xf_nodes_.size());
-  converted_[xf] = xf_nodes_.size() - 1;
+  xfNodes_.push_back(copy);
+  SetCount(xfs_, xfNodes_.size());
+  converted_[xf] = xfNodes_.size() - 1;
   return converted_[xf];
 }
 

@@ -22,7 +22,7 @@ void XMLCALL RefuseDoctype(void* user, const XML_Char*, const XML_Char*, const X
 void XMLCALL CountOpen(void* user, const XML_Char*, const XML_Char**) {
   auto* state = static_cast<XmlCheck::State*>(user);
   if (++state->open > kMaxInlineDepth) {
-    state->too_deep = XML_GetCurrentByteIndex(state->parser);
+    state->tooDeep = XML_GetCurrentByteIndex(state->parser);
     XML_StopParser(state->parser, XML_FALSE);
   }
 }
@@ -53,10 +53,10 @@ void XmlCheck::Feed(const char* data, std::size_t size, bool last) {
     const std::size_t piece = size < INT_MAX ? size : INT_MAX;
     size -= piece;
     if (XML_Parse(parser_, data, static_cast<int>(piece), last && size == 0) != XML_STATUS_OK) {
-      if (state_.too_deep >= 0) {
+      if (state_.tooDeep >= 0) {
         throw DocumentError(DocumentError::Kind::Invalid,
                             "elements nested deeper than " + std::to_string(kMaxInlineDepth) +
-                                " in " + part_ + " at byte " + std::to_string(state_.too_deep));
+                                " in " + part_ + " at byte " + std::to_string(state_.tooDeep));
       }
       throw DocumentError(DocumentError::Kind::Invalid,
                           "malformed XML in " + part_ + " at byte " +
@@ -105,9 +105,9 @@ struct StringWriter : pugi::xml_writer {
 
 }  // namespace
 
-std::string SerializePart(const pugi::xml_document& doc, std::size_t size_hint) {
+std::string SerializePart(const pugi::xml_document& doc, std::size_t sizeHint) {
   StringWriter writer;
-  writer.out.reserve(size_hint + size_hint / 8);
+  writer.out.reserve(sizeHint + sizeHint / 8);
   doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
   return std::move(writer.out);
 }

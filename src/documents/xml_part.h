@@ -34,8 +34,8 @@ class XmlCheck {
   struct State {
     XML_ParserStruct* parser = nullptr;
     bool dtd = false;
-    std::size_t open = 0;     // elements open
-    long long too_deep = -1;  // byte offset of the first element nested too deep
+    std::size_t open = 0;    // elements open
+    long long tooDeep = -1;  // byte offset of the first element nested too deep
   };
 
  private:
@@ -49,8 +49,8 @@ class XmlCheck {
 // once, not twice.
 void ParsePart(pugi::xml_document& doc, const Package& package, const std::string& part);
 
-// The part written back; size_hint: about how long it is.
-std::string SerializePart(const pugi::xml_document& doc, std::size_t size_hint = 0);
+// The part written back; sizeHint: about how long it is.
+std::string SerializePart(const pugi::xml_document& doc, std::size_t sizeHint = 0);
 
 // UTF-8 of the XML to code points; invalid UTF-8 is Invalid, naming the part.
 std::u32string Utf32Of(std::string_view utf8, std::string_view part);

@@ -96,7 +96,7 @@ TEST(DocumentLines, WrittenAndReadBackInEveryEncoding) {
     for (const GlyphEncoding e : kGlyphEncodings) {
       const Piece piece{c.text, 0};
       const LegacyLines legacy = UnicodeToLegacy({&piece, 1}, e, c.glyphs);
-      EXPECT_EQ(legacy.left_out, 0U);
+      EXPECT_EQ(legacy.leftOut, 0U);
       ASSERT_EQ(legacy.lines.size(), c.lines);
       ASSERT_EQ(legacy.codes.size(), c.lines);
       EXPECT_EQ(DigitsShown(legacy.codes[0]), c.digits);
@@ -111,7 +111,7 @@ TEST(DocumentLines, WrittenAndReadBackInEveryEncoding) {
         EXPECT_EQ(legacy.lines[i][0].text, EncodeCodes(legacy.codes[i], e));
         // Read with the encoding found from the characters alone.
         const UnicodePieces u = LegacyToUnicode(legacy.lines[i], std::nullopt);
-        EXPECT_EQ(u.left_out, 0U);
+        EXPECT_EQ(u.leftOut, 0U);
         if (i > 0 && !back.empty() && back.back() != U' ') back.push_back(U' ');
         back += Joined(u.pieces);
       }
@@ -177,10 +177,10 @@ TEST(DocumentLines, GlyphsKeepTheRunOfTheirLetters) {
 TEST(DocumentLines, WhatCannotBeConvertedIsCounted) {
   // Latin letters have no glyph; a character of no encoding has no code.
   const Piece latin{U"كتاب book", 0};
-  EXPECT_EQ(UnicodeToLegacy({&latin, 1}, GlyphEncoding::Latin1, 0).left_out, 4U);
+  EXPECT_EQ(UnicodeToLegacy({&latin, 1}, GlyphEncoding::Latin1, 0).leftOut, 4U);
   const Piece foreign{U"l\u4E2Db", 0};
   const UnicodePieces u = LegacyToUnicode({&foreign, 1}, GlyphEncoding::Latin1);
-  EXPECT_EQ(u.left_out, 1U);
+  EXPECT_EQ(u.leftOut, 1U);
   EXPECT_EQ(U8(Joined(u.pieces)),
             U8(Joined(LegacyToUnicode(std::vector<Piece>{{U"lb", 0}}, std::nullopt).pieces)));
 }
@@ -220,7 +220,7 @@ TEST(DocumentLines, DictionaryPhrasesRoundTrip) {
     }
     const Piece piece{text, 0};
     const LegacyLines legacy = UnicodeToLegacy({&piece, 1}, GlyphEncoding::Windows1252, 45);
-    if (legacy.left_out > 0) continue;
+    if (legacy.leftOut > 0) continue;
     std::u32string back;
     for (const auto& line : legacy.lines) {
       if (!back.empty()) back.push_back(U' ');

@@ -106,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ConvertOptions o;
   o.to = (data[0] & 0x08) ? Direction::ToLegacy : Direction::ToUnicode;
   if (const int e = (data[0] >> 4) & 3; e > 0) o.encoding = harf::kGlyphEncodings[e - 1];
-  if (data[0] & 0x40) o.read_as = harf::documents::TextReading::Bytes;
+  if (data[0] & 0x40) o.readAs = harf::documents::TextReading::Bytes;
   if (format == Format::Csv || format == Format::Tsv) o.columns = {"2", "word"};
   const std::string_view body(reinterpret_cast<const char*>(data) + 4, size - 4);
 

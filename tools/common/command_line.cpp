@@ -29,19 +29,19 @@ UsageError OptionParser::BadValue(std::string_view name, std::string_view value,
 }
 
 void OptionParser::Parse(int argc, char** argv, const ValueAction& operand) const {
-  bool operands_only = false;
+  bool operandsOnly = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (operands_only || arg == "-" || !arg.starts_with("-")) {
+    if (operandsOnly || arg == "-" || !arg.starts_with("-")) {
       operand(std::string(arg));
       continue;
     }
     if (arg == "--") {
-      operands_only = true;
+      operandsOnly = true;
       continue;
     }
     if (const Option* option = Find(arg)) {
-      if (!option->takes_value) {
+      if (!option->takesValue) {
         option->flag();
       } else if (i + 1 < argc) {
         option->value(argv[++i]);
@@ -55,7 +55,7 @@ void OptionParser::Parse(int argc, char** argv, const ValueAction& operand) cons
     const std::size_t equals = arg.find('=');
     if (arg.starts_with("--") && equals != std::string_view::npos) {
       const Option* option = Find(arg.substr(0, equals));
-      if (option && option->takes_value) {
+      if (option && option->takesValue) {
         option->value(std::string(arg.substr(equals + 1)));
         continue;
       }

@@ -71,7 +71,7 @@ class OptionParser {
  private:
   struct Option {
     std::string name;
-    bool takes_value;
+    bool takesValue;
     FlagAction flag;
     ValueAction value;
   };

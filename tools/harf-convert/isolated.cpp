@@ -28,7 +28,7 @@ static_assert(std::is_trivially_copyable_v<ConvertStats>);
 
 struct Header {
   std::int32_t kind = 0;
-  std::uint32_t message_size = 0;
+  std::uint32_t messageSize = 0;
   ConvertStats stats;
 };
 
@@ -87,8 +87,8 @@ void LimitMemory(std::size_t mib) {
   ::prctl(PR_SET_PDEATHSIG, SIGTERM);
   WatchStopSignals();
   if (::getppid() != parent) ::kill(::getpid(), SIGTERM);
-  LimitMemory(o.memory_limit_mib);
-  documents::SetCopyUnchecked(o.copy_unchecked);
+  LimitMemory(o.memoryLimitMib);
+  documents::SetCopyUnchecked(o.copyUnchecked);
 
   Header header;
   std::string message;
@@ -100,13 +100,13 @@ void LimitMemory(std::size_t mib) {
     message = e.what();
   } catch (const std::bad_alloc&) {
     header.kind = static_cast<std::int32_t>(Outcome::Kind::Io);
-    message = "out of memory: more than the limit of " + std::to_string(o.memory_limit_mib) +
+    message = "out of memory: more than the limit of " + std::to_string(o.memoryLimitMib) +
               " MiB (--memory-limit)";
   } catch (const std::exception& e) {
     header.kind = static_cast<std::int32_t>(Outcome::Kind::Io);
     message = e.what();
   }
-  header.message_size = static_cast<std::uint32_t>(message.size());
+  header.messageSize = static_cast<std::uint32_t>(message.size());
   const bool sent =
       WriteAll(out, &header, sizeof header) && WriteAll(out, message.data(), message.size());
   // Threads of the conversion may still hold locks: no destructors, no atexit.
@@ -161,7 +161,7 @@ Outcome ConvertIsolated(const std::filesystem::path& in, const Options& o, const
   Outcome outcome;
   outcome.kind = static_cast<Outcome::Kind>(header.kind);
   outcome.stats = header.stats;
-  outcome.message = data.substr(sizeof header, header.message_size);
+  outcome.message = data.substr(sizeof header, header.messageSize);
   return outcome;
 }
 

@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
   }
   std::set<fs::path> swept;
   const bool bar = ::isatty(2) && o.files.size() > 1;
-  std::size_t converted = 0, failed = 0, runs = 0, left_out = 0;
+  std::size_t converted = 0, failed = 0, runs = 0, leftOut = 0;
   bool invalid = false;
   for (std::size_t i = 0; i < o.files.size(); ++i) {
     const std::string& file = o.files[i];
@@ -69,9 +69,9 @@ int main(int argc, char** argv) {
     if (outcome.kind == Outcome::Kind::Converted) {
       ++converted;
       runs += outcome.stats.runs;
-      left_out += outcome.stats.left_out;
-      if (outcome.stats.read_both_ways) {
-        const bool utf8 = *outcome.stats.read_both_ways == harf::documents::TextReading::Utf8;
+      leftOut += outcome.stats.leftOut;
+      if (outcome.stats.readBothWays) {
+        const bool utf8 = *outcome.stats.readBothWays == harf::documents::TextReading::Utf8;
         if (bar) std::cerr << "\r\033[K";
         std::cerr << harf::convert::FileMessage(
                          file, utf8 ? "reads validly both as UTF-8 and as raw bytes; read as "
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     std::cerr << "\n";
   }
   std::cerr << "harf-convert: " << o.files.size() << (o.files.size() == 1 ? " file, " : " files, ")
-            << converted << " converted, " << runs << " runs converted, " << left_out
+            << converted << " converted, " << runs << " runs converted, " << leftOut
             << " characters left out, " << failed << " failed\n";
   if (invalid) return 2;
   return failed > 0 ? 1 : 0;

@@ -100,7 +100,7 @@ bool RunOffice(const std::vector<std::string>& args, const fs::path& tmp) {
     const OfficeLimits limits;
     rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), env.data());
     if (rc == 0) {
-      g_pending.office_group = pid;
+      g_pending.officeGroup = pid;
       SharedOfficeGroup() = pid;
     }
   }
@@ -112,7 +112,7 @@ bool RunOffice(const std::vector<std::string>& args, const fs::path& tmp) {
   }
   {
     const std::lock_guard lock(g_pending.lock);
-    g_pending.office_group = 0;
+    g_pending.officeGroup = 0;
     SharedOfficeGroup() = 0;
   }
   // LibreOffice may leave a helper behind in its group; it must not outlive us.
@@ -222,9 +222,9 @@ ConvertStats ConvertThroughOffice(const fs::path& in, const std::string& out, Of
   fs::create_directories(work / "in");
   fs::create_directories(work / "back");
   fs::create_directories(work / "tmp");
-  const std::string read_ext = route.ext;
+  const std::string readExt = route.ext;
   const std::string via = route.via;
-  const fs::path source = work / ("document." + read_ext);
+  const fs::path source = work / ("document." + readExt);
   fs::copy_file(in, source);
   if (!RunOffice({"soffice", profile, "--headless", "--convert-to", via, "--outdir",
                   (work / "in").string(), source.string()},
@@ -243,11 +243,10 @@ ConvertStats ConvertThroughOffice(const fs::path& in, const std::string& out, Of
   if (!RunOffice({"soffice", profile, "--headless", "--convert-to", filter, "--outdir",
                   (work / "back").string(), converted.string()},
                  work / "tmp") ||
-      !fs::exists(work / "back" / ("document." + read_ext))) {
+      !fs::exists(work / "back" / ("document." + readExt))) {
     Io("LibreOffice could not write the ." + ext + " document back");
   }
-  fs::copy_file(work / "back" / ("document." + read_ext), out,
-                fs::copy_options::overwrite_existing);
+  fs::copy_file(work / "back" / ("document." + readExt), out, fs::copy_options::overwrite_existing);
   return stats;
 }
 

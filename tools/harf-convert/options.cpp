@@ -68,7 +68,7 @@ Options:
   --out-dir DIR            write outputs into DIR
   --force                  replace an existing output file
   --line-glyphs N          longest legacy line written, in glyphs (default )") +
-         std::to_string(documents::ConvertOptions{}.line_glyphs) + R"(;
+         std::to_string(documents::ConvertOptions{}.lineGlyphs) + R"(;
                            0: no limit)
   --columns LIST           .csv/.tsv: comma-separated header names or 1-based
                            column numbers of the legacy (or Arabic) columns
@@ -157,7 +157,7 @@ Options Parse(int argc, char** argv) {
   std::vector<std::pair<std::string_view, std::optional<GlyphEncoding>>> encodings = {
       {"auto", std::nullopt}};
   for (const GlyphEncoding e : kGlyphEncodings) encodings.emplace_back(EncodingName(e), e);
-  const auto name_of = [](std::string& target, std::string_view option) {
+  const auto nameOf = [](std::string& target, std::string_view option) {
     return [&target, option](const std::string& value) {
       if (value.empty()) {
         throw UsageError{UsageError::Kind::BadValue, std::string(option) + " needs a name"};
@@ -170,28 +170,28 @@ Options Parse(int argc, char** argv) {
       .Flag({"--version"}, [] { Print("harf-convert " + std::string(harf::kVersion) + "\n"); })
       .Choice<Direction>("--to", o.convert.to,
                          {{"unicode", Direction::ToUnicode}, {"legacy", Direction::ToLegacy}})
-      .Value({"--legacy-font"}, name_of(o.convert.legacy_font, "--legacy-font"))
-      .Value({"--unicode-font"}, name_of(o.convert.unicode_font, "--unicode-font"))
+      .Value({"--legacy-font"}, nameOf(o.convert.legacyFont, "--legacy-font"))
+      .Value({"--unicode-font"}, nameOf(o.convert.unicodeFont, "--unicode-font"))
       .Choice<std::optional<GlyphEncoding>>("--encoding", o.convert.encoding, encodings)
       .Value({"-o", "--output"}, [&o](const std::string& value) { o.out = value; })
-      .Value({"--out-dir"}, [&o](const std::string& value) { o.out_dir = value; })
+      .Value({"--out-dir"}, [&o](const std::string& value) { o.outDir = value; })
       .Flag({"--force"}, [&o] { o.force = true; })
       .Value({"--line-glyphs"},
              [&o](const std::string& value) {
                const auto n = CountOf(value, 1000000);
                if (!n)
                  throw OptionParser::BadValue("--line-glyphs", value, "a number, 0 for no limit");
-               o.convert.line_glyphs = static_cast<std::size_t>(*n);
+               o.convert.lineGlyphs = static_cast<std::size_t>(*n);
              })
       .Value({"--memory-limit"},
              [&o](const std::string& value) {
                const auto n = CountOf(value, 1ull << 30);
                if (!n) throw OptionParser::BadValue("--memory-limit", value, "MiB, 0 for no limit");
-               o.memory_limit_mib = static_cast<std::size_t>(*n);
+               o.memoryLimitMib = static_cast<std::size_t>(*n);
              })
-      .Flag({"--copy-unchecked"}, [&o] { o.copy_unchecked = true; })
+      .Flag({"--copy-unchecked"}, [&o] { o.copyUnchecked = true; })
       .Choice<TextReading>(
-          "--read-as", o.convert.read_as,
+          "--read-as", o.convert.readAs,
           {{"auto", TextReading::Auto}, {"bytes", TextReading::Bytes}, {"utf8", TextReading::Utf8}})
       .Value({"--columns"}, [&o](const std::string& value) {
         o.convert.columns = SplitList(value);
@@ -205,7 +205,7 @@ Options Parse(int argc, char** argv) {
     Usage(e.message);
   }
   if (o.files.empty()) Usage("no input file");
-  if (o.out && o.out_dir) Usage("-o and --out-dir exclude each other");
+  if (o.out && o.outDir) Usage("-o and --out-dir exclude each other");
   if (o.out && o.files.size() > 1) Usage("-o takes one input file; use --out-dir for more");
   return o;
 }

@@ -18,10 +18,10 @@ inline constexpr std::size_t kDefaultMemoryLimitMib = 4096;
 struct Options {
   documents::ConvertOptions convert;
   std::optional<std::string> out;
-  std::optional<std::string> out_dir;
+  std::optional<std::string> outDir;
   bool force = false;
-  bool copy_unchecked = false;
-  std::size_t memory_limit_mib = kDefaultMemoryLimitMib;  // 0: none
+  bool copyUnchecked = false;
+  std::size_t memoryLimitMib = kDefaultMemoryLimitMib;  // 0: none
   std::vector<std::string> files;
 };
 

@@ -59,7 +59,7 @@ fs::path OutputOf(const fs::path& in, const Options& o) {
                               ? ExtensionOf(OutputFormatOf(*format))
                               : in.extension().string();
   const fs::path name = in.stem().string() + tag + ext;
-  if (o.out_dir) return fs::path(*o.out_dir) / name;
+  if (o.outDir) return fs::path(*o.outDir) / name;
   return in.parent_path() / name;
 }
 

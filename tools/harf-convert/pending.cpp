@@ -38,7 +38,7 @@ void Watch() {
     while (::waitpid(g_pending.child, &status, 0) < 0 && errno == EINTR) {
     }
   }
-  if (g_pending.office_group > 0) StopOffice(g_pending.office_group);
+  if (g_pending.officeGroup > 0) StopOffice(g_pending.officeGroup);
   if (!g_pending.temp.empty()) ::unlink(g_pending.temp.c_str());
   if (!g_pending.work.empty()) {
     std::error_code ec;

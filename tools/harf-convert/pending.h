@@ -17,10 +17,10 @@ namespace harf::convert {
 // clean-up began.
 struct Pending {
   std::mutex lock;
-  std::string temp;        // the temporary output, empty when there is none
-  std::string work;        // LibreOffice's work folder, empty when there is none
-  pid_t office_group = 0;  // the process group of a running LibreOffice
-  pid_t child = 0;         // the process converting the current file (in the batch's own process)
+  std::string temp;       // the temporary output, empty when there is none
+  std::string work;       // LibreOffice's work folder, empty when there is none
+  pid_t officeGroup = 0;  // the process group of a running LibreOffice
+  pid_t child = 0;        // the process converting the current file (in the batch's own process)
 };
 extern Pending g_pending;
 

@@ -114,7 +114,7 @@ EMSCRIPTEN_KEEPALIVE double harf_convert_runs() {
   return static_cast<double>(g_stats.runs);
 }
 EMSCRIPTEN_KEEPALIVE double harf_convert_left_out() {
-  return static_cast<double>(g_stats.left_out);
+  return static_cast<double>(g_stats.leftOut);
 }
 
 }  // extern "C"
