@@ -86,14 +86,7 @@ class RecordReader {
         return true;
       } else if (ch == '\r') {
         // CR LF, or a lone CR as old Mac files end records.
-        const int next = std::getc(f_);
-        if (next == '\n') {
-          ++offset_;
-          ending.assign(kCrLf);
-        } else {
-          if (next != EOF) std::ungetc(next, f_);
-          ending.assign(1, '\r');
-        }
+        EndAfterCr(f_, offset_, ending);
         return true;
       } else {
         field.raw.push_back(ch);

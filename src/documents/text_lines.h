@@ -58,6 +58,19 @@ class File {
           std::to_string(offset + 1));
 }
 
+// The ending that begins with the CR just read: CR LF (the LF read and
+// counted into `offset`), or a lone CR, as old Mac files end lines.
+inline void EndAfterCr(std::FILE* f, std::size_t& offset, std::string& ending) {
+  const int next = std::getc(f);
+  if (next == '\n') {
+    ++offset;
+    ending.assign(kCrLf);
+  } else {
+    if (next != EOF) std::ungetc(next, f);
+    ending.assign(1, '\r');
+  }
+}
+
 // Reads lines with their endings; the buffer grows only with the longest line.
 class LineReader {
  public:
@@ -77,14 +90,7 @@ class LineReader {
         return true;
       }
       if (c == '\r') {
-        const int next = std::getc(f_);
-        if (next == '\n') {
-          ++offset_;
-          ending.assign(kCrLf);
-        } else {
-          if (next != EOF) std::ungetc(next, f_);
-          ending.assign(1, '\r');
-        }
+        EndAfterCr(f_, offset_, ending);
         return true;
       }
       if (line.size() == kMaxTextLine) TooLong(offset_ - 1 - line.size());
